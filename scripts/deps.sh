@@ -1,0 +1,26 @@
+# Debian packages the build, the program and the tests need, and a helper
+# that installs the missing ones (as root) or names them.
+
+BUILD_PACKAGES=(cmake g++ pkg-config qt6-base-dev libxcb1-dev libxcb-shm0-dev
+    libxcb-keysyms1-dev libgl-dev qt6-qpa-plugins fonts-dejavu-core)
+TEST_PACKAGES=(googletest libgtest-dev libgmock-dev xvfb openbox xdotool imagemagick
+    x11-utils x11-xserver-utils python3 clang libclang-rt-14-dev)
+
+ensure_packages() {
+    local missing=()
+    local p
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
+            missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Missing Debian packages: ${missing[*]}" >&2
+        echo "Install them with: sudo apt-get install ${missing[*]}" >&2
+        exit 1
+    fi
+    echo "Installing ${missing[*]}" >&2
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -q >/dev/null
+    apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
+}

@@ -1,0 +1,97 @@
+#include "app/startup.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "app/variables.h"
+#include "capture/handle_release.h"
+#include "platform/raster/raster.h"
+#include "platform/x11/x11_screen_reader.h"
+#include "ui/main/form1.h"
+
+namespace app {
+namespace {
+
+void PrintVersion() {
+    std::printf("Tessarine %s (Lumograph, file and product version %s)\n", TESSARINE_VERSION,
+                TESSARINE_FILE_VERSION);
+}
+
+void PrintUsage() {
+    std::printf(
+        "Usage: tessarine [--version] [--help]\n"
+        "\n"
+        "Captures the screen, the foreground window or a dragged rectangle, shows it\n"
+        "and saves it as a bitmap. Print Screen captures the screen and Shift+Print\n"
+        "Screen the foreground window while the program runs.\n");
+}
+
+// Releases what the capture buffer and the main window still hold.
+void ReleaseEverything(Form1* form) {
+    DeleteDC(variables::CaptureDC);
+    DeleteObject(variables::CaptureBitmap);
+    DeleteDC(variables::SelectionScreenDC);
+    if (form) {
+        DeleteDC(form->ScreenDC);
+        form->ScreenDC = 0;
+    }
+    variables::Reset();
+    capture::ReleaseRetired();
+}
+
+}  // namespace
+
+int Run(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            PrintVersion();
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            PrintUsage();
+            return 0;
+        }
+    }
+
+    // The screen reader and the global hot keys speak X11.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+    std::string error;
+    std::shared_ptr<platform::X11ScreenReader> reader =
+        platform::X11ScreenReader::Connect(nullptr, error);
+    if (!reader) {
+        std::fprintf(stderr,
+                     "tessarine: %s. Start it from an X11 desktop session, or set DISPLAY to "
+                     "a running X server.\n",
+                     error.c_str());
+        return 1;
+    }
+    raster::SetScreenSource(reader);
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("Tessarine");
+    QApplication::setOrganizationName("Lumograph");
+    QApplication::setApplicationVersion(TESSARINE_VERSION);
+    QApplication::setQuitOnLastWindowClosed(false);
+    // Dialog-sized text, so that captions fit their classic control sizes.
+    QFont font = QApplication::font();
+    font.setPointSizeF(8);
+    QApplication::setFont(font);
+
+    int status;
+    {
+        auto form = std::make_unique<Form1>();
+        form->Form_Load();
+        status = QApplication::exec();
+        ReleaseEverything(form.get());
+    }
+    raster::SetScreenSource(nullptr);
+    return status;
+}
+
+}  // namespace app

@@ -1,0 +1,18 @@
+#include "app/variables.h"
+
+namespace variables {
+
+void Reset() {
+    CaptureDC = 0;
+    CaptureBitmap = 0;
+    SelectionScreenDC = 0;
+    DragStartX = 0;
+    DragStartY = 0;
+    SaveFileName.clear();
+    SaveNameKnown = false;
+    CaptureWidth = 0;
+    CaptureHeight = 0;
+    CropArmed = false;
+}
+
+}  // namespace variables

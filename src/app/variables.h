@@ -1,0 +1,26 @@
+#pragma once
+// Program-wide state shared by the capture paths, the preview, the crop tool
+// and saving. Everything here is touched only on the user-interface thread.
+
+#include <cstdint>
+#include <string>
+
+#include "platform/raster/gdi.h"
+
+namespace variables {
+
+inline HDC CaptureDC = 0;
+inline HBITMAP CaptureBitmap = 0;
+inline HDC SelectionScreenDC = 0;
+inline std::int16_t DragStartX = 0;
+inline std::int16_t DragStartY = 0;
+inline std::string SaveFileName;
+inline bool SaveNameKnown = false;
+inline std::int16_t CaptureWidth = 0;
+inline std::int16_t CaptureHeight = 0;
+inline bool CropArmed = false;
+
+// Back to the start-up values (used by tests; a run starts from these).
+void Reset();
+
+}  // namespace variables

@@ -1,0 +1,58 @@
+// The full-screen capture: hide the main window, let the screen repaint,
+// copy it into a new capture buffer and come back with the preview drawn.
+
+#include <QMessageBox>
+#include <QRadioButton>
+
+#include "app/do_events.h"
+#include "app/rounding.h"
+#include "app/screen_size.h"
+#include "app/variables.h"
+#include "capture/handle_release.h"
+#include "capture/visible_on_exit.h"
+#include "platform/controls/picture_box.h"
+#include "ui/main/form1.h"
+#include "ui/preview/preview_redraw.h"
+
+void Form1::mnuScreen_Click() {
+    capture::OperationScope operation;
+    capture::VisibleOnExit restore(*this);
+
+    variables::SaveNameKnown = false;
+    picpreview->Cls();
+    app::DoEvents();
+    hide();
+    setVisible(false);
+    app::DoEvents();
+    app::DoEvents();
+    app::Sleep(100);
+
+    capture::ReplaceContext(ScreenDC, CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
+    const int width = app::ToInt32OrZero(app::ScreenPixelWidth());
+    const int height = app::ToInt32OrZero(app::ScreenPixelHeight());
+    capture::ReplaceContext(variables::CaptureDC, CreateCompatibleDC(ScreenDC));
+    capture::ReplaceBitmap(variables::CaptureBitmap,
+                           CreateCompatibleBitmap(ScreenDC, width, height));
+    SelectObject(variables::CaptureDC, variables::CaptureBitmap);
+    BitBlt(variables::CaptureDC, 0, 0, width, height, ScreenDC, 0, 0, SRCCOPY);
+    // An X screen is at most 32767 pixels either way, so both sizes fit.
+    variables::CaptureWidth = app::ToInt16(width).value_or(0);
+    variables::CaptureHeight = app::ToInt16(height).value_or(0);
+
+    if (opActual->isChecked()) {
+        app::DoEvents();
+        preview::DrawActual(*picpreview, width, height);
+        app::DoEvents();
+        show();
+        picpreview->Refresh();
+    }
+    if (opStretch->isChecked()) {
+        hide();
+        app::DoEvents();
+        preview::DrawStretched(*picpreview, picpreview->ScaleWidth(), picpreview->ScaleHeight());
+        app::DoEvents();
+        show();
+        picpreview->Refresh();
+    }
+    setVisible(true);
+}

@@ -1,0 +1,55 @@
+#pragma once
+// A picture box with a persistent image: drawing goes into an off-screen
+// bitmap of the box's inner size (a raster-layer context, `hDC`), which
+// survives hiding and uncovering and is shown on screen by Refresh.
+
+#include <QWidget>
+#include <cstdint>
+
+#include "platform/raster/gdi.h"
+
+namespace controls {
+
+// Mouse button codes as handlers receive them: 1 left, 2 right, 4 middle.
+int ButtonCode(Qt::MouseButton button);
+int ButtonCodes(Qt::MouseButtons buttons);
+int ShiftCode(Qt::KeyboardModifiers modifiers);
+
+class PictureBox : public QWidget {
+    Q_OBJECT
+public:
+    // The colour of scroll bars on a classic desktop, the default background.
+    static constexpr std::uint32_t kScrollBarColour = 0xC8C8C8;
+
+    explicit PictureBox(QWidget* parent = nullptr);
+    ~PictureBox() override;
+
+    HDC hDC() const { return dc_; }
+    int ScaleWidth() const { return width(); }
+    int ScaleHeight() const { return height(); }
+    void Cls();
+    void Refresh();
+    void setBackColor(std::uint32_t rgb);
+    std::uint32_t backColor() const { return backColor_; }
+
+signals:
+    void MouseDown(int button, int shift, float x, float y);
+    void MouseMove(int button, int shift, float x, float y);
+    void MouseUp(int button, int shift, float x, float y);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void resizeImage(int width, int height);
+
+    HDC dc_ = 0;
+    HBITMAP bitmap_ = 0;
+    std::uint32_t backColor_ = kScrollBarColour;
+};
+
+}  // namespace controls

@@ -1,0 +1,343 @@
+#include "platform/raster/gdi.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "platform/raster/handle_table.h"
+#include "platform/raster/raster.h"
+#include "platform/raster/stretch.h"
+
+namespace raster {
+namespace {
+
+struct Object {
+    enum class Kind { DisplayContext, MemoryContext, Bitmap };
+    explicit Object(Kind k) : kind(k) {}
+    Kind kind;
+    // Bitmaps
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+    HDC selectedInto = 0;
+    // Memory contexts
+    HBITMAP selected = 0;
+    int stretchMode = COLORONCOLOR;
+};
+
+struct State {
+    HandleTable<Object> objects;
+    std::shared_ptr<ScreenSource> screen;
+};
+
+State& state() {
+    static State s;
+    return s;
+}
+
+Object* findKind(std::uint32_t handle, Object::Kind kind) {
+    Object* o = state().objects.find(handle);
+    return (o && o->kind == kind) ? o : nullptr;
+}
+
+Object* findContext(HDC dc) {
+    Object* o = state().objects.find(dc);
+    return (o && o->kind != Object::Kind::Bitmap) ? o : nullptr;
+}
+
+// The bitmap a memory context draws into, or null.
+Object* targetBitmap(HDC dc) {
+    Object* context = findKind(dc, Object::Kind::MemoryContext);
+    return context ? findKind(context->selected, Object::Kind::Bitmap) : nullptr;
+}
+
+struct Rect {
+    std::int64_t x0, y0, x1, y1;  // half-open
+    bool empty() const { return x1 <= x0 || y1 <= y0; }
+};
+
+Rect intersect(Rect a, Rect b) {
+    return {std::max(a.x0, b.x0), std::max(a.y0, b.y0), std::min(a.x1, b.x1),
+            std::min(a.y1, b.y1)};
+}
+
+// A source's pixels: a bitmap's, or a snapshot of part of the screen taken
+// now. `origin` is the source coordinate of pixels[0].
+struct SourcePixels {
+    const std::uint32_t* pixels = nullptr;
+    int stride = 0;
+    Rect valid{};           // source coordinates that may be read
+    bool outsideIsBlack{};  // display sources show black beyond the screen
+    std::int64_t originX = 0, originY = 0;
+    std::vector<std::uint32_t> owned;
+
+    const std::uint32_t* ptr(std::int64_t x, std::int64_t y) const {
+        return pixels + (y - originY) * stride + (x - originX);
+    }
+    std::uint32_t at(std::int64_t x, std::int64_t y) const { return *ptr(x, y); }
+};
+
+// Prepares the pixels of `wanted` (source coordinates). Returns false when
+// the source handle is not a usable context.
+bool loadSource(HDC source, Rect wanted, SourcePixels& out) {
+    Object* context = findContext(source);
+    if (!context) {
+        return false;
+    }
+    if (context->kind == Object::Kind::MemoryContext) {
+        Object* bitmap = findKind(context->selected, Object::Kind::Bitmap);
+        if (!bitmap) {
+            return false;
+        }
+        out.pixels = bitmap->pixels.data();
+        out.stride = bitmap->width;
+        out.valid = {0, 0, bitmap->width, bitmap->height};
+        return true;
+    }
+    // Display: read the on-screen part of the wanted rectangle now.
+    const auto& screen = state().screen;
+    if (!screen) {
+        return false;
+    }
+    const Size size = screen->size();
+    out.outsideIsBlack = true;
+    out.valid = intersect(wanted, {0, 0, size.width, size.height});
+    if (out.valid.empty()) {
+        return true;
+    }
+    const auto w = out.valid.x1 - out.valid.x0;
+    const auto h = out.valid.y1 - out.valid.y0;
+    try {
+        out.owned.resize(static_cast<std::size_t>(w * h));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    if (!screen->read(static_cast<int>(out.valid.x0), static_cast<int>(out.valid.y0),
+                      static_cast<int>(w), static_cast<int>(h), out.owned.data(),
+                      static_cast<int>(w))) {
+        return false;
+    }
+    out.pixels = out.owned.data();
+    out.stride = static_cast<int>(w);
+    out.originX = out.valid.x0;
+    out.originY = out.valid.y0;
+    return true;
+}
+
+bool inside(const Rect& r, std::int64_t x, std::int64_t y) {
+    return x >= r.x0 && x < r.x1 && y >= r.y0 && y < r.y1;
+}
+
+}  // namespace
+
+void SetScreenSource(std::shared_ptr<ScreenSource> source) { state().screen = std::move(source); }
+
+std::shared_ptr<ScreenSource> CurrentScreenSource() { return state().screen; }
+
+std::optional<PixelView> BitmapPixels(HBITMAP bitmap) {
+    Object* o = findKind(bitmap, Object::Kind::Bitmap);
+    if (!o) {
+        return std::nullopt;
+    }
+    return PixelView{o->pixels.data(), o->width, o->height};
+}
+
+std::optional<PixelView> ContextPixels(HDC dc) {
+    Object* context = findKind(dc, Object::Kind::MemoryContext);
+    return context ? BitmapPixels(context->selected) : std::nullopt;
+}
+
+bool FillContext(HDC dc, std::uint32_t rgb) {
+    Object* bitmap = targetBitmap(dc);
+    if (!bitmap) {
+        return false;
+    }
+    std::fill(bitmap->pixels.begin(), bitmap->pixels.end(), rgb & 0xFFFFFF);
+    return true;
+}
+
+std::size_t LiveHandleCount() { return state().objects.live(); }
+
+}  // namespace raster
+
+using raster::Object;
+using raster::Rect;
+
+HDC CreateDCA(const char* driver, const char* device, const char* output, const void* initData) {
+    if (!driver || std::strcmp(driver, "DISPLAY") != 0 || device || output || initData) {
+        return 0;
+    }
+    return raster::state().objects.insert(
+        std::make_unique<Object>(Object::Kind::DisplayContext));
+}
+
+HDC CreateCompatibleDC(HDC reference) {
+    if (!raster::findContext(reference)) {
+        return 0;
+    }
+    return raster::state().objects.insert(
+        std::make_unique<Object>(Object::Kind::MemoryContext));
+}
+
+HBITMAP CreateCompatibleBitmap(HDC reference, int width, int height) {
+    if (!raster::findContext(reference) || width <= 0 || height <= 0 ||
+        std::int64_t{width} * height > raster::kMaxBitmapPixels) {
+        return 0;
+    }
+    try {
+        auto bitmap = std::make_unique<Object>(Object::Kind::Bitmap);
+        bitmap->width = width;
+        bitmap->height = height;
+        bitmap->pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
+                              0u);
+        return raster::state().objects.insert(std::move(bitmap));
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+}
+
+HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
+    Object* context = raster::findKind(dc, Object::Kind::MemoryContext);
+    Object* bitmap = raster::findKind(object, Object::Kind::Bitmap);
+    if (!context || !bitmap || (bitmap->selectedInto != 0 && bitmap->selectedInto != dc)) {
+        return 0;
+    }
+    const HBITMAP previous = context->selected;
+    if (Object* old = raster::findKind(previous, Object::Kind::Bitmap)) {
+        old->selectedInto = 0;
+    }
+    context->selected = object;
+    bitmap->selectedInto = dc;
+    return previous;
+}
+
+bool BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
+            std::uint32_t rop) {
+    Object* target = raster::targetBitmap(dest);
+    if (!target || rop != SRCCOPY) {
+        return false;
+    }
+    if (width <= 0 || height <= 0) {
+        return raster::findContext(source) != nullptr;
+    }
+    // Destination rectangle clipped to the bitmap; the source offset follows.
+    const Rect wantedDest{x, y, std::int64_t{x} + width, std::int64_t{y} + height};
+    const Rect destClip = raster::intersect(wantedDest, {0, 0, target->width, target->height});
+    const std::int64_t dx = std::int64_t{sourceX} - x;
+    const std::int64_t dy = std::int64_t{sourceY} - y;
+    const Rect wantedSource{destClip.x0 + dx, destClip.y0 + dy, destClip.x1 + dx,
+                            destClip.y1 + dy};
+    raster::SourcePixels src;
+    if (!raster::loadSource(source, wantedSource, src)) {
+        return false;
+    }
+    if (destClip.empty()) {
+        return true;
+    }
+    if (src.outsideIsBlack) {
+        for (std::int64_t row = destClip.y0; row < destClip.y1; ++row) {
+            std::fill_n(target->pixels.data() + row * target->width + destClip.x0,
+                        destClip.x1 - destClip.x0, 0u);
+        }
+    }
+    const Rect copy = raster::intersect(wantedSource, src.valid);
+    if (copy.empty()) {
+        return true;
+    }
+    // Rows go bottom-up when copying downwards within one bitmap.
+    const bool upwards = dy < 0;
+    for (std::int64_t n = 0; n < copy.y1 - copy.y0; ++n) {
+        const std::int64_t sy = upwards ? copy.y1 - 1 - n : copy.y0 + n;
+        std::uint32_t* out = target->pixels.data() + (sy - dy) * target->width + (copy.x0 - dx);
+        const std::uint32_t* in = src.ptr(copy.x0, sy);
+        std::memmove(out, in, static_cast<std::size_t>(copy.x1 - copy.x0) * sizeof(std::uint32_t));
+    }
+    return true;
+}
+
+bool StretchBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX,
+                int sourceY, int sourceWidth, int sourceHeight, std::uint32_t rop) {
+    Object* context = raster::findKind(dest, Object::Kind::MemoryContext);
+    Object* target = raster::targetBitmap(dest);
+    if (!target || rop != SRCCOPY) {
+        return false;
+    }
+    if (width <= 0 || height <= 0 || sourceWidth <= 0 || sourceHeight <= 0) {
+        return raster::findContext(source) != nullptr;
+    }
+    const Rect wantedSource{sourceX, sourceY, std::int64_t{sourceX} + sourceWidth,
+                            std::int64_t{sourceY} + sourceHeight};
+    raster::SourcePixels src;
+    if (!raster::loadSource(source, wantedSource, src)) {
+        return false;
+    }
+    const Rect destClip = raster::intersect({x, y, std::int64_t{x} + width, std::int64_t{y} + height},
+                                            {0, 0, target->width, target->height});
+    if (destClip.empty()) {
+        return true;
+    }
+    // Relative to the destination rectangle's origin.
+    const int i0 = static_cast<int>(destClip.x0 - x), i1 = static_cast<int>(destClip.x1 - x);
+    const int j0 = static_cast<int>(destClip.y0 - y), j1 = static_cast<int>(destClip.y1 - y);
+    const Rect readable = raster::intersect(wantedSource, src.valid);
+    const bool wholeSourceReadable = readable.x0 == wantedSource.x0 &&
+                                     readable.y0 == wantedSource.y0 &&
+                                     readable.x1 == wantedSource.x1 &&
+                                     readable.y1 == wantedSource.y1;
+    std::uint32_t* destCorner =
+        target->pixels.data() + destClip.y0 * target->width + destClip.x0;
+    if (context->stretchMode == HALFTONE && wholeSourceReadable &&
+        (sourceWidth > width || sourceHeight > height)) {
+        raster::StretchSmooth(destCorner, target->width, width, height, i0, i1, j0, j1,
+                              src.ptr(sourceX, sourceY), src.stride, sourceWidth, sourceHeight);
+        return true;
+    }
+    std::vector<std::int64_t> columns(static_cast<std::size_t>(i1 - i0));
+    for (int i = i0; i < i1; ++i) {
+        columns[static_cast<std::size_t>(i - i0)] =
+            sourceX + raster::StretchSourceIndex(i, width, sourceWidth);
+    }
+    for (int j = j0; j < j1; ++j) {
+        const std::int64_t sy = sourceY + raster::StretchSourceIndex(j, height, sourceHeight);
+        std::uint32_t* out = destCorner + std::int64_t{j - j0} * target->width;
+        for (int i = i0; i < i1; ++i) {
+            const std::int64_t sx = columns[static_cast<std::size_t>(i - i0)];
+            if (raster::inside(src.valid, sx, sy)) {
+                out[i - i0] = src.at(sx, sy);
+            } else if (src.outsideIsBlack) {
+                out[i - i0] = 0;
+            }
+        }
+    }
+    return true;
+}
+
+int SetStretchBltMode(HDC dc, int mode) {
+    Object* context = raster::findKind(dc, Object::Kind::MemoryContext);
+    if (!context || (mode != COLORONCOLOR && mode != HALFTONE)) {
+        return 0;
+    }
+    const int previous = context->stretchMode;
+    context->stretchMode = mode;
+    return previous;
+}
+
+bool DeleteDC(HDC dc) {
+    Object* context = raster::findContext(dc);
+    if (!context) {
+        return false;
+    }
+    if (Object* bitmap = raster::findKind(context->selected, Object::Kind::Bitmap)) {
+        bitmap->selectedInto = 0;
+    }
+    return raster::state().objects.erase(dc);
+}
+
+bool DeleteObject(HGDIOBJ object) {
+    Object* bitmap = raster::findKind(object, Object::Kind::Bitmap);
+    if (!bitmap || bitmap->selectedInto != 0) {
+        return false;
+    }
+    return raster::state().objects.erase(object);
+}

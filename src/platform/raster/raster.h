@@ -1,0 +1,56 @@
+#pragma once
+// What the raster layer offers beyond the GDI-shaped calls: access to a
+// context's pixels for painting and writing, clearing, the screen source that
+// display contexts read from, and the live-handle count.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "platform/raster/gdi.h"
+
+namespace raster {
+
+struct Size {
+    int width = 0;
+    int height = 0;
+};
+
+// Pixels are 0x00RRGGBB, rows top to bottom, `width` pixels per row.
+struct PixelView {
+    std::uint32_t* pixels = nullptr;
+    int width = 0;
+    int height = 0;
+
+    std::uint32_t* row(int y) const { return pixels + static_cast<std::ptrdiff_t>(y) * width; }
+};
+
+// Where display contexts get their pixels from: the live screen.
+class ScreenSource {
+public:
+    virtual ~ScreenSource() = default;
+    virtual Size size() = 0;
+    // Reads a rectangle that lies wholly within size() into dest, whose rows
+    // are destStride pixels apart. Returns false when the screen cannot be read.
+    virtual bool read(int x, int y, int width, int height, std::uint32_t* dest,
+                      int destStride) = 0;
+};
+
+void SetScreenSource(std::shared_ptr<ScreenSource> source);
+std::shared_ptr<ScreenSource> CurrentScreenSource();
+
+// The pixels of the bitmap selected into a memory context, or of a bitmap.
+std::optional<PixelView> ContextPixels(HDC dc);
+std::optional<PixelView> BitmapPixels(HBITMAP bitmap);
+
+// Fills the whole bitmap selected into dc with one colour.
+bool FillContext(HDC dc, std::uint32_t rgb);
+
+// The number of contexts and bitmaps not yet deleted.
+std::size_t LiveHandleCount();
+
+// The largest bitmap the layer will make, in pixels (about 1 GiB).
+inline constexpr std::int64_t kMaxBitmapPixels = std::int64_t{1} << 28;
+
+}  // namespace raster

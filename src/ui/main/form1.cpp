@@ -1,0 +1,222 @@
+#include "ui/main/form1.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QRadioButton>
+
+#include "app/rounding.h"
+#include "platform/controls/picture_box.h"
+#include "platform/controls/popup_button.h"
+#include "platform/controls/rectangle_shape.h"
+#include "platform/controls/status_bar.h"
+#include "platform/raster/gdi.h"
+
+namespace {
+
+Form1* gInstance = nullptr;
+
+constexpr int kDesignClientWidth = 604;
+constexpr int kDesignClientHeight = 398;
+
+}  // namespace
+
+Form1* Form1::Instance() { return gInstance; }
+
+Form1::Form1() {
+    gInstance = this;
+    setObjectName("Form1");
+    setWindowTitle("Tessarine");
+    QIcon icon(":/icons/tessarine.png");
+    icon.addFile(":/icons/tessarine-16.png");
+    setWindowIcon(icon);
+    client_ = new QWidget(this);
+    client_->setObjectName("Form1Client");
+    setCentralWidget(client_);
+    buildControls();
+    buildMenus();
+    wire();
+    client_->installEventFilter(this);
+    resize(kDesignClientWidth, kDesignClientHeight + menuBar()->sizeHint().height());
+}
+
+Form1::~Form1() {
+    if (gInstance == this) {
+        gInstance = nullptr;
+    }
+}
+
+int Form1::ScaleWidth() const { return client_->width(); }
+int Form1::ScaleHeight() const { return client_->height(); }
+
+void Form1::buildControls() {
+    Label1 = new QLabel("Current Resolution:", client_);
+    Label1->setGeometry(8, 8, 97, 17);
+    labRes = new QLabel("[Current Resolution]", client_);
+    labRes->setGeometry(8, 24, 97, 17);
+    labRes->setStyleSheet("color: rgb(0, 0, 128);");
+
+    Frame2 = new QGroupBox(client_);
+    Frame2->setObjectName("Frame2");
+    Frame2->setGeometry(8, 48, 97, 65);
+    Label5 = new QLabel("Preview Style", Frame2);
+    Label5->setObjectName("Label5");
+    Label5->setGeometry(0, 8, 89, 25);
+    opStretch = new QRadioButton("Stretch to fit", Frame2);
+    opStretch->setObjectName("opStretch");
+    opStretch->setGeometry(0, 24, 89, 17);
+    opStretch->setChecked(true);
+    opActual = new QRadioButton("Actual Size", Frame2);
+    opActual->setObjectName("opActual");
+    opActual->setGeometry(0, 41, 97, 17);
+
+    asPopup1 = new controls::PopupButton("Capture Screen", client_);
+    asPopup1->setObjectName("asPopup1");
+    asPopup1->setGeometry(0, 112, 113, 17);
+    cmdCapSelection = new controls::PopupButton("Capture Selection", client_);
+    cmdCapSelection->setObjectName("cmdCapSelection");
+    cmdCapSelection->setGeometry(0, 136, 113, 17);
+    cmdCrop = new controls::PopupButton("Crop", client_);
+    cmdCrop->setObjectName("cmdCrop");
+    cmdCrop->setGeometry(0, 160, 113, 17);
+    asPopup2 = new controls::PopupButton("Save", client_);
+    asPopup2->setObjectName("asPopup2");
+    asPopup2->setGeometry(8, 352, 105, 17);
+
+    picpreview = new controls::PictureBox(client_);
+    picpreview->setObjectName("picpreview");
+    picpreview->setGeometry(120, 0, 473, 369);
+    picpreview->setFocusPolicy(Qt::StrongFocus);
+    // The preview only shows the capture, so it may scale smoothly.
+    SetStretchBltMode(picpreview->hDC(), HALFTONE);
+    CropBox = new controls::RectangleShape(picpreview);
+    CropBox->setObjectName("CropBox");
+    CropBox->setBorderColor(QColor(255, 0, 0));
+    CropBox->setBorderWidth(2);
+
+    StatusBar1 = new controls::StatusBar(client_);
+    StatusBar1->setObjectName("StatusBar1");
+
+    // Tab order follows the design's tab indexes.
+    QWidget::setTabOrder(opActual, picpreview);
+    QWidget::setTabOrder(picpreview, opStretch);
+}
+
+void Form1::buildMenus() {
+    QMenuBar* bar = menuBar();
+    mnuFile = bar->addMenu("&File");
+    mnuSave = mnuFile->addAction("Save");
+    mnuSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    mnuSaveAs = mnuFile->addAction("Save As...");
+    mnusep = mnuFile->addSeparator();
+    mnuExit = mnuFile->addAction("Exit");
+
+    mnuEdit = bar->addMenu("&Edit");
+    mnuCrop = mnuEdit->addAction(QString("Crop") + QString(16, QLatin1Char(' ')));
+
+    mnuHotKeys = bar->addAction("HotKeys");
+
+    mnuCapture = bar->addMenu("Capture");
+    mnuScreen = mnuCapture->addAction("Screen");
+    mnuselscreen = mnuCapture->addAction("Selection...");
+    mnuWindow = mnuCapture->addAction("Window...");
+
+    mnuHelp = bar->addMenu("&Help");
+    mnuSupport = mnuHelp->addAction("Getting Support...");
+    mnuAbout = mnuHelp->addAction("About...");
+}
+
+void Form1::wire() {
+    connect(mnuSave, &QAction::triggered, this, [this] { mnuSave_Click(); });
+    connect(asPopup2, &controls::PopupButton::Click, this, [this](int) { mnuSave_Click(); });
+    connect(mnuSaveAs, &QAction::triggered, this, [this] { mnuSaveAs_Click(); });
+    connect(mnuExit, &QAction::triggered, this, [this] { mnuExit_Click(); });
+    connect(mnuCrop, &QAction::triggered, this, [this] { cmdCrop_Click(); });
+    connect(cmdCrop, &controls::PopupButton::Click, this, [this](int) { cmdCrop_Click(); });
+    connect(mnuHotKeys, &QAction::triggered, this, [this] { mnuHotKeys_Click(); });
+    connect(mnuScreen, &QAction::triggered, this, [this] { mnuScreen_Click(); });
+    connect(asPopup1, &controls::PopupButton::Click, this, [this](int) { mnuScreen_Click(); });
+    connect(mnuselscreen, &QAction::triggered, this, [this] { mnuselscreen_Click(); });
+    connect(cmdCapSelection, &controls::PopupButton::Click, this,
+            [this](int) { mnuselscreen_Click(); });
+    connect(mnuWindow, &QAction::triggered, this, [this] { mnuWindow_Click(); });
+    connect(mnuSupport, &QAction::triggered, this, [this] { mnuSupport_Click(); });
+    connect(mnuAbout, &QAction::triggered, this, [this] { mnuAbout_Click(); });
+    connect(opActual, &QRadioButton::clicked, this, [this] { opActual_Click(); });
+    connect(opStretch, &QRadioButton::clicked, this, [this] { opStretch_Click(); });
+    connect(picpreview, &controls::PictureBox::MouseDown, this, &Form1::picpreview_MouseDown);
+    connect(picpreview, &controls::PictureBox::MouseMove, this, &Form1::picpreview_MouseMove);
+    connect(picpreview, &controls::PictureBox::MouseUp, this, &Form1::picpreview_MouseUp);
+
+    for (QWidget* w : {static_cast<QWidget*>(client_), static_cast<QWidget*>(Frame2),
+                       static_cast<QWidget*>(Label5)}) {
+        w->setMouseTracking(true);
+        w->installEventFilter(this);
+    }
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseMove) {
+        // A move handled here must not travel on to the container as well.
+        if (watched == Label5) {
+            Label5_MouseMove();
+            return true;
+        }
+        if (watched == Frame2) {
+            Frame2_MouseMove();
+            return true;
+        }
+        if (watched == client_) {
+            Form_MouseMove();
+        }
+    } else if (event->type() == QEvent::Resize && watched == client_) {
+        Form_Resize();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void Form1::Form_Load() {
+    show();
+    picpreview->setFocus();
+    SizeLimit1.setHwnd(this);
+    SizeLimit1.minwidth = static_cast<float>(ScaleWidth());
+    SizeLimit1.maxwidth = 1024;
+    SizeLimit1.minheight = static_cast<float>(ScaleHeight() + 50);
+    SizeLimit1.maxheight = 768;
+    SizeLimit1.setLimitSize(true);
+    Form_Resize();
+}
+
+void Form1::Form_Resize() {
+    // A size that would be negative (a minimised window) keeps the old one.
+    const int paneWidth = ScaleWidth() - 122;
+    const int paneHeight = ScaleHeight() - 20;
+    if (paneWidth >= 0) {
+        picpreview->resize(paneWidth, picpreview->height());
+    }
+    if (paneHeight >= 0) {
+        picpreview->resize(picpreview->width(), paneHeight);
+    }
+    StatusBar1->setGeometry(0, ScaleHeight() - controls::StatusBar::kHeight, ScaleWidth(),
+                            controls::StatusBar::kHeight);
+    RedrawPreviewAfterLayout();
+}
+
+void Form1::Form_Unload() {
+    if (unloaded_) {
+        return;
+    }
+    unloaded_ = true;
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+    // Closing the main window ends the program, even while one of its other
+    // windows is still loaded but hidden.
+    QApplication::quit();
+}
+
+void Form1::mnuExit_Click() { QApplication::exit(0); }

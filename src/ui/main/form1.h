@@ -1,0 +1,119 @@
+#pragma once
+// The main window: preview pane, capture and save buttons, preview-style
+// options, status bar, menus and the global hot keys.
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include "platform/controls/size_limit.h"
+#include "platform/raster/gdi.h"
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QRadioButton;
+
+namespace controls {
+class PictureBox;
+class PopupButton;
+class RectangleShape;
+class StatusBar;
+}  // namespace controls
+
+class Form1 : public QMainWindow {
+    Q_OBJECT
+public:
+    Form1();
+    ~Form1() override;
+
+    // The one main window, or null before it exists and after it is gone.
+    static Form1* Instance();
+
+    // Display context created by the most recent capture.
+    HDC ScreenDC = 0;
+
+    // Inner (client) size in pixels.
+    int ScaleWidth() const;
+    int ScaleHeight() const;
+
+    // Controls, named as the handlers refer to them.
+    QLabel* Label1 = nullptr;
+    QLabel* labRes = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QLabel* Label5 = nullptr;
+    QRadioButton* opStretch = nullptr;
+    QRadioButton* opActual = nullptr;
+    controls::PopupButton* asPopup1 = nullptr;
+    controls::PopupButton* cmdCapSelection = nullptr;
+    controls::PopupButton* cmdCrop = nullptr;
+    controls::PopupButton* asPopup2 = nullptr;
+    controls::PictureBox* picpreview = nullptr;
+    controls::RectangleShape* CropBox = nullptr;
+    controls::StatusBar* StatusBar1 = nullptr;
+    controls::SizeLimit SizeLimit1;
+
+    QMenu* mnuFile = nullptr;
+    QAction* mnuSave = nullptr;
+    QAction* mnuSaveAs = nullptr;
+    QAction* mnusep = nullptr;
+    QAction* mnuExit = nullptr;
+    QMenu* mnuEdit = nullptr;
+    QAction* mnuCrop = nullptr;
+    QAction* mnuHotKeys = nullptr;
+    QMenu* mnuCapture = nullptr;
+    QAction* mnuScreen = nullptr;
+    QAction* mnuselscreen = nullptr;
+    QAction* mnuWindow = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QAction* mnuSupport = nullptr;
+    QAction* mnuAbout = nullptr;
+
+    // Window
+    void Form_Load();
+    void Form_Resize();
+    void Form_Unload();
+    void mnuExit_Click();
+
+    // Capture
+    void mnuScreen_Click();
+    void mnuselscreen_Click();
+    void mnuWindow_Click();
+    void WSHK_HotKeyPressed();
+    void VBHotKey1_HotKeyPressed();
+    void mnuHotKeys_Click();
+
+    // Preview and crop
+    void opActual_Click();
+    void opStretch_Click();
+    void cmdCrop_Click();
+    void picpreview_MouseDown(int button, int shift, float x, float y);
+    void picpreview_MouseMove(int button, int shift, float x, float y);
+    void picpreview_MouseUp(int button, int shift, float x, float y);
+
+    // Output
+    void mnuSave_Click();
+    void mnuSaveAs_Click();
+
+    // Information
+    void mnuSupport_Click();
+    void mnuAbout_Click();
+    void Label5_MouseMove();
+    void Frame2_MouseMove();
+    void Form_MouseMove();
+
+    // The preview redraw that ends Form_Resize: no clear, stretched or 1:1.
+    void RedrawPreviewAfterLayout();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void wire();
+
+    QWidget* client_ = nullptr;
+    bool unloaded_ = false;
+};
