@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QRadioButton>
+#include <QTimer>
 
 #include "app/rounding.h"
 #include "platform/controls/picture_box.h"
@@ -217,6 +218,28 @@ void Form1::closeEvent(QCloseEvent* event) {
     // Closing the main window ends the program, even while one of its other
     // windows is still loaded but hidden.
     QApplication::quit();
+}
+
+void Form1::setVisible(bool visible) {
+    const bool reshow = visible && !isVisible() && placeBeforeHide_.isValid();
+    if (!visible && isVisible()) {
+        placeBeforeHide_ = geometry();
+    }
+    QMainWindow::setVisible(visible);
+    if (reshow) {
+        // The window manager places the window when it is mapped; put it
+        // back when that placement arrives.
+        restorePlacePending_ = true;
+        QTimer::singleShot(1000, this, [this] { restorePlacePending_ = false; });
+    }
+}
+
+void Form1::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    if (restorePlacePending_ && geometry().topLeft() != placeBeforeHide_.topLeft()) {
+        restorePlacePending_ = false;
+        move(pos() + (placeBeforeHide_.topLeft() - geometry().topLeft()));
+    }
 }
 
 void Form1::mnuExit_Click() { QApplication::exit(0); }

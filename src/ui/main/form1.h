@@ -105,9 +105,14 @@ public:
     // The preview redraw that ends Form_Resize: no clear, stretched or 1:1.
     void RedrawPreviewAfterLayout();
 
+    // Hiding and showing keep the window where it was: without this, a
+    // window manager places a re-mapped window afresh on every capture.
+    void setVisible(bool visible) override;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void buildControls();
@@ -115,5 +120,7 @@ private:
     void wire();
 
     QWidget* client_ = nullptr;
+    QRect placeBeforeHide_;
+    bool restorePlacePending_ = false;
     bool unloaded_ = false;
 };
