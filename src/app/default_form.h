@@ -16,14 +16,17 @@ template <typename T>
 class DefaultForm {
 public:
     static T& Get() {
-        if (!slot()) {
-            T* form = new T();
+        T* form = slot().data();
+        if (!form) {
+            form = new T();
             slot() = form;
             if constexpr (requires { form->Form_Load(); }) {
                 form->Form_Load();
             }
         }
-        return *slot();
+        // A form may unload itself in its load handler (the save window
+        // does); it is deleted only once control is back in the event loop.
+        return *form;
     }
 
     static T* IfLoaded() { return slot().data(); }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <malloc.h>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -56,6 +57,12 @@ int Run(int argc, char** argv) {
             return 0;
         }
     }
+
+    // Pixel buffers are large and short-lived. A fixed mmap threshold keeps
+    // each one in its own mapping that goes back to the system when freed;
+    // glibc's adaptive threshold would otherwise move them onto the heap,
+    // where freed buffers stay resident.
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
 
     // The screen reader and the global hot keys speak X11.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {

@@ -224,8 +224,8 @@ class App(Process):
 
     def click_client(self, cx, cy, button=1):
         ox, oy = self.client_origin()
-        xdotool("mousemove", "--sync", ox + cx, oy + cy)
-        xdotool("click", button)
+        # (--sync would wait forever when the pointer is already there.)
+        xdotool("mousemove", ox + cx, oy + cy, "sleep", "0.05", "click", button)
 
     def click_button(self, name):
         """Clicks one of the popup buttons by its design position."""

@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QRadioButton>
 #include <QTimer>
 
@@ -13,6 +14,7 @@
 #include "platform/controls/popup_button.h"
 #include "platform/controls/rectangle_shape.h"
 #include "platform/controls/status_bar.h"
+#include "platform/controls/vb_hot_key.h"
 #include "platform/raster/gdi.h"
 
 namespace {
@@ -39,6 +41,7 @@ Form1::Form1() {
     buildControls();
     buildMenus();
     wire();
+    buildHotKeys();
     client_->installEventFilter(this);
     resize(kDesignClientWidth, kDesignClientHeight + menuBar()->sizeHint().height());
 }
@@ -161,15 +164,21 @@ void Form1::wire() {
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseMove) {
         // A move handled here must not travel on to the container as well.
+        // A move over a control without a handler of its own (an option
+        // button, the pane, a label) travels on to its container: that is
+        // not a move over the container's own area, so it is left alone.
+        const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
         if (watched == Label5) {
             Label5_MouseMove();
             return true;
         }
         if (watched == Frame2) {
-            Frame2_MouseMove();
+            if (!Frame2->childAt(at)) {
+                Frame2_MouseMove();
+            }
             return true;
         }
-        if (watched == client_) {
+        if (watched == client_ && !client_->childAt(at)) {
             Form_MouseMove();
         }
     } else if (event->type() == QEvent::Resize && watched == client_) {
@@ -210,6 +219,9 @@ void Form1::Form_Unload() {
         return;
     }
     unloaded_ = true;
+    SSHK->setHotKeyActive(false);
+    WSHK->setHotKeyActive(false);
+    VBHotKey1->setHotKeyActive(false);
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

@@ -4,7 +4,9 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QStringList>
 
+#include "platform/controls/common_dialog.h"
 #include "platform/controls/size_limit.h"
 #include "platform/raster/gdi.h"
 
@@ -19,6 +21,7 @@ class PictureBox;
 class PopupButton;
 class RectangleShape;
 class StatusBar;
+class VBHotKey;
 }  // namespace controls
 
 class Form1 : public QMainWindow {
@@ -52,6 +55,10 @@ public:
     controls::RectangleShape* CropBox = nullptr;
     controls::StatusBar* StatusBar1 = nullptr;
     controls::SizeLimit SizeLimit1;
+    controls::VBHotKey* SSHK = nullptr;
+    controls::VBHotKey* WSHK = nullptr;
+    controls::VBHotKey* VBHotKey1 = nullptr;
+    controls::CommonDialog CommonDialog1{this};
 
     QMenu* mnuFile = nullptr;
     QAction* mnuSave = nullptr;
@@ -79,9 +86,12 @@ public:
     void mnuScreen_Click();
     void mnuselscreen_Click();
     void mnuWindow_Click();
+    void SSHK_HotKeyPressed();
     void WSHK_HotKeyPressed();
     void VBHotKey1_HotKeyPressed();
     void mnuHotKeys_Click();
+    // The hot-key combinations not held (another program has them).
+    QStringList UnclaimedHotKeys() const;
 
     // Preview and crop
     void opActual_Click();
@@ -118,6 +128,7 @@ private:
     void buildControls();
     void buildMenus();
     void wire();
+    void buildHotKeys();
 
     QWidget* client_ = nullptr;
     QRect placeBeforeHide_;

@@ -1,0 +1,201 @@
+#include "capture/frm_select.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QRadioButton>
+
+#include "app/default_form.h"
+#include "app/do_events.h"
+#include "app/rounding.h"
+#include "app/screen_size.h"
+#include "app/variables.h"
+#include "capture/handle_release.h"
+#include "capture/region_buffer.h"
+#include "platform/controls/picture_box.h"
+#include "platform/controls/rectangle_shape.h"
+#include "platform/x11/window_hints.h"
+#include "ui/main/form1.h"
+#include "ui/preview/preview_redraw.h"
+
+frmSelect::frmSelect()
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    setObjectName("frmSelect");
+    setWindowTitle("Form3");
+    Picture1 = new controls::PictureBox(this);
+    Picture1->setObjectName("Picture1");
+    Picture1->move(0, 0);
+    Picture1->setFocusPolicy(Qt::StrongFocus);
+    CropBox = new controls::RectangleShape(Picture1);
+    CropBox->setObjectName("CropBox");
+    CropBox->setBorderWidth(2);
+    connect(Picture1, &controls::PictureBox::MouseDown, this, &frmSelect::Picture1_MouseDown);
+    connect(Picture1, &controls::PictureBox::MouseMove, this, &frmSelect::Picture1_MouseMove);
+    connect(Picture1, &controls::PictureBox::MouseUp, this, &frmSelect::Picture1_MouseUp);
+}
+
+void frmSelect::Form_Load() {
+    capture::OperationScope operation;
+    // The window covers the X screen exactly, so that a point on the picture
+    // is the same point of the screen.
+    setGeometry(0, 0, app::ToInt32OrZero(app::ScreenPixelWidth()),
+                app::ToInt32OrZero(app::ScreenPixelHeight()));
+    setWindowState(Qt::WindowFullScreen);
+    winId();  // the native window, so that its hints can be set before it maps
+    platform::KeepOutOfTaskbar(windowHandle());
+    show();
+    // Showing writes the window's state afresh.
+    platform::KeepOutOfTaskbar(windowHandle());
+    // The picture covers the form: the form's size in twips over 15 is its
+    // size in pixels.
+    Picture1->resize(size());
+    raise();
+    activateWindow();
+    Picture1->setFocus();
+}
+
+void frmSelect::Form_Unload() {
+    capture::OperationScope operation;
+    if (!finished_) {
+        capture::RestoreBufferBeforeSelection();
+    }
+    if (Form1* main = Form1::Instance()) {
+        main->show();
+    }
+}
+
+void frmSelect::Cancel() {
+    app::DefaultForm<frmSelect>::Unload();
+}
+
+void frmSelect::Picture1_MouseDown(int button, int, float x, float y) {
+    if (finishing_) {
+        return;
+    }
+    capture::OperationScope operation;
+    if (button == 2) {
+        Cancel();
+        return;
+    }
+    // Any point of the window is a screen coordinate, so it fits 16 bits.
+    variables::DragStartX = app::ToInt16(x).value_or(0);
+    variables::DragStartY = app::ToInt16(y).value_or(0);
+    CropBox->setLeft(x);
+    CropBox->setTop(y);
+    CropBox->setWidth(1);
+    CropBox->setHeight(1);
+    CropBox->setVisible(true);
+}
+
+void frmSelect::Picture1_MouseMove(int button, int, float x, float y) {
+    if (finishing_ || button != 1) {
+        return;
+    }
+    capture::OperationScope operation;
+    // The band grows only to the right and downwards: a negative size is
+    // refused and the band keeps its last size in that direction.
+    CropBox->setWidth(x - CropBox->Left());
+    CropBox->setHeight(y - CropBox->Top());
+}
+
+void frmSelect::Picture1_MouseUp(int, int, float, float) {
+    if (finishing_ || finished_) {
+        return;
+    }
+    capture::OperationScope operation;
+    finishing_ = true;
+    CropBox->setVisible(false);
+    const auto width = app::ToInt16(CropBox->Width());
+    const auto height = app::ToInt16(CropBox->Height());
+    CropBox->setWidth(1);
+    CropBox->setHeight(1);
+    if (!width || !height) {
+        QMessageBox::warning(this, QStringLiteral("Tessarine"),
+                             QStringLiteral("The selected rectangle is too large: a capture can "
+                                            "be at most 32767 pixels wide and 32767 pixels "
+                                            "high. Nothing was captured."));
+        finishing_ = false;
+        Cancel();
+        return;
+    }
+    if (*width == 0 || *height == 0) {
+        // A rectangle without area holds no pixel: keep the previous capture.
+        finishing_ = false;
+        Cancel();
+        return;
+    }
+    variables::CaptureWidth = *width;
+    variables::CaptureHeight = *height;
+
+    if (Form1* main = Form1::Instance()) {
+        main->setVisible(false);
+    }
+    app::DoEvents();
+
+    capture::ReplaceContext(variables::SelectionScreenDC,
+                            CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
+    // A copy of the whole snapshot to cut from.
+    const int screenWidth = app::ToInt32OrZero(app::ScreenPixelWidth());
+    const int screenHeight = app::ToInt32OrZero(app::ScreenPixelHeight());
+    const HBITMAP copyBitmap =
+        CreateCompatibleBitmap(variables::SelectionScreenDC, screenWidth, screenHeight);
+    const HDC copyDC = CreateCompatibleDC(variables::SelectionScreenDC);
+    SelectObject(copyDC, copyBitmap);
+    app::DoEvents();
+    BitBlt(copyDC, 0, 0, screenWidth, screenHeight, variables::CaptureDC, 0, 0, SRCCOPY);
+    app::DoEvents();
+
+    // The new buffer replaces the snapshot.
+    capture::ReplaceBitmap(
+        variables::CaptureBitmap,
+        CreateCompatibleBitmap(variables::SelectionScreenDC, variables::CaptureWidth,
+                               variables::CaptureHeight));
+    capture::ReplaceContext(variables::CaptureDC, CreateCompatibleDC(variables::SelectionScreenDC));
+    SelectObject(variables::CaptureDC, variables::CaptureBitmap);
+    app::DoEvents();
+    BitBlt(variables::CaptureDC, 0, 0, variables::CaptureWidth, variables::CaptureHeight, copyDC,
+           variables::DragStartX, variables::DragStartY, SRCCOPY);
+    app::DoEvents();
+    capture::RetireContext(copyDC);
+    capture::RetireBitmap(copyBitmap);
+    capture::ForgetBufferBeforeSelection();
+    finished_ = true;
+
+    if (Form1* main = Form1::Instance()) {
+        main->picpreview->Cls();
+        app::DoEvents();
+    }
+    if (Form1* main = Form1::Instance()) {
+        controls::PictureBox& pane = *main->picpreview;
+        // The pane's outer size; it has no border, so it is its inner size.
+        if (main->opActual->isChecked()) {
+            preview::DrawActual(pane, pane.width(), pane.height());
+        }
+        if (main->opStretch->isChecked()) {
+            preview::DrawStretched(pane, pane.width(), pane.height());
+        }
+        pane.Refresh();
+        main->setVisible(true);
+    }
+    app::DefaultForm<frmSelect>::Unload();
+}
+
+void frmSelect::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        if (!finishing_) {
+            Cancel();
+        }
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void frmSelect::closeEvent(QCloseEvent* event) {
+    if (finishing_) {
+        // The selection is being captured; the window goes when that is done.
+        event->ignore();
+        return;
+    }
+    event->accept();
+    Cancel();
+}

@@ -1,0 +1,40 @@
+#pragma once
+// The selection window of the region capture: a borderless window over the
+// whole screen showing the frozen snapshot, on which the user drags the
+// rectangle to capture.
+
+#include <QWidget>
+
+namespace controls {
+class PictureBox;
+class RectangleShape;
+}  // namespace controls
+
+class frmSelect : public QWidget {
+    Q_OBJECT
+  public:
+    frmSelect();
+
+    controls::PictureBox* Picture1 = nullptr;
+    controls::RectangleShape* CropBox = nullptr;
+
+    void Form_Load();
+    void Form_Unload();
+    void Picture1_MouseDown(int button, int shift, float x, float y);
+    void Picture1_MouseMove(int button, int shift, float x, float y);
+    void Picture1_MouseUp(int button, int shift, float x, float y);
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    // Unloads the window without capturing; the buffer goes back to what it
+    // was before the selection started.
+    void Cancel();
+
+    // A release is being turned into the capture: further input waits.
+    bool finishing_ = false;
+    // The selection became the capture.
+    bool finished_ = false;
+};

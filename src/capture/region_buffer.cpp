@@ -1,0 +1,83 @@
+#include "capture/region_buffer.h"
+
+#include "app/variables.h"
+#include "capture/handle_release.h"
+
+namespace capture {
+namespace {
+
+struct Pending {
+    bool active = false;
+    HDC previousDC = 0;
+    HBITMAP previousBitmap = 0;
+    HDC snapshotDC = 0;
+    HBITMAP snapshotBitmap = 0;
+};
+
+Pending& pending() {
+    static Pending p;
+    return p;
+}
+
+bool SnapshotIsCurrent(const Pending& p) {
+    return p.active && variables::CaptureDC == p.snapshotDC &&
+           variables::CaptureBitmap == p.snapshotBitmap;
+}
+
+void RetirePrevious(Pending& p) {
+    RetireContext(p.previousDC);
+    RetireBitmap(p.previousBitmap);
+    p.previousDC = 0;
+    p.previousBitmap = 0;
+}
+
+}  // namespace
+
+void StoreSelectionSnapshot(HDC snapshotDC, HBITMAP snapshotBitmap) {
+    Pending& p = pending();
+    if (SnapshotIsCurrent(p)) {
+        // The buffer holds an earlier selection's snapshot, not a capture.
+        ReplaceContext(variables::CaptureDC, snapshotDC);
+        ReplaceBitmap(variables::CaptureBitmap, snapshotBitmap);
+    } else {
+        if (p.active) {
+            RetirePrevious(p);
+        }
+        p.previousDC = variables::CaptureDC;
+        p.previousBitmap = variables::CaptureBitmap;
+        variables::CaptureDC = snapshotDC;
+        variables::CaptureBitmap = snapshotBitmap;
+    }
+    p.active = true;
+    p.snapshotDC = snapshotDC;
+    p.snapshotBitmap = snapshotBitmap;
+}
+
+void RestoreBufferBeforeSelection() {
+    Pending& p = pending();
+    if (!p.active) {
+        return;
+    }
+    if (SnapshotIsCurrent(p)) {
+        ReplaceContext(variables::CaptureDC, p.previousDC);
+        ReplaceBitmap(variables::CaptureBitmap, p.previousBitmap);
+    } else {
+        RetirePrevious(p);
+    }
+    p = Pending{};
+}
+
+void ForgetBufferBeforeSelection() {
+    Pending& p = pending();
+    if (!p.active) {
+        return;
+    }
+    RetirePrevious(p);
+    p = Pending{};
+}
+
+bool SelectionPending() {
+    return pending().active;
+}
+
+}  // namespace capture

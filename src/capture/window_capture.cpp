@@ -1,0 +1,78 @@
+// The foreground-window capture: copy the rectangle of the window in front,
+// frame and title bar included, from the screen into a new capture buffer
+// and show it in the preview. The main window stays where it is.
+
+#include <QRadioButton>
+
+#include "app/default_form.h"
+#include "app/do_events.h"
+#include "app/rounding.h"
+#include "app/variables.h"
+#include "capture/foreground_window.h"
+#include "capture/form2.h"
+#include "capture/handle_release.h"
+#include "platform/controls/message_box.h"
+#include "platform/controls/picture_box.h"
+#include "ui/main/form1.h"
+
+void Form1::mnuWindow_Click() {
+    app::DefaultForm<Form2>::Get().show();
+}
+
+void Form1::WSHK_HotKeyPressed() {
+    capture::OperationScope operation;
+
+    variables::SaveNameKnown = false;
+    picpreview->Cls();
+    app::DoEvents();
+    // The instructions must not be in the picture, nor be the window in front.
+    app::DefaultForm<Form2>::Get().hide();
+
+    const capture::WindowQuery& query = capture::CurrentWindowQuery();
+    const HWND window = query.foregroundWindow();
+    RECT rect;
+    query.windowRect(window, &rect);
+
+    // Refused before anything is replaced: the previous capture stays, and
+    // the preview shows it again.
+    const std::optional<capture::CaptureSize> size = capture::CaptureSizeOf(rect);
+    if (!size) {
+        const long long width = static_cast<long long>(rect.right) - rect.left;
+        const long long height = static_cast<long long>(rect.bottom) - rect.top;
+        RedrawPreviewAfterLayout();
+        controls::ShowMessage(this, QMessageBox::Warning, "Tessarine",
+                              QString("The window in front is %1 x %2 pixels. A capture can be at "
+                                      "most %3 pixels wide and %3 pixels high, so the window was "
+                                      "not captured; the previous capture is kept.")
+                                  .arg(width)
+                                  .arg(height)
+                                  .arg(capture::kMaxCaptureSide));
+        return;
+    }
+    const int width = size->width;
+    const int height = size->height;
+    variables::CaptureWidth = static_cast<std::int16_t>(width);
+    variables::CaptureHeight = static_cast<std::int16_t>(height);
+    app::DoEvents();
+
+    capture::ReplaceContext(ScreenDC, CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
+    capture::ReplaceContext(variables::CaptureDC, CreateCompatibleDC(ScreenDC));
+    capture::ReplaceBitmap(variables::CaptureBitmap,
+                           CreateCompatibleBitmap(ScreenDC, width, height));
+    SelectObject(variables::CaptureDC, variables::CaptureBitmap);
+    // From the screen, not from the window: whatever covers it is captured,
+    // and parts off the screen come out black.
+    BitBlt(variables::CaptureDC, 0, 0, width, height, ScreenDC, rect.left, rect.top, SRCCOPY);
+    app::DoEvents();
+
+    if (opStretch->isChecked()) {
+        StretchBlt(picpreview->hDC(), 0, 0, app::ToInt32OrZero(picpreview->ScaleWidth()),
+                   app::ToInt32OrZero(picpreview->ScaleHeight()), variables::CaptureDC, 0, 0, width,
+                   height, SRCCOPY);
+        picpreview->Refresh();
+    }
+    if (opActual->isChecked()) {
+        BitBlt(picpreview->hDC(), 0, 0, width, height, variables::CaptureDC, 0, 0, SRCCOPY);
+        picpreview->Refresh();
+    }
+}

@@ -1,0 +1,247 @@
+#include "output/bitmap_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <bit>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <new>
+
+namespace output {
+namespace {
+
+void Put16(std::uint8_t* at, std::uint16_t value) {
+    at[0] = static_cast<std::uint8_t>(value);
+    at[1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+void Put32(std::uint8_t* at, std::uint32_t value) {
+    at[0] = static_cast<std::uint8_t>(value);
+    at[1] = static_cast<std::uint8_t>(value >> 8);
+    at[2] = static_cast<std::uint8_t>(value >> 16);
+    at[3] = static_cast<std::uint8_t>(value >> 24);
+}
+
+// 96 dots per inch (15 twips per pixel) in pixels per metre: 96 / 0.0254.
+constexpr std::uint32_t kPixelsPerMetre = 3780;
+
+// One pixel row as blue, green, red bytes.
+void EncodeRow(const std::uint32_t* in, int width, std::uint8_t* out) {
+    if constexpr (std::endian::native == std::endian::little) {
+        // A 0x00RRGGBB pixel lies in memory as blue, green, red, 0: store all
+        // four bytes and let the next pixel overwrite the fourth.
+        for (int x = 0; x + 1 < width; ++x) {
+            std::memcpy(out + 3 * static_cast<std::size_t>(x), in + x, 4);
+        }
+    } else {
+        for (int x = 0; x + 1 < width; ++x) {
+            std::uint8_t* px = out + 3 * static_cast<std::size_t>(x);
+            px[0] = static_cast<std::uint8_t>(in[x]);
+            px[1] = static_cast<std::uint8_t>(in[x] >> 8);
+            px[2] = static_cast<std::uint8_t>(in[x] >> 16);
+        }
+    }
+    const std::uint32_t last = in[width - 1];
+    std::uint8_t* px = out + 3 * static_cast<std::size_t>(width - 1);
+    px[0] = static_cast<std::uint8_t>(last);
+    px[1] = static_cast<std::uint8_t>(last >> 8);
+    px[2] = static_cast<std::uint8_t>(last >> 16);
+}
+
+std::string SystemReason(int error) {
+    return std::strerror(error);
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    if (slash == 0) {
+        return "/";
+    }
+    return path.substr(0, slash);
+}
+
+mode_t NewFileMode() {
+    // umask can only be read by setting it; put it straight back.
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
+    while (size > 0) {
+        const std::size_t chunk = std::min<std::size_t>(size, std::numeric_limits<ssize_t>::max());
+        const ssize_t written = ::write(fd, data, chunk);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        if (written == 0) {
+            errno = ENOSPC;
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// Makes the rename durable. Some file systems cannot sync a folder; the
+// file itself is already complete by then, so this is best effort.
+void SyncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+}  // namespace
+
+EncodedBitmap EncodeBitmap(const PixelRows& image) {
+    EncodedBitmap result;
+    if (image.width <= 0 || image.height <= 0 || image.pixels == nullptr) {
+        result.error = "the picture is empty";
+        return result;
+    }
+    const std::size_t rowBytes = BitmapRowBytes(image.width);
+    const std::size_t height = static_cast<std::size_t>(image.height);
+    // Every size in the headers is 32 bits.
+    if (rowBytes > (std::numeric_limits<std::uint32_t>::max() - kPixelDataOffset) / height) {
+        result.error = "the picture is too large for a bitmap file";
+        return result;
+    }
+    const std::size_t imageBytes = rowBytes * height;
+    const std::size_t fileBytes = kPixelDataOffset + imageBytes;
+    try {
+        result.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(fileBytes);
+    } catch (const std::bad_alloc&) {
+        result.error = SystemReason(ENOMEM);
+        return result;
+    }
+    result.size = fileBytes;
+    std::uint8_t* const file = result.bytes.get();
+
+    // BITMAPFILEHEADER
+    file[0] = 'B';                                           // bfType
+    file[1] = 'M';                                           //
+    Put32(file + 2, static_cast<std::uint32_t>(fileBytes));  // bfSize
+    Put16(file + 6, 0);                                      // bfReserved1
+    Put16(file + 8, 0);                                      // bfReserved2
+    Put32(file + 10, kPixelDataOffset);                      // bfOffBits
+
+    // BITMAPINFOHEADER
+    std::uint8_t* const info = file + kFileHeaderSize;
+    Put32(info + 0, kInfoHeaderSize);                           // biSize
+    Put32(info + 4, static_cast<std::uint32_t>(image.width));   // biWidth
+    Put32(info + 8, static_cast<std::uint32_t>(image.height));  // biHeight (> 0: bottom-up)
+    Put16(info + 12, 1);                                        // biPlanes
+    Put16(info + 14, 24);                                       // biBitCount
+    Put32(info + 16, 0);                                        // biCompression (BI_RGB)
+    Put32(info + 20, static_cast<std::uint32_t>(imageBytes));   // biSizeImage
+    Put32(info + 24, kPixelsPerMetre);                          // biXPelsPerMeter
+    Put32(info + 28, kPixelsPerMetre);                          // biYPelsPerMeter
+    Put32(info + 32, 0);                                        // biClrUsed (no palette)
+    Put32(info + 36, 0);                                        // biClrImportant
+
+    // Pixel rows, the picture's bottom row first.
+    const std::size_t padding = rowBytes - static_cast<std::size_t>(image.width) * 3;
+    std::uint8_t* out = file + kPixelDataOffset;
+    for (int y = image.height - 1; y >= 0; --y) {
+        EncodeRow(image.pixels + image.stride * y, image.width, out);
+        std::memset(out + rowBytes - padding, 0, padding);
+        out += rowBytes;
+    }
+    return result;
+}
+
+WriteResult ReplaceFileContents(const std::string& path, const std::uint8_t* data,
+                                std::size_t size) {
+    if (path.empty()) {
+        return {false, FailureMessage(path, SystemReason(ENOENT))};
+    }
+    // Write through a symbolic link to the file it names, as opening the
+    // link would; replacing the link itself would cut it.
+    std::string target = path;
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode)) {
+        if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+            target = resolved;
+            std::free(resolved);
+        }
+    }
+
+    mode_t mode = NewFileMode();
+    bool exists = false;
+    if (::stat(target.c_str(), &status) == 0) {
+        if (S_ISDIR(status.st_mode)) {
+            return {false, FailureMessage(path, SystemReason(EISDIR))};
+        }
+        if (!S_ISREG(status.st_mode)) {
+            return {false, FailureMessage(path, "it is not an ordinary file")};
+        }
+        exists = true;
+        mode = status.st_mode & 07777;
+    } else if (errno != ENOENT) {
+        return {false, FailureMessage(path, SystemReason(errno))};
+    }
+
+    const std::string folder = FolderOf(target);
+    std::string temporary = folder + (folder == "/" ? "" : "/") + ".tessarine-save.XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) {
+        return {false, FailureMessage(path, SystemReason(errno))};
+    }
+
+    int error = 0;
+    if (exists && (status.st_uid != ::geteuid() || status.st_gid != ::getegid())) {
+        // Keep the owner where we may (as root); anyone else keeps the file
+        // under their own name, as a new file would be. Before the mode: a
+        // change of owner clears set-user-ID bits.
+        [[maybe_unused]] const int ignored = ::fchown(fd, status.st_uid, status.st_gid);
+    }
+    if (::fchmod(fd, mode) != 0) {
+        error = errno;
+    }
+    if (error == 0 && !WriteAll(fd, data, size)) {
+        error = errno;
+    }
+    if (error == 0 && ::fsync(fd) != 0) {
+        error = errno;
+    }
+    if (::close(fd) != 0 && error == 0) {
+        error = errno;
+    }
+    if (error == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        ::unlink(temporary.c_str());
+        return {false, FailureMessage(path, SystemReason(error))};
+    }
+    SyncFolder(folder);
+    return {true, {}};
+}
+
+std::string FailureMessage(const std::string& path, const std::string& reason) {
+    return "Could not save the picture to \"" + path + "\": " + reason + ".";
+}
+
+WriteResult WriteBitmapFile(const std::string& path, const PixelRows& image) {
+    const EncodedBitmap encoded = EncodeBitmap(image);
+    if (!encoded.bytes) {
+        return {false, FailureMessage(path, encoded.error)};
+    }
+    return ReplaceFileContents(path, encoded.bytes.get(), encoded.size);
+}
+
+}  // namespace output

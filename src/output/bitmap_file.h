@@ -1,0 +1,64 @@
+#pragma once
+// Writing pictures as Windows bitmap files: a 14-byte file header ("BM"), a
+// 40-byte information header and uncompressed 24-bit rows, bottom row
+// first, each row padded to a multiple of 4 bytes.
+//
+// The file is encoded into one buffer and written in one pass to a
+// temporary file beside the target, which replaces the target only once
+// every byte is on disk: an existing file is either replaced whole or left
+// as it was. Nothing here needs Qt.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace output {
+
+// What a write came to. `message` says why it failed, naming the path; it
+// is empty on success.
+struct WriteResult {
+    bool ok = false;
+    std::string message;
+};
+
+// Pixels as 0x00RRGGBB, rows top to bottom, `stride` pixels apart.
+struct PixelRows {
+    const std::uint32_t* pixels = nullptr;
+    int width = 0;
+    int height = 0;
+    std::ptrdiff_t stride = 0;
+};
+
+inline constexpr std::size_t kFileHeaderSize = 14;
+inline constexpr std::size_t kInfoHeaderSize = 40;
+inline constexpr std::size_t kPixelDataOffset = kFileHeaderSize + kInfoHeaderSize;
+
+// Bytes in one stored row of a 24-bit bitmap `width` pixels wide.
+constexpr std::size_t BitmapRowBytes(int width) {
+    return (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
+}
+
+struct EncodedBitmap {
+    std::unique_ptr<std::uint8_t[]> bytes;
+    std::size_t size = 0;
+    // Why encoding failed when `bytes` is null (no file header would fit).
+    std::string error;
+};
+
+// The whole file, headers and pixels, in one buffer.
+EncodedBitmap EncodeBitmap(const PixelRows& image);
+
+// Writes `size` bytes as the new contents of `path` (see the top of this
+// file). The temporary file gets the mode the target has, or that of an
+// ordinary new file (0666 less the umask); it never outlives the call.
+WriteResult ReplaceFileContents(const std::string& path, const std::uint8_t* data,
+                                std::size_t size);
+
+// "Could not save the picture to "<path>": <reason>."
+std::string FailureMessage(const std::string& path, const std::string& reason);
+
+// EncodeBitmap, then ReplaceFileContents.
+WriteResult WriteBitmapFile(const std::string& path, const PixelRows& image);
+
+}  // namespace output

@@ -1,0 +1,120 @@
+#include "output/frm_save.h"
+
+#include <QCloseEvent>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QScreen>
+
+#include "app/default_form.h"
+#include "app/do_events.h"
+#include "app/variables.h"
+#include "platform/controls/picture_box.h"
+#include "platform/raster/raster.h"
+
+namespace {
+
+// Design sizes, in pixels (twips / 15).
+constexpr int kDesignClientWidth = 4680 / 15;
+constexpr int kDesignClientHeight = 3090 / 15;
+constexpr int kDesignPictureWidth = 3255 / 15;
+constexpr int kDesignPictureHeight = 2055 / 15;
+
+}  // namespace
+
+output::WriteResult frmSave::lastWrite_;
+
+frmSave::frmSave() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint) {
+    setObjectName("frmSave");
+    setWindowTitle("frmSave");
+    resize(kDesignClientWidth, kDesignClientHeight);
+    Picture1 = new controls::PictureBox(this);
+    Picture1->setObjectName("Picture1");
+    Picture1->setGeometry(0, 0, kDesignPictureWidth, kDesignPictureHeight);
+}
+
+output::WriteResult frmSave::ShowAndWrite() {
+    if (frmSave* open = app::DefaultForm<frmSave>::IfLoaded()) {
+        open->show();
+        open->raise();
+        return {true, {}};
+    }
+    lastWrite_ = {false, output::FailureMessage(variables::SaveFileName,
+                                                "the save window closed before writing")};
+    app::DefaultForm<frmSave>::Get();
+    return lastWrite_;
+}
+
+void frmSave::Form_Load() {
+    // Each yield below may run other handlers, including a right-click that
+    // unloads this window: after each one, stop if it has gone.
+    QPointer<frmSave> self(this);
+    const auto stillLoaded = [&self] {
+        return self && app::DefaultForm<frmSave>::IfLoaded() == self.data();
+    };
+    const std::string& path = variables::SaveFileName;
+
+    const int width = variables::CaptureWidth;
+    const int height = variables::CaptureHeight;
+    if (width <= 0 || height <= 0) {
+        lastWrite_ = {false, output::FailureMessage(path, "the capture is empty")};
+        app::DefaultForm<frmSave>::Unload();
+        return;
+    }
+    Picture1->resize(width, height);
+    setGeometry(screen()->geometry());
+    setWindowState(Qt::WindowMaximized);
+    show();
+    raise();
+    activateWindow();
+    app::DoEvents();
+    if (!stillLoaded()) {
+        lastWrite_ = {false, output::FailureMessage(path, "the save window was closed first")};
+        return;
+    }
+
+    const bool copied = BitBlt(Picture1->hDC(), 0, 0, variables::CaptureWidth,
+                               variables::CaptureHeight, variables::CaptureDC, 0, 0, SRCCOPY);
+    Picture1->Refresh();
+    app::DoEvents();
+    if (!stillLoaded()) {
+        lastWrite_ = {false, output::FailureMessage(path, "the save window was closed first")};
+        return;
+    }
+
+    lastWrite_ = copied ? write(width, height)
+                        : output::WriteResult{
+                              false, output::FailureMessage(path, "the capture could not be read")};
+    app::DoEvents();
+    if (stillLoaded()) {
+        app::DefaultForm<frmSave>::Unload();
+    }
+}
+
+output::WriteResult frmSave::write(int width, int height) {
+    const std::string& path = variables::SaveFileName;
+    const auto image = raster::ContextPixels(Picture1->hDC());
+    if (!image || image->width != width || image->height != height) {
+        return {false,
+                output::FailureMessage(path, "no picture of " + std::to_string(width) + " x " +
+                                                 std::to_string(height) + " pixels could be made")};
+    }
+    return output::WriteBitmapFile(path,
+                                   {image->pixels, image->width, image->height, image->width});
+}
+
+void frmSave::Form_MouseDown(int button, int, float, float) {
+    if (button == 2) {
+        app::DefaultForm<frmSave>::Unload();
+    }
+}
+
+void frmSave::mousePressEvent(QMouseEvent* event) {
+    Form_MouseDown(controls::ButtonCode(event->button()), controls::ShiftCode(event->modifiers()),
+                   static_cast<float>(event->position().x()),
+                   static_cast<float>(event->position().y()));
+}
+
+void frmSave::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    app::DefaultForm<frmSave>::Unload();
+}

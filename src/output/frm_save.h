@@ -1,0 +1,40 @@
+#pragma once
+// The save window: a borderless window over the whole screen whose load
+// handler copies the capture buffer into its picture box at actual size,
+// writes that picture to `variables::SaveFileName` and unloads the window
+// again. The user sees the capture flash up at the top-left corner.
+
+#include <QWidget>
+
+#include "output/bitmap_file.h"
+
+namespace controls {
+class PictureBox;
+}
+
+class frmSave : public QWidget {
+    Q_OBJECT
+  public:
+    frmSave();
+
+    controls::PictureBox* Picture1 = nullptr;
+
+    void Form_Load();
+    // A right-click (button 2) on the window's own surface closes it.
+    void Form_MouseDown(int button, int shift, float x, float y);
+
+    // Shows the save window, which writes the file as it loads, and returns
+    // what the write came to. While a save window is already loaded (a save
+    // still in progress further up the call stack) this only brings it to
+    // the front and writes nothing itself.
+    static output::WriteResult ShowAndWrite();
+
+  protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    output::WriteResult write(int width, int height);
+
+    static output::WriteResult lastWrite_;
+};

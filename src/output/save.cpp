@@ -1,0 +1,88 @@
+// Save and Save As: ask for a file name when needed and let the save window
+// write the capture buffer there.
+
+#include <QFile>
+#include <QMessageBox>
+
+#include "app/variables.h"
+#include "capture/handle_release.h"
+#include "output/frm_save.h"
+#include "platform/controls/common_dialog.h"
+#include "platform/raster/raster.h"
+#include "ui/main/form1.h"
+
+namespace {
+
+const QString kTitle = QStringLiteral("Tessarine");
+
+// Before the first capture, or after one of no size, there is no picture:
+// say so instead of asking for a name or writing an empty file.
+bool RefuseEmptyCapture(QWidget* parent) {
+    QString reason;
+    if (!variables::CaptureDC) {
+        reason = QStringLiteral("nothing has been captured yet.");
+    } else if (variables::CaptureWidth <= 0 || variables::CaptureHeight <= 0) {
+        reason = QStringLiteral("the capture is empty (%1 x %2 pixels).")
+                     .arg(variables::CaptureWidth)
+                     .arg(variables::CaptureHeight);
+    } else if (!raster::ContextPixels(variables::CaptureDC)) {
+        reason = QStringLiteral("the capture holds no image.");
+    } else {
+        return false;
+    }
+    QMessageBox::warning(parent, kTitle, QStringLiteral("There is no picture to save: ") + reason);
+    return true;
+}
+
+// The dialog sequence. True when the user chose a name.
+bool AskSaveName(controls::CommonDialog& dialog) {
+    dialog.DialogTitle = QStringLiteral("Save As");
+    dialog.CancelError = false;
+    dialog.Filter = QStringLiteral("Bitmap File (*.bmp)|*.bmp");
+    dialog.ShowSave();
+    return !dialog.FileName.isEmpty();
+}
+
+// Shows the save window and tells the user if the write failed.
+bool WriteCapture(QWidget* parent) {
+    const output::WriteResult result = frmSave::ShowAndWrite();
+    if (!result.ok) {
+        QMessageBox::critical(parent, kTitle, QString::fromLocal8Bit(result.message));
+    }
+    return result.ok;
+}
+
+// Save As, and Save when no name is known for this capture. A failed write
+// still keeps the chosen name, for the dialog to offer again, but does not
+// make it the capture's known file.
+void SaveUnderNewName(Form1& form) {
+    if (!AskSaveName(form.CommonDialog1)) {
+        return;
+    }
+    variables::SaveFileName = QFile::encodeName(form.CommonDialog1.FileName).toStdString();
+    if (WriteCapture(&form)) {
+        variables::SaveNameKnown = true;
+    }
+}
+
+}  // namespace
+
+void Form1::mnuSave_Click() {
+    capture::OperationScope operation;
+    if (RefuseEmptyCapture(this)) {
+        return;
+    }
+    if (variables::SaveNameKnown) {
+        WriteCapture(this);
+        return;
+    }
+    SaveUnderNewName(*this);
+}
+
+void Form1::mnuSaveAs_Click() {
+    capture::OperationScope operation;
+    if (RefuseEmptyCapture(this)) {
+        return;
+    }
+    SaveUnderNewName(*this);
+}

@@ -1,0 +1,97 @@
+#include "platform/controls/vb_hot_key.h"
+
+#include <QPointer>
+
+#include "platform/x11/hot_key_masks.h"
+
+namespace controls {
+namespace {
+
+VBHotKey::Claimer& CurrentClaimer() {
+    static VBHotKey::Claimer claimer = &platform::ClaimKeyCombination;
+    return claimer;
+}
+
+QString KeyName(std::int32_t vkey) {
+    if (vkey == 0x2C) {
+        return "Print Screen";
+    }
+    if ((vkey >= 'A' && vkey <= 'Z') || (vkey >= '0' && vkey <= '9')) {
+        return QString(QChar(vkey));
+    }
+    if (vkey >= 0x70 && vkey <= 0x87) {
+        return QString("F%1").arg(vkey - 0x70 + 1);
+    }
+    return QString("key %1").arg(vkey);
+}
+
+}  // namespace
+
+void VBHotKey::SetClaimer(Claimer claimer) {
+    CurrentClaimer() = claimer ? claimer : &platform::ClaimKeyCombination;
+}
+
+VBHotKey::VBHotKey(QObject* parent) : QObject(parent) {}
+
+VBHotKey::~VBHotKey() = default;
+
+void VBHotKey::setHotKeyActive(bool active) {
+    if (!active) {
+        grab_.reset();
+        return;
+    }
+    if (grab_) {
+        return;
+    }
+    const std::uint32_t keysym = platform::KeysymForVirtualKey(vkey);
+    if (keysym == 0) {
+        lastClaim_ = platform::ClaimResult::NoSuchKey;
+        return;
+    }
+    QPointer<VBHotKey> self(this);
+    platform::ClaimOutcome outcome =
+        CurrentClaimer()(keysym, platform::ModifierMask(altkey, shiftkey, ctrlkey, winkey), [self] {
+            if (self) {
+                emit self->HotKeyPressed();
+            }
+        });
+    lastClaim_ = outcome.result;
+    if (outcome.result == platform::ClaimResult::Claimed) {
+        grab_ = std::move(outcome.grab);
+    }
+}
+
+QString VBHotKey::CombinationName() const {
+    QString name;
+    if (ctrlkey) {
+        name += "Ctrl+";
+    }
+    if (altkey) {
+        name += "Alt+";
+    }
+    if (shiftkey) {
+        name += "Shift+";
+    }
+    if (winkey) {
+        name += "Win+";
+    }
+    return name + KeyName(vkey);
+}
+
+QString ClaimFailureReason(platform::ClaimResult result) {
+    switch (result) {
+        case platform::ClaimResult::Claimed:
+            return "it is held";
+        case platform::ClaimResult::HeldByAnother:
+            return "another program holds it";
+        case platform::ClaimResult::NoDisplay:
+            return "system-wide keys need an X11 session";
+        case platform::ClaimResult::NoSuchKey:
+            return "no key on this keyboard produces it";
+        case platform::ClaimResult::Refused:
+            return "the X server refused it";
+    }
+    return "it could not be claimed";
+}
+
+}  // namespace controls

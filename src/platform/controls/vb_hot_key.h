@@ -1,0 +1,57 @@
+#pragma once
+// A system-wide hot key: while active it holds its key combination, so that
+// pressing it anywhere raises HotKeyPressed on the user-interface thread.
+
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "platform/x11/key_grab.h"
+
+namespace controls {
+
+class VBHotKey : public QObject {
+    Q_OBJECT
+  public:
+    // How a combination is claimed with the system. Tests put in their own;
+    // null goes back to the X11 claim.
+    using Claimer = platform::ClaimOutcome (*)(std::uint32_t keysym, std::uint16_t modifiers,
+                                               std::function<void()> onPress);
+    static void SetClaimer(Claimer claimer);
+
+    explicit VBHotKey(QObject* parent = nullptr);
+    ~VBHotKey() override;
+
+    // The combination: a Windows virtual-key code and the modifiers held.
+    std::int32_t vkey = 0;
+    bool altkey = false;
+    bool shiftkey = false;
+    bool ctrlkey = false;
+    bool winkey = false;
+
+    // True while the combination is held. Setting true claims it (check
+    // HotKeyActive or LastClaim for the outcome); false releases it.
+    bool HotKeyActive() const { return grab_ != nullptr; }
+    void setHotKeyActive(bool active);
+
+    // The outcome of the last claim; empty before the first.
+    std::optional<platform::ClaimResult> LastClaim() const { return lastClaim_; }
+
+    // The combination as the user reads it, e.g. "Shift+Print Screen".
+    QString CombinationName() const;
+
+  signals:
+    void HotKeyPressed();
+
+  private:
+    std::unique_ptr<platform::KeyGrab> grab_;
+    std::optional<platform::ClaimResult> lastClaim_;
+};
+
+// Why a claim failed, for a message: "another program holds it".
+QString ClaimFailureReason(platform::ClaimResult result);
+
+}  // namespace controls

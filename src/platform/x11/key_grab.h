@@ -1,0 +1,39 @@
+#pragma once
+// Holding a key combination system-wide: a passive grab on the root window
+// through the toolkit's own X connection, so that presses arrive on the
+// user-interface thread while any program is in front.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace platform {
+
+enum class ClaimResult {
+    Claimed,
+    HeldByAnother,  // another client holds the combination
+    NoDisplay,      // the toolkit does not run on X11 (its offscreen platform, say)
+    NoSuchKey,      // no key on the keyboard produces the keysym
+    Refused,        // the X server refused the grab for another reason
+};
+
+// A combination held on the root window; destroying it releases it.
+class KeyGrab {
+  public:
+    virtual ~KeyGrab() = default;
+};
+
+struct ClaimOutcome {
+    ClaimResult result = ClaimResult::NoDisplay;
+    std::unique_ptr<KeyGrab> grab;  // set when result is Claimed
+};
+
+// Claims every key that produces `keysym`, with exactly the modifier bits
+// `modifiers` held, whatever the state of Caps Lock, Num Lock and Scroll
+// Lock. `onPress` runs on the user-interface thread, from the event loop,
+// once for every press while the grab lives. Either all of the combination's
+// grabs are taken or none.
+ClaimOutcome ClaimKeyCombination(std::uint32_t keysym, std::uint16_t modifiers,
+                                 std::function<void()> onPress);
+
+}  // namespace platform

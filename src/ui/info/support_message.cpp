@@ -1,0 +1,24 @@
+#include "ui/info/support_message.h"
+
+#include "platform/controls/message_box.h"
+#include "ui/main/form1.h"
+
+namespace info {
+
+QString SupportMessageText() {
+    const QString line1 = QString("Please visit ") + QString::fromUtf8(kSupportWebPage) +
+                          " to see the FAQ or known problems with the fixes. ";
+    const QString line2 = QString("If you are still getting errors, email me at ") +
+                          QString::fromUtf8(kSupportEmail) +
+                          ". Please make the subject of your email 'SUPPORT NEEDED'. Thankyou!";
+    return line1 + "\r\n" + line2;
+}
+
+}  // namespace info
+
+void Form1::mnuSupport_Click() {
+    // Modal, without an owner; returns when the user has closed it.
+    controls::MessageBox box(QMessageBox::Information, "Support", info::SupportMessageText(),
+                             QMessageBox::Ok);
+    box.exec();
+}

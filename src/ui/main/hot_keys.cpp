@@ -1,0 +1,83 @@
+// The three system-wide hot keys of the main window, their events and the
+// HotKeys message.
+
+#include "ui/main/hot_keys.h"
+
+#include <cstdio>
+
+#include "platform/controls/message_box.h"
+#include "platform/controls/vb_hot_key.h"
+#include "ui/main/form1.h"
+
+namespace hot_keys {
+
+QString MessageText(const QStringList& unclaimed) {
+    QString text = QString("Hotkeys: ") + "\r\n" +
+                   "Press \"Print Scrn\" to take a normal screenshot. " + "\r\n" +
+                   "Press \"Shift+Print Scrn\" to take a screenshot of the foreground window";
+    if (!unclaimed.isEmpty()) {
+        text += "\r\nThese hot keys could not be claimed: " + unclaimed.join(", ");
+    }
+    return text;
+}
+
+}  // namespace hot_keys
+
+namespace {
+
+constexpr std::int32_t kVkSnapshot = 44;
+
+controls::VBHotKey* MakeHotKey(QObject* parent, const char* name, bool alt, bool shift, bool ctrl) {
+    auto* key = new controls::VBHotKey(parent);
+    key->setObjectName(name);
+    key->vkey = kVkSnapshot;
+    key->altkey = alt;
+    key->shiftkey = shift;
+    key->ctrlkey = ctrl;
+    key->winkey = false;
+    return key;
+}
+
+}  // namespace
+
+void Form1::buildHotKeys() {
+    SSHK = MakeHotKey(this, "SSHK", false, false, false);
+    WSHK = MakeHotKey(this, "WSHK", false, true, false);
+    VBHotKey1 = MakeHotKey(this, "VBHotKey1", true, true, true);
+    connect(SSHK, &controls::VBHotKey::HotKeyPressed, this, [this] { SSHK_HotKeyPressed(); });
+    connect(WSHK, &controls::VBHotKey::HotKeyPressed, this, [this] { WSHK_HotKeyPressed(); });
+    connect(VBHotKey1, &controls::VBHotKey::HotKeyPressed, this,
+            [this] { VBHotKey1_HotKeyPressed(); });
+
+    // The keys work from start-up. A combination that cannot be had is said
+    // once here; the HotKeys message names it as long as the program runs.
+    for (controls::VBHotKey* key : {SSHK, WSHK, VBHotKey1}) {
+        key->setHotKeyActive(true);
+        const std::optional<platform::ClaimResult> result = key->LastClaim();
+        if (result && *result != platform::ClaimResult::Claimed &&
+            *result != platform::ClaimResult::NoDisplay) {
+            std::fprintf(stderr, "tessarine: cannot claim %s: %s\n",
+                         key->CombinationName().toLocal8Bit().constData(),
+                         controls::ClaimFailureReason(*result).toLocal8Bit().constData());
+        }
+    }
+}
+
+QStringList Form1::UnclaimedHotKeys() const {
+    QStringList names;
+    for (const controls::VBHotKey* key : {SSHK, WSHK, VBHotKey1}) {
+        if (key && !key->HotKeyActive()) {
+            names << key->CombinationName();
+        }
+    }
+    return names;
+}
+
+void Form1::SSHK_HotKeyPressed() {
+    mnuScreen_Click();
+}
+
+void Form1::mnuHotKeys_Click() {
+    controls::ShowMessage(this, QMessageBox::Information, "Tessarine",
+                          hot_keys::MessageText(UnclaimedHotKeys()), QMessageBox::Ok);
+}

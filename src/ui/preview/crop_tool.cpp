@@ -1,0 +1,144 @@
+// The crop tool: arm it, drag a band on the preview pane, and the capture is
+// replaced by the part of it that the band covers.
+
+#include <QMessageBox>
+#include <QRadioButton>
+
+#include "app/do_events.h"
+#include "app/rounding.h"
+#include "app/variables.h"
+#include "capture/handle_release.h"
+#include "platform/controls/picture_box.h"
+#include "platform/controls/popup_button.h"
+#include "platform/controls/rectangle_shape.h"
+#include "ui/main/form1.h"
+#include "ui/preview/crop_mapping.h"
+#include "ui/preview/preview_redraw.h"
+
+namespace {
+
+QString RefusalText(preview::CropRefusal refusal) {
+    switch (refusal) {
+        case preview::CropRefusal::TooLarge:
+            return QStringLiteral(
+                "The rectangle is too large to crop to: a capture can be at most 32767 pixels "
+                "wide and 32767 pixels high. The capture is unchanged.");
+        case preview::CropRefusal::EmptyPane:
+            return QStringLiteral(
+                "The preview has no area to crop on. Make the window larger and try again. The "
+                "capture is unchanged.");
+        case preview::CropRefusal::Overflow:
+            break;
+    }
+    return QStringLiteral(
+        "The rectangle cannot be mapped onto the capture: the numbers are too large. The "
+        "capture is unchanged.");
+}
+
+}  // namespace
+
+void Form1::cmdCrop_Click() {
+    variables::CropArmed = true;
+    picpreview->setFocus();
+}
+
+void Form1::picpreview_MouseDown(int button, int, float x, float y) {
+    if (button != 1) {
+        return;
+    }
+    CropBox->setLeft(x);
+    CropBox->setHeight(0);
+    CropBox->setWidth(0);
+    CropBox->setTop(y);
+    CropBox->setVisible(true);
+    // The press lies on the pane, which the window's size limit keeps far
+    // inside 16-bit coordinates.
+    variables::DragStartX = app::ToInt16(x).value_or(0);
+    variables::DragStartY = app::ToInt16(y).value_or(0);
+}
+
+void Form1::picpreview_MouseMove(int button, int, float x, float y) {
+    if (button != 1 || !variables::CropArmed) {
+        return;
+    }
+    // Towards the left of or above the press point the size would be
+    // negative: the band refuses it and keeps its last size that way.
+    CropBox->setWidth(x - CropBox->Left());
+    CropBox->setHeight(y - CropBox->Top());
+}
+
+void Form1::picpreview_MouseUp(int button, int, float, float) {
+    if (button != 1 || !variables::CropArmed) {
+        return;
+    }
+    capture::OperationScope operation;
+    const std::int16_t oldWidth = variables::CaptureWidth;
+    const std::int16_t oldHeight = variables::CaptureHeight;
+    CropBox->setVisible(false);
+    variables::CropArmed = false;
+
+    // Before any capture there is nothing to cut from.
+    if (variables::CaptureDC == 0 || ScreenDC == 0 || oldWidth <= 0 || oldHeight <= 0) {
+        return;
+    }
+
+    const preview::Band band{CropBox->Left(), CropBox->Top(), CropBox->Width(), CropBox->Height()};
+    std::optional<preview::CropMapping> mapping;
+    if (opActual->isChecked()) {
+        mapping = preview::MapActualSize(band, variables::DragStartX, variables::DragStartY);
+    }
+    if (opStretch->isChecked()) {
+        mapping = preview::MapStretched(band, picpreview->ScaleWidth(), picpreview->ScaleHeight(),
+                                        oldWidth, oldHeight);
+    }
+    if (!mapping) {
+        return;
+    }
+    if (mapping->refused()) {
+        QMessageBox::warning(this, QStringLiteral("Tessarine"), RefusalText(mapping->refusal));
+        return;
+    }
+    // A band without area keeps no pixel: the capture stays as it was.
+    if (mapping->empty()) {
+        return;
+    }
+    const preview::CropSource source = *mapping->source;
+    variables::CaptureWidth = source.width;
+    variables::CaptureHeight = source.height;
+
+    // A copy of the whole old image to cut from.
+    const HBITMAP copyBitmap = CreateCompatibleBitmap(ScreenDC, oldWidth, oldHeight);
+    const HDC copyDC = CreateCompatibleDC(ScreenDC);
+    SelectObject(copyDC, copyBitmap);
+    app::DoEvents();
+    BitBlt(copyDC, 0, 0, oldWidth, oldHeight, variables::CaptureDC, 0, 0, SRCCOPY);
+    app::DoEvents();
+
+    // The new buffer. Where the band reached beyond the old image nothing is
+    // copied, and a new bitmap is black.
+    capture::ReplaceBitmap(
+        variables::CaptureBitmap,
+        CreateCompatibleBitmap(ScreenDC, variables::CaptureWidth, variables::CaptureHeight));
+    capture::ReplaceContext(variables::CaptureDC, CreateCompatibleDC(ScreenDC));
+    SelectObject(variables::CaptureDC, variables::CaptureBitmap);
+    app::DoEvents();
+    BitBlt(variables::CaptureDC, 0, 0, variables::CaptureWidth, variables::CaptureHeight, copyDC,
+           app::ToInt32OrZero(source.x), app::ToInt32OrZero(source.y), SRCCOPY);
+    app::DoEvents();
+    capture::RetireContext(copyDC);
+    capture::RetireBitmap(copyBitmap);
+
+    picpreview->Cls();
+    app::DoEvents();
+    if (opActual->isChecked()) {
+        preview::DrawActual(*picpreview, variables::CaptureWidth, variables::CaptureHeight);
+        app::DoEvents();
+        picpreview->Refresh();
+    }
+    if (opStretch->isChecked()) {
+        preview::DrawStretched(*picpreview, picpreview->ScaleWidth(), picpreview->ScaleHeight());
+        app::DoEvents();
+        picpreview->Refresh();
+    }
+    cmdCrop->setHighlight(true);
+}

@@ -1,0 +1,133 @@
+"""Capture Selection: the rectangle dragged on the frozen screen becomes the
+capture, shown 1:1 in the preview; a click takes the one pixel under it; a
+right press or Escape cancels and keeps the capture that was there."""
+
+import time
+
+import xtest
+from xtest import check
+
+pattern = xtest.start_pattern("360x240+640+480")
+app = xtest.App()
+app.activate()
+app.client_origin()
+px, py, pw, ph = app.pane_rect()
+app.click_client(10, 48 + 41 + 8)  # "Actual Size"
+time.sleep(0.3)
+# The pattern window does not overlap the main window, so the frozen screen
+# shows it exactly as it is now.
+before = xtest.screenshot()
+
+
+def start_selection():
+    app.click_button("Capture Selection")
+    found = xtest.wait_for(lambda: xtest.find_windows("^Form3$"), timeout=10)
+    check(found, "selection window appears")
+    time.sleep(0.5)
+    return found[0] if found else None
+
+
+def drag(x0, y0, x1, y1):
+    xtest.xdotool("mousemove", "--sync", x0, y0)
+    xtest.xdotool("mousedown", 1)
+    xtest.xdotool("mousemove", "--sync", (x0 + x1) // 2, (y0 + y1) // 2)
+    xtest.xdotool("mousemove", "--sync", x1, y1)
+    time.sleep(0.2)
+    xtest.xdotool("mouseup", 1)
+
+
+def back_to_main():
+    gone = xtest.wait_for(lambda: not xtest.find_windows("^Form3$"), timeout=10)
+    check(gone, "selection window is gone")
+    check(app.wait_visible(), "main window is back")
+    time.sleep(0.8)
+    # Park the pointer off the pane so that it never hides a pixel.
+    xtest.xdotool("mousemove", "--sync", 1010, 10)
+    time.sleep(0.2)
+    return xtest.screenshot()
+
+
+def pane_shows(shot, rect, label):
+    x, y, w, h = rect
+    want = before.crop(x, y, w, h)
+    got = shot.crop(px, py, w, h)
+    diff = got.differing_pixels(want)
+    check(diff == 0, "%s: pane shows the %dx%d rectangle at (%d, %d), %d pixels differ"
+          % (label, w, h, x, y, diff))
+    check(shot.pixel(px + w, py + 5) == xtest.PANE_BACKGROUND,
+          "%s: nothing right of the capture" % label)
+    check(shot.pixel(px + 5, py + h) == xtest.PANE_BACKGROUND,
+          "%s: nothing below the capture" % label)
+
+
+# The selection window covers the whole screen with the frozen screen.
+window = start_selection()
+if window:
+    check(xtest.frame_geometry(window) == (0, 0, 1024, 768),
+          "selection window covers the screen: %r" % (xtest.frame_geometry(window),))
+    states = xtest.run("xprop", "-id", str(window), "_NET_WM_STATE").stdout
+    check("_NET_WM_STATE_SKIP_TASKBAR" in states, "selection window is not in the taskbar")
+    # The pattern's own area; its title bar may change colour when the main
+    # window hides and the focus moves.
+    cx, cy, cw, ch = xtest.window_geometry(pattern.window)
+    shot = xtest.screenshot()
+    check(shot.crop(cx, cy, cw, ch).differing_pixels(before.crop(cx, cy, cw, ch)) == 0,
+          "selection window shows the frozen screen")
+    check(not xtest.find_windows("^Tessarine$"), "main window hidden while selecting")
+drag(660, 520, 860, 660)
+region = (660, 520, 200, 140)
+shot = back_to_main()
+pane_shows(shot, region, "drag")
+
+# Right press: cancelled, the capture stays. Switching styles redraws the
+# preview from the buffer, so it shows what the buffer holds.
+start_selection()
+xtest.xdotool("mousemove", "--sync", 700, 560)
+xtest.xdotool("mousedown", 1)
+xtest.xdotool("mousemove", "--sync", 760, 600)
+xtest.xdotool("mousedown", 3)
+xtest.xdotool("mouseup", 3)
+xtest.xdotool("mouseup", 1)
+back_to_main()
+app.click_client(10, 48 + 24 + 8)  # "Stretch to fit"
+time.sleep(0.3)
+app.click_client(10, 48 + 41 + 8)  # "Actual Size"
+time.sleep(0.3)
+xtest.xdotool("mousemove", "--sync", 1010, 10)
+time.sleep(0.2)
+pane_shows(xtest.screenshot(), region, "after a right press")
+
+# Escape cancels too.
+start_selection()
+xtest.xdotool("key", "Escape")
+back_to_main()
+app.click_client(10, 48 + 24 + 8)
+time.sleep(0.3)
+app.click_client(10, 48 + 41 + 8)
+time.sleep(0.3)
+xtest.xdotool("mousemove", "--sync", 1010, 10)
+time.sleep(0.2)
+pane_shows(xtest.screenshot(), region, "after Escape")
+
+# A rectangle without width captures nothing and keeps the capture.
+start_selection()
+drag(700, 540, 700, 640)
+back_to_main()
+app.click_client(10, 48 + 24 + 8)
+time.sleep(0.3)
+app.click_client(10, 48 + 41 + 8)
+time.sleep(0.3)
+xtest.xdotool("mousemove", "--sync", 1010, 10)
+time.sleep(0.2)
+pane_shows(xtest.screenshot(), region, "after a selection without width")
+
+# A click without movement takes the one pixel under it.
+start_selection()
+xtest.xdotool("mousemove", "--sync", 777, 555)
+xtest.xdotool("click", 1)
+shot = back_to_main()
+pane_shows(shot, (777, 555, 1, 1), "click")
+
+app.stop()
+pattern.stop()
+xtest.finish()

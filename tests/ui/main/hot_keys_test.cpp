@@ -1,0 +1,127 @@
+#include "ui/main/hot_keys.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "platform/controls/vb_hot_key.h"
+#include "platform/x11/hot_key_masks.h"
+#include "support/fake_hot_keys.h"
+#include "support/form1_fixture.h"
+#include "support/message_box_answerer.h"
+
+namespace {
+
+using platform::kKeysymPrint;
+constexpr std::uint16_t kCtrlAltShift =
+    platform::kControlMask | platform::kMod1Mask | platform::kShiftMask;
+
+const QString kThreeLines =
+    "Hotkeys: \r\n"
+    "Press \"Print Scrn\" to take a normal screenshot. \r\n"
+    "Press \"Shift+Print Scrn\" to take a screenshot of the foreground window";
+
+TEST(HotKeysMessage, ListsTheKeysAndNamesThoseNotClaimed) {
+    EXPECT_EQ(hot_keys::MessageText({}), kThreeLines);
+    EXPECT_EQ(hot_keys::MessageText({"Print Screen", "Shift+Print Screen"}),
+              kThreeLines +
+                  "\r\nThese hot keys could not be claimed: Print Screen, "
+                  "Shift+Print Screen");
+}
+
+class HotKeys : public testing_support::Form1Test {
+  protected:
+    void SetUp() override {
+        // The keys are claimed as the main window is made.
+        keys_ = std::make_unique<testing_support::FakeHotKeys>();
+        keys_->heldByAnother = refused_;
+        testing::internal::CaptureStderr();
+        Form1Test::SetUp();
+        // Our own lines only: the offscreen platform has its say as well.
+        std::istringstream captured(testing::internal::GetCapturedStderr());
+        for (std::string line; std::getline(captured, line);) {
+            if (line.rfind("tessarine:", 0) == 0) {
+                stderr_ += line + "\n";
+            }
+        }
+    }
+
+    void TearDown() override {
+        Form1Test::TearDown();
+        keys_.reset();
+    }
+
+    std::set<std::pair<std::uint32_t, std::uint16_t>> refused_;
+    std::unique_ptr<testing_support::FakeHotKeys> keys_;
+    std::string stderr_;
+};
+
+TEST_F(HotKeys, TheMainWindowHoldsItsThreeCombinationsFromTheStart) {
+    EXPECT_EQ(keys_->claims, (std::vector<std::pair<std::uint32_t, std::uint16_t>>{
+                                 {kKeysymPrint, 0},
+                                 {kKeysymPrint, platform::kShiftMask},
+                                 {kKeysymPrint, kCtrlAltShift}}));
+    EXPECT_TRUE(form_->SSHK->HotKeyActive());
+    EXPECT_TRUE(form_->WSHK->HotKeyActive());
+    EXPECT_TRUE(form_->VBHotKey1->HotKeyActive());
+    EXPECT_TRUE(form_->UnclaimedHotKeys().isEmpty());
+    EXPECT_EQ(stderr_, "");
+
+    testing_support::MessageBoxAnswerer boxes;
+    form_->mnuHotKeys_Click();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].title, "Tessarine");
+    EXPECT_EQ(boxes.shown[0].icon, QMessageBox::Information);
+    EXPECT_EQ(boxes.shown[0].buttons, QMessageBox::Ok);
+    EXPECT_EQ(boxes.shown[0].text, kThreeLines);
+}
+
+TEST_F(HotKeys, PrintScreenCapturesTheWholeScreen) {
+    ASSERT_TRUE(keys_->press(kKeysymPrint, 0));
+    EXPECT_EQ(variables::CaptureWidth, kScreenWidth);
+    EXPECT_EQ(variables::CaptureHeight, kScreenHeight);
+    EXPECT_EQ(CapturePixel(5, 6), testing_support::FakeScreen::PatternAt(5, 6));
+    EXPECT_TRUE(form_->isVisible());
+}
+
+TEST_F(HotKeys, UnloadingReleasesTheKeysInOrder) {
+    form_->Form_Unload();
+    EXPECT_EQ(keys_->releases,
+              (std::vector<std::uint16_t>{0, platform::kShiftMask, kCtrlAltShift}));
+    EXPECT_FALSE(form_->SSHK->HotKeyActive());
+    EXPECT_FALSE(form_->WSHK->HotKeyActive());
+    EXPECT_FALSE(form_->VBHotKey1->HotKeyActive());
+    EXPECT_FALSE(keys_->press(kKeysymPrint, 0));
+}
+
+class HotKeysHeldElsewhere : public HotKeys {
+  protected:
+    void SetUp() override {
+        refused_ = {{kKeysymPrint, platform::kShiftMask}, {kKeysymPrint, kCtrlAltShift}};
+        HotKeys::SetUp();
+    }
+};
+
+TEST_F(HotKeysHeldElsewhere, EachRefusedCombinationIsReportedOnceAndNamedInTheMessage) {
+    EXPECT_TRUE(form_->SSHK->HotKeyActive());
+    EXPECT_FALSE(form_->WSHK->HotKeyActive());
+    EXPECT_FALSE(form_->VBHotKey1->HotKeyActive());
+    EXPECT_EQ(stderr_,
+              "tessarine: cannot claim Shift+Print Screen: another program holds it\n"
+              "tessarine: cannot claim Ctrl+Alt+Shift+Print Screen: another program holds "
+              "it\n");
+
+    testing_support::MessageBoxAnswerer boxes;
+    form_->mnuHotKeys_Click();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text,
+              kThreeLines +
+                  "\r\nThese hot keys could not be claimed: Shift+Print Screen, "
+                  "Ctrl+Alt+Shift+Print Screen");
+
+    // The key that was had still works.
+    EXPECT_TRUE(keys_->press(kKeysymPrint, 0));
+    EXPECT_EQ(variables::CaptureWidth, kScreenWidth);
+}
+
+}  // namespace
