@@ -14,7 +14,7 @@ namespace app {
 
 template <typename T>
 class DefaultForm {
-public:
+  public:
     static T& Get() {
         T* form = slot().data();
         if (!form) {
@@ -46,7 +46,7 @@ public:
         form->deleteLater();
     }
 
-private:
+  private:
     static QPointer<T>& slot() {
         static QPointer<T> instance;
         return instance;

@@ -11,6 +11,8 @@ void DoEvents() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-void Sleep(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+void Sleep(int milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
 
 }  // namespace app

@@ -35,10 +35,16 @@ std::optional<T> RoundTo(double value) {
     return static_cast<T>(rounded);
 }
 
-inline std::optional<std::int16_t> ToInt16(double value) { return RoundTo<std::int16_t>(value); }
-inline std::optional<std::int32_t> ToInt32(double value) { return RoundTo<std::int32_t>(value); }
+inline std::optional<std::int16_t> ToInt16(double value) {
+    return RoundTo<std::int16_t>(value);
+}
+inline std::optional<std::int32_t> ToInt32(double value) {
+    return RoundTo<std::int32_t>(value);
+}
 
 // For drawing calls, where an out-of-range value simply draws nothing.
-inline std::int32_t ToInt32OrZero(double value) { return ToInt32(value).value_or(0); }
+inline std::int32_t ToInt32OrZero(double value) {
+    return ToInt32(value).value_or(0);
+}
 
 }  // namespace app

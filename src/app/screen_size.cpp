@@ -12,9 +12,17 @@ raster::Size ScreenSize() {
 
 }  // namespace
 
-double ScreenWidthTwips() { return static_cast<double>(ScreenSize().width) * kTwipsPerPixel; }
-double ScreenHeightTwips() { return static_cast<double>(ScreenSize().height) * kTwipsPerPixel; }
-float ScreenPixelWidth() { return static_cast<float>(ScreenWidthTwips() / kTwipsPerPixel); }
-float ScreenPixelHeight() { return static_cast<float>(ScreenHeightTwips() / kTwipsPerPixel); }
+double ScreenWidthTwips() {
+    return static_cast<double>(ScreenSize().width) * kTwipsPerPixel;
+}
+double ScreenHeightTwips() {
+    return static_cast<double>(ScreenSize().height) * kTwipsPerPixel;
+}
+float ScreenPixelWidth() {
+    return static_cast<float>(ScreenWidthTwips() / kTwipsPerPixel);
+}
+float ScreenPixelHeight() {
+    return static_cast<float>(ScreenHeightTwips() / kTwipsPerPixel);
+}
 
 }  // namespace app

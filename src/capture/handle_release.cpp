@@ -20,7 +20,9 @@ Retired& retired() {
 
 }  // namespace
 
-OperationScope::OperationScope() { ++retired().depth; }
+OperationScope::OperationScope() {
+    ++retired().depth;
+}
 
 OperationScope::~OperationScope() {
     --retired().depth;
@@ -72,6 +74,8 @@ void ReleaseRetired() {
     r.bitmaps = std::move(stillSelected);
 }
 
-std::size_t RetiredCount() { return retired().contexts.size() + retired().bitmaps.size(); }
+std::size_t RetiredCount() {
+    return retired().contexts.size() + retired().bitmaps.size();
+}
 
 }  // namespace capture

@@ -14,7 +14,7 @@ namespace capture {
 
 // Marks a capture, crop or save operation as in progress for its lifetime.
 class OperationScope {
-public:
+  public:
     OperationScope();
     ~OperationScope();
     OperationScope(const OperationScope&) = delete;

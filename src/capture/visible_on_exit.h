@@ -8,7 +8,7 @@
 namespace capture {
 
 class VisibleOnExit {
-public:
+  public:
     explicit VisibleOnExit(QWidget& window) : window_(&window) {}
     ~VisibleOnExit() {
         if (window_) {
@@ -18,7 +18,7 @@ public:
     VisibleOnExit(const VisibleOnExit&) = delete;
     VisibleOnExit& operator=(const VisibleOnExit&) = delete;
 
-private:
+  private:
     QPointer<QWidget> window_;
 };
 

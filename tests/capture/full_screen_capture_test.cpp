@@ -36,8 +36,7 @@ TEST_F(FullScreenCapture, PreviewShowsTheCaptureInEitherStyle) {
     form_->opStretch->setChecked(true);
     form_->mnuScreen_Click();
     EXPECT_EQ(PanePixel(0, 0), 0x00FF00u);
-    EXPECT_EQ(PanePixel(form_->picpreview->ScaleWidth() - 1,
-                        form_->picpreview->ScaleHeight() - 1),
+    EXPECT_EQ(PanePixel(form_->picpreview->ScaleWidth() - 1, form_->picpreview->ScaleHeight() - 1),
               0x00FF00u);
 }
 

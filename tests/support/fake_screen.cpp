@@ -16,8 +16,7 @@ FakeScreen::FakeScreen(int width, int height)
 
 bool FakeScreen::read(int x, int y, int width, int height, std::uint32_t* dest, int destStride) {
     ++reads_;
-    if (x < 0 || y < 0 || width <= 0 || height <= 0 || x + width > width_ ||
-        y + height > height_) {
+    if (x < 0 || y < 0 || width <= 0 || height <= 0 || x + width > width_ || y + height > height_) {
         return false;  // the raster layer must only ask for on-screen pixels
     }
     for (int row = 0; row < height; ++row) {
@@ -27,7 +26,9 @@ bool FakeScreen::read(int x, int y, int width, int height, std::uint32_t* dest, 
     return true;
 }
 
-void FakeScreen::fill(std::uint32_t rgb) { std::fill(pixels_.begin(), pixels_.end(), rgb); }
+void FakeScreen::fill(std::uint32_t rgb) {
+    std::fill(pixels_.begin(), pixels_.end(), rgb);
+}
 
 ScopedFakeScreen::ScopedFakeScreen(int width, int height)
     : screen_(std::make_shared<FakeScreen>(width, height)),
@@ -35,6 +36,8 @@ ScopedFakeScreen::ScopedFakeScreen(int width, int height)
     raster::SetScreenSource(screen_);
 }
 
-ScopedFakeScreen::~ScopedFakeScreen() { raster::SetScreenSource(previous_); }
+ScopedFakeScreen::~ScopedFakeScreen() {
+    raster::SetScreenSource(previous_);
+}
 
 }  // namespace testing_support

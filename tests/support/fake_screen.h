@@ -10,7 +10,7 @@
 namespace testing_support {
 
 class FakeScreen : public raster::ScreenSource {
-public:
+  public:
     FakeScreen(int width, int height);
 
     // The colour every pixel starts with: distinct per position.
@@ -25,7 +25,7 @@ public:
     std::uint32_t& at(int x, int y) { return pixels_[static_cast<std::size_t>(y) * width_ + x]; }
     int reads() const { return reads_; }
 
-private:
+  private:
     int width_;
     int height_;
     std::vector<std::uint32_t> pixels_;
@@ -34,13 +34,13 @@ private:
 
 // Installs a fake screen for the lifetime of the object.
 class ScopedFakeScreen {
-public:
+  public:
     ScopedFakeScreen(int width, int height);
     ~ScopedFakeScreen();
     FakeScreen& operator*() { return *screen_; }
     FakeScreen* operator->() { return screen_.get(); }
 
-private:
+  private:
     std::shared_ptr<FakeScreen> screen_;
     std::shared_ptr<raster::ScreenSource> previous_;
 };

@@ -15,7 +15,7 @@
 namespace testing_support {
 
 class Form1Test : public ::testing::Test {
-protected:
+  protected:
     static constexpr int kScreenWidth = 1024;
     static constexpr int kScreenHeight = 768;
 

@@ -49,11 +49,19 @@ def wait_saved(path, previous_mtime=None):
     return xtest.wait_for(written, timeout=10)
 
 
+def app_windows(app):
+    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(app.proc.pid), "."],
+                         capture_output=True, text=True).stdout
+    return set(out.split())
+
+
 def save_menu(app, item_index):
     """Opens the File menu from the keyboard and picks its item_index-th item."""
     app.activate()
+    shown = app_windows(app)
     xtest.xdotool("key", "alt+f")
-    time.sleep(0.4)
+    check(xtest.wait_for(lambda: app_windows(app) - shown, timeout=5), "the File menu opens")
+    time.sleep(0.2)
     for _ in range(item_index):
         xtest.xdotool("key", "Down")
     xtest.xdotool("key", "Return")

@@ -76,7 +76,9 @@ void PictureBox::Cls() {
     update();
 }
 
-void PictureBox::Refresh() { repaint(); }
+void PictureBox::Refresh() {
+    repaint();
+}
 
 void PictureBox::setBackColor(std::uint32_t rgb) {
     backColor_ = rgb & 0xFFFFFF;

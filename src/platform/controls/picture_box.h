@@ -17,7 +17,7 @@ int ShiftCode(Qt::KeyboardModifiers modifiers);
 
 class PictureBox : public QWidget {
     Q_OBJECT
-public:
+  public:
     // The colour of scroll bars on a classic desktop, the default background.
     static constexpr std::uint32_t kScrollBarColour = 0xC8C8C8;
 
@@ -32,19 +32,19 @@ public:
     void setBackColor(std::uint32_t rgb);
     std::uint32_t backColor() const { return backColor_; }
 
-signals:
+  signals:
     void MouseDown(int button, int shift, float x, float y);
     void MouseMove(int button, int shift, float x, float y);
     void MouseUp(int button, int shift, float x, float y);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
-private:
+  private:
     void resizeImage(int width, int height);
 
     HDC dc_ = 0;

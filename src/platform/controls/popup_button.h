@@ -9,7 +9,7 @@ namespace controls {
 
 class PopupButton : public QToolButton {
     Q_OBJECT
-public:
+  public:
     PopupButton(const QString& caption, QWidget* parent);
 
     // When true the button keeps its raised look, marking that its command
@@ -17,13 +17,13 @@ public:
     bool Highlight() const { return highlight_; }
     void setHighlight(bool on);
 
-signals:
+  signals:
     void Click(int argument);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     bool highlight_ = false;
 };
 

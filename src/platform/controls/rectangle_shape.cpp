@@ -60,8 +60,8 @@ void RectangleShape::setVisible(bool visible) {
 }
 
 void RectangleShape::place() {
-    setGeometry(app::ToInt32OrZero(left_), app::ToInt32OrZero(top_),
-                app::ToInt32OrZero(width_), app::ToInt32OrZero(height_));
+    setGeometry(app::ToInt32OrZero(left_), app::ToInt32OrZero(top_), app::ToInt32OrZero(width_),
+                app::ToInt32OrZero(height_));
 }
 
 void RectangleShape::paintEvent(QPaintEvent*) {

@@ -10,7 +10,7 @@ namespace controls {
 
 class RectangleShape : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit RectangleShape(QWidget* container);
 
     double Left() const { return left_; }
@@ -26,10 +26,10 @@ public:
     void setBorderColor(const QColor& colour);
     void setVisible(bool visible) override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     void place();
 
     double left_ = 0, top_ = 0, width_ = 0, height_ = 0;

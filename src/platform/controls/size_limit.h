@@ -8,7 +8,7 @@
 namespace controls {
 
 class SizeLimit {
-public:
+  public:
     float minwidth = 0;
     float minheight = 0;
     float maxwidth = 0;
@@ -20,7 +20,7 @@ public:
     void setLimitSize(bool on);
     bool LimitSize() const { return on_; }
 
-private:
+  private:
     QPointer<QWidget> window_;
     bool on_ = false;
 };

@@ -10,14 +10,14 @@ namespace controls {
 
 class StatusBar : public QWidget {
     Q_OBJECT
-public:
+  public:
     class Panel {
-    public:
+      public:
         explicit Panel(QLabel* label) : label_(label) {}
         QString Text() const { return label_->text(); }
         void setText(const QString& text) { label_->setText(text); }
 
-    private:
+      private:
         QLabel* label_;
     };
 
@@ -27,10 +27,10 @@ public:
     // Panel `index` (from 1); null for an index that does not exist.
     Panel* Panels(int index);
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     std::vector<Panel> panels_;
     QLabel* label_;
 };

@@ -58,8 +58,7 @@ struct Rect {
 };
 
 Rect intersect(Rect a, Rect b) {
-    return {std::max(a.x0, b.x0), std::max(a.y0, b.y0), std::min(a.x1, b.x1),
-            std::min(a.y1, b.y1)};
+    return {std::max(a.x0, b.x0), std::max(a.y0, b.y0), std::min(a.x1, b.x1), std::min(a.y1, b.y1)};
 }
 
 // A source's pixels: a bitmap's, or a snapshot of part of the screen taken
@@ -125,15 +124,48 @@ bool loadSource(HDC source, Rect wanted, SourcePixels& out) {
     return true;
 }
 
+// Stretching within one bitmap must read the source as it was before the
+// call, not pixels the same call has already written: copies the readable
+// part of `wanted` aside and reads from there.
+bool SnapshotSource(Rect wanted, SourcePixels& src) {
+    const Rect readable = intersect(wanted, src.valid);
+    if (readable.empty()) {
+        return true;
+    }
+    const auto w = readable.x1 - readable.x0;
+    const auto h = readable.y1 - readable.y0;
+    std::vector<std::uint32_t> copy;
+    try {
+        copy.resize(static_cast<std::size_t>(w * h));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    for (std::int64_t row = 0; row < h; ++row) {
+        std::memcpy(copy.data() + row * w, src.ptr(readable.x0, readable.y0 + row),
+                    static_cast<std::size_t>(w) * sizeof(std::uint32_t));
+    }
+    src.owned = std::move(copy);
+    src.pixels = src.owned.data();
+    src.stride = static_cast<int>(w);
+    src.valid = readable;
+    src.originX = readable.x0;
+    src.originY = readable.y0;
+    return true;
+}
+
 bool inside(const Rect& r, std::int64_t x, std::int64_t y) {
     return x >= r.x0 && x < r.x1 && y >= r.y0 && y < r.y1;
 }
 
 }  // namespace
 
-void SetScreenSource(std::shared_ptr<ScreenSource> source) { state().screen = std::move(source); }
+void SetScreenSource(std::shared_ptr<ScreenSource> source) {
+    state().screen = std::move(source);
+}
 
-std::shared_ptr<ScreenSource> CurrentScreenSource() { return state().screen; }
+std::shared_ptr<ScreenSource> CurrentScreenSource() {
+    return state().screen;
+}
 
 std::optional<PixelView> BitmapPixels(HBITMAP bitmap) {
     Object* o = findKind(bitmap, Object::Kind::Bitmap);
@@ -157,7 +189,9 @@ bool FillContext(HDC dc, std::uint32_t rgb) {
     return true;
 }
 
-std::size_t LiveHandleCount() { return state().objects.live(); }
+std::size_t LiveHandleCount() {
+    return state().objects.live();
+}
 
 }  // namespace raster
 
@@ -168,16 +202,14 @@ HDC CreateDCA(const char* driver, const char* device, const char* output, const 
     if (!driver || std::strcmp(driver, "DISPLAY") != 0 || device || output || initData) {
         return 0;
     }
-    return raster::state().objects.insert(
-        std::make_unique<Object>(Object::Kind::DisplayContext));
+    return raster::state().objects.insert(std::make_unique<Object>(Object::Kind::DisplayContext));
 }
 
 HDC CreateCompatibleDC(HDC reference) {
     if (!raster::findContext(reference)) {
         return 0;
     }
-    return raster::state().objects.insert(
-        std::make_unique<Object>(Object::Kind::MemoryContext));
+    return raster::state().objects.insert(std::make_unique<Object>(Object::Kind::MemoryContext));
 }
 
 HBITMAP CreateCompatibleBitmap(HDC reference, int width, int height) {
@@ -226,8 +258,7 @@ bool BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourc
     const Rect destClip = raster::intersect(wantedDest, {0, 0, target->width, target->height});
     const std::int64_t dx = std::int64_t{sourceX} - x;
     const std::int64_t dy = std::int64_t{sourceY} - y;
-    const Rect wantedSource{destClip.x0 + dx, destClip.y0 + dy, destClip.x1 + dx,
-                            destClip.y1 + dy};
+    const Rect wantedSource{destClip.x0 + dx, destClip.y0 + dy, destClip.x1 + dx, destClip.y1 + dy};
     raster::SourcePixels src;
     if (!raster::loadSource(source, wantedSource, src)) {
         return false;
@@ -256,8 +287,8 @@ bool BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourc
     return true;
 }
 
-bool StretchBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX,
-                int sourceY, int sourceWidth, int sourceHeight, std::uint32_t rop) {
+bool StretchBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
+                int sourceWidth, int sourceHeight, std::uint32_t rop) {
     Object* context = raster::findKind(dest, Object::Kind::MemoryContext);
     Object* target = raster::targetBitmap(dest);
     if (!target || rop != SRCCOPY) {
@@ -272,21 +303,23 @@ bool StretchBlt(HDC dest, int x, int y, int width, int height, HDC source, int s
     if (!raster::loadSource(source, wantedSource, src)) {
         return false;
     }
-    const Rect destClip = raster::intersect({x, y, std::int64_t{x} + width, std::int64_t{y} + height},
-                                            {0, 0, target->width, target->height});
+    const Rect destClip =
+        raster::intersect({x, y, std::int64_t{x} + width, std::int64_t{y} + height},
+                          {0, 0, target->width, target->height});
     if (destClip.empty()) {
         return true;
+    }
+    if (src.pixels == target->pixels.data() && !raster::SnapshotSource(wantedSource, src)) {
+        return false;
     }
     // Relative to the destination rectangle's origin.
     const int i0 = static_cast<int>(destClip.x0 - x), i1 = static_cast<int>(destClip.x1 - x);
     const int j0 = static_cast<int>(destClip.y0 - y), j1 = static_cast<int>(destClip.y1 - y);
     const Rect readable = raster::intersect(wantedSource, src.valid);
-    const bool wholeSourceReadable = readable.x0 == wantedSource.x0 &&
-                                     readable.y0 == wantedSource.y0 &&
-                                     readable.x1 == wantedSource.x1 &&
-                                     readable.y1 == wantedSource.y1;
-    std::uint32_t* destCorner =
-        target->pixels.data() + destClip.y0 * target->width + destClip.x0;
+    const bool wholeSourceReadable =
+        readable.x0 == wantedSource.x0 && readable.y0 == wantedSource.y0 &&
+        readable.x1 == wantedSource.x1 && readable.y1 == wantedSource.y1;
+    std::uint32_t* destCorner = target->pixels.data() + destClip.y0 * target->width + destClip.x0;
     if (context->stretchMode == HALFTONE && wholeSourceReadable &&
         (sourceWidth > width || sourceHeight > height)) {
         raster::StretchSmooth(destCorner, target->width, width, height, i0, i1, j0, j1,

@@ -27,8 +27,8 @@ HBITMAP CreateCompatibleBitmap(HDC reference, int width, int height);
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
 bool BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
             std::uint32_t rop);
-bool StretchBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX,
-                int sourceY, int sourceWidth, int sourceHeight, std::uint32_t rop);
+bool StretchBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
+                int sourceWidth, int sourceHeight, std::uint32_t rop);
 // Returns the previous mode, or 0 on failure.
 int SetStretchBltMode(HDC dc, int mode);
 // Deselects the context's bitmap, which can then be deleted.

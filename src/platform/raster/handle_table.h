@@ -13,7 +13,7 @@ namespace raster {
 
 template <typename T>
 class HandleTable {
-public:
+  public:
     static constexpr int kIndexBits = 20;
     static constexpr std::uint32_t kIndexMask = (1u << kIndexBits) - 1;
     static constexpr std::uint32_t kMaxGeneration = (1u << (32 - kIndexBits)) - 1;
@@ -57,7 +57,7 @@ public:
 
     std::size_t live() const { return live_; }
 
-private:
+  private:
     struct Slot {
         std::uint32_t generation = 1;
         std::unique_ptr<T> object;

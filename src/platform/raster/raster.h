@@ -28,13 +28,12 @@ struct PixelView {
 
 // Where display contexts get their pixels from: the live screen.
 class ScreenSource {
-public:
+  public:
     virtual ~ScreenSource() = default;
     virtual Size size() = 0;
     // Reads a rectangle that lies wholly within size() into dest, whose rows
     // are destStride pixels apart. Returns false when the screen cannot be read.
-    virtual bool read(int x, int y, int width, int height, std::uint32_t* dest,
-                      int destStride) = 0;
+    virtual bool read(int x, int y, int width, int height, std::uint32_t* dest, int destStride) = 0;
 };
 
 void SetScreenSource(std::shared_ptr<ScreenSource> source);

@@ -55,8 +55,8 @@ void StretchSmooth(std::uint32_t* dest, int destStride, int w, int h, int x0, in
                 b += sums[3 * sx + 2];
             }
             const std::uint64_t n = rowCount * static_cast<std::uint64_t>(cols.end - cols.begin);
-            out[i - x0] = static_cast<std::uint32_t>(((r + n / 2) / n) << 16 | ((g + n / 2) / n) << 8 |
-                                                ((b + n / 2) / n));
+            out[i - x0] = static_cast<std::uint32_t>(((r + n / 2) / n) << 16 |
+                                                     ((g + n / 2) / n) << 8 | ((b + n / 2) / n));
         }
     }
 }

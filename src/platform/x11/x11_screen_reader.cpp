@@ -96,8 +96,7 @@ bool X11ScreenReader::Impl::ensureSharedMemory(std::size_t bytes) {
 X11ScreenReader::X11ScreenReader(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 X11ScreenReader::~X11ScreenReader() = default;
 
-std::unique_ptr<X11ScreenReader> X11ScreenReader::Connect(const char* display,
-                                                          std::string& error) {
+std::unique_ptr<X11ScreenReader> X11ScreenReader::Connect(const char* display, std::string& error) {
     int screenNumber = 0;
     auto impl = std::make_unique<Impl>();
     impl->connection = xcb_connect(display, &screenNumber);
@@ -134,7 +133,9 @@ raster::Size X11ScreenReader::size() {
     return {geometry->width, geometry->height};
 }
 
-bool X11ScreenReader::usesSharedMemory() const { return impl_->shmAvailable; }
+bool X11ScreenReader::usesSharedMemory() const {
+    return impl_->shmAvailable;
+}
 
 bool X11ScreenReader::read(int x, int y, int width, int height, std::uint32_t* dest,
                            int destStride) {

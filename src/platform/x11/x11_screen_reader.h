@@ -10,7 +10,7 @@
 namespace platform {
 
 class X11ScreenReader : public raster::ScreenSource {
-public:
+  public:
     // Connects to `display` (null: $DISPLAY). On failure returns null and
     // says why in `error`.
     static std::unique_ptr<X11ScreenReader> Connect(const char* display, std::string& error);
@@ -24,7 +24,7 @@ public:
     struct Impl;
     Impl& impl() { return *impl_; }
 
-private:
+  private:
     explicit X11ScreenReader(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> impl_;
 };

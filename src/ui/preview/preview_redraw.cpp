@@ -6,8 +6,8 @@
 namespace preview {
 
 void DrawStretched(controls::PictureBox& pane, int width, int height) {
-    StretchBlt(pane.hDC(), 0, 0, width, height, variables::CaptureDC, 0, 0,
-               variables::CaptureWidth, variables::CaptureHeight, SRCCOPY);
+    StretchBlt(pane.hDC(), 0, 0, width, height, variables::CaptureDC, 0, 0, variables::CaptureWidth,
+               variables::CaptureHeight, SRCCOPY);
 }
 
 void DrawActual(controls::PictureBox& pane, int width, int height) {

@@ -20,7 +20,7 @@ QRgb PatternColour(int x, int y) {
 }
 
 class PatternWindow : public QWidget {
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         QImage image(size(), QImage::Format_RGB32);
         for (int y = 0; y < image.height(); ++y) {
