@@ -12,15 +12,10 @@
 #include <vector>
 
 #include "platform/x11/hot_key_masks.h"
+#include "platform/x11/xcb_reply.h"
 
 namespace platform {
 namespace {
-
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T>
-using Reply = std::unique_ptr<T, FreeDeleter>;
 
 constexpr std::uint8_t kBadAccess = 10;
 

@@ -6,14 +6,10 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/x11/xcb_reply.h"
+
 namespace platform {
 namespace {
-
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T>
-using Reply = std::unique_ptr<T, FreeDeleter>;
 
 // A connection of its own, opened on first use and kept for the run: the
 // window queries are few and short, and the user-interface toolkit's

@@ -7,15 +7,10 @@
 #include <cstring>
 
 #include "platform/x11/x11_screen_reader_impl.h"
+#include "platform/x11/xcb_reply.h"
 
 namespace platform {
 namespace {
-
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T>
-using Reply = std::unique_ptr<T, FreeDeleter>;
 
 // Pixels must come as 32 bits per pixel, little-endian, 24-bit colour: what
 // every X server on a PC offers for its default visual.
