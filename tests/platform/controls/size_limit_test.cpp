@@ -1,0 +1,42 @@
+#include "platform/controls/size_limit.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(SizeLimit, OuterLimitsLessTheFrameBoundTheWindowsOwnSize) {
+    controls::SizeLimit limit;
+    limit.minwidth = 604;
+    limit.minheight = 448;
+    limit.maxwidth = 1024;
+    limit.maxheight = 768;
+    EXPECT_EQ(limit.minimumFor({2, 25}), QSize(602, 423));
+    EXPECT_EQ(limit.maximumFor({2, 25}), QSize(1022, 743));
+    EXPECT_EQ(limit.minimumFor({0, 0}), QSize(604, 448));
+    // Unset limits stay unset; a frame larger than a limit does not wrap.
+    controls::SizeLimit unset;
+    EXPECT_EQ(unset.minimumFor({10, 10}), QSize(0, 0));
+    EXPECT_EQ(unset.maximumFor({10, 10}), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+    limit.maxheight = 5;
+    EXPECT_EQ(limit.maximumFor({2, 25}).height(), 1);
+}
+
+TEST(SizeLimit, SwitchingOnAndOffAppliesAndLiftsTheLimits) {
+    QWidget window;
+    controls::SizeLimit limit;
+    limit.setHwnd(&window);
+    limit.minwidth = 300;
+    limit.minheight = 200;
+    limit.maxwidth = 800;
+    limit.maxheight = 600;
+    limit.setLimitSize(true);
+    window.resize(100, 100);
+    EXPECT_EQ(window.size(), QSize(300, 200));
+    window.resize(2000, 2000);
+    EXPECT_EQ(window.size(), QSize(800, 600));
+    limit.setLimitSize(false);
+    window.resize(100, 100);
+    EXPECT_EQ(window.size(), QSize(100, 100));
+}
+
+}  // namespace
