@@ -1,13 +1,17 @@
 #include "app/startup.h"
 
+#include <malloc.h>
 #include <QApplication>
 #include <QIcon>
-#include <malloc.h>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "app/cli_capture.h"
+#include "app/handle_report.h"
+#include "app/lost_display.h"
 #include "app/variables.h"
 #include "capture/handle_release.h"
 #include "platform/raster/raster.h"
@@ -16,20 +20,6 @@
 
 namespace app {
 namespace {
-
-void PrintVersion() {
-    std::printf("Tessarine %s (Lumograph, file and product version %s)\n", TESSARINE_VERSION,
-                TESSARINE_FILE_VERSION);
-}
-
-void PrintUsage() {
-    std::printf(
-        "Usage: tessarine [--version] [--help]\n"
-        "\n"
-        "Captures the screen, the foreground window or a dragged rectangle, shows it\n"
-        "and saves it as a bitmap. Print Screen captures the screen and Shift+Print\n"
-        "Screen the foreground window while the program runs.\n");
-}
 
 // Releases what the capture buffer and the main window still hold.
 void ReleaseEverything(Form1* form) {
@@ -47,15 +37,10 @@ void ReleaseEverything(Form1* form) {
 }  // namespace
 
 int Run(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--version") == 0) {
-            PrintVersion();
-            return 0;
-        }
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            PrintUsage();
-            return 0;
-        }
+    // Decided before anything of the user interface starts: --help,
+    // --version and a capture from the command line need no window.
+    if (const std::optional<int> status = RunWithoutWindow(argc, argv)) {
+        return *status;
     }
 
     // Pixel buffers are large and short-lived. A fixed mmap threshold keeps
@@ -80,7 +65,9 @@ int Run(int argc, char** argv) {
     }
     raster::SetScreenSource(reader);
 
+    InstallLostDisplayHandler();
     QApplication application(argc, argv);
+    InstallHandleReport();
     QApplication::setApplicationName("Tessarine");
     QApplication::setOrganizationName("Lumograph");
     QApplication::setApplicationVersion(TESSARINE_VERSION);

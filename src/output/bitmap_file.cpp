@@ -4,13 +4,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <new>
+#include <optional>
 
 namespace output {
 namespace {
@@ -107,65 +110,127 @@ void SyncFolder(const std::string& folder) {
 
 }  // namespace
 
-EncodedBitmap EncodeBitmap(const PixelRows& image) {
-    EncodedBitmap result;
+namespace {
+
+// The sizes of the file for `image`, or empty with the reason in `error`.
+struct FileLayout {
+    std::size_t rowBytes = 0;
+    std::size_t imageBytes = 0;
+    std::size_t fileBytes = 0;
+};
+
+std::optional<FileLayout> LayoutFor(const PixelRows& image, std::string& error) {
     if (image.width <= 0 || image.height <= 0 || image.pixels == nullptr) {
-        result.error = "the picture is empty";
-        return result;
+        error = "the picture is empty";
+        return std::nullopt;
     }
-    const std::size_t rowBytes = BitmapRowBytes(image.width);
+    FileLayout layout;
+    layout.rowBytes = BitmapRowBytes(image.width);
     const std::size_t height = static_cast<std::size_t>(image.height);
     // Every size in the headers is 32 bits.
-    if (rowBytes > (std::numeric_limits<std::uint32_t>::max() - kPixelDataOffset) / height) {
-        result.error = "the picture is too large for a bitmap file";
+    if (layout.rowBytes > (std::numeric_limits<std::uint32_t>::max() - kPixelDataOffset) / height) {
+        error = "the picture is too large for a bitmap file";
+        return std::nullopt;
+    }
+    layout.imageBytes = layout.rowBytes * height;
+    layout.fileBytes = kPixelDataOffset + layout.imageBytes;
+    return layout;
+}
+
+// The 54 header bytes.
+void EncodeHeaders(const PixelRows& image, const FileLayout& layout, std::uint8_t* file) {
+    // BITMAPFILEHEADER
+    file[0] = 'B';                                                  // bfType
+    file[1] = 'M';                                                  //
+    Put32(file + 2, static_cast<std::uint32_t>(layout.fileBytes));  // bfSize
+    Put16(file + 6, 0);                                             // bfReserved1
+    Put16(file + 8, 0);                                             // bfReserved2
+    Put32(file + 10, kPixelDataOffset);                             // bfOffBits
+
+    // BITMAPINFOHEADER
+    std::uint8_t* const info = file + kFileHeaderSize;
+    Put32(info + 0, kInfoHeaderSize);                                 // biSize
+    Put32(info + 4, static_cast<std::uint32_t>(image.width));         // biWidth
+    Put32(info + 8, static_cast<std::uint32_t>(image.height));        // biHeight (> 0: bottom-up)
+    Put16(info + 12, 1);                                              // biPlanes
+    Put16(info + 14, 24);                                             // biBitCount
+    Put32(info + 16, 0);                                              // biCompression (BI_RGB)
+    Put32(info + 20, static_cast<std::uint32_t>(layout.imageBytes));  // biSizeImage
+    Put32(info + 24, kPixelsPerMetre);                                // biXPelsPerMeter
+    Put32(info + 28, kPixelsPerMetre);                                // biYPelsPerMeter
+    Put32(info + 32, 0);                                              // biClrUsed (no palette)
+    Put32(info + 36, 0);                                              // biClrImportant
+}
+
+// Stored rows [first, first + count): stored row k is the picture's row
+// height - 1 - k, since the file keeps the bottom row first.
+void EncodeRows(const PixelRows& image, const FileLayout& layout, int first, int count,
+                std::uint8_t* out) {
+    const std::size_t padding = layout.rowBytes - static_cast<std::size_t>(image.width) * 3;
+    for (int k = first; k < first + count; ++k) {
+        const int y = image.height - 1 - k;
+        EncodeRow(image.pixels + image.stride * y, image.width, out);
+        std::memset(out + layout.rowBytes - padding, 0, padding);
+        out += layout.rowBytes;
+    }
+}
+
+// Writes the file for `image` to fd a slice at a time, each slice encoded
+// just before it is written: no buffer the size of the file, and each
+// slice is still in the cache when write() copies it.
+bool WriteEncoded(int fd, const PixelRows& image, const FileLayout& layout) {
+    constexpr std::size_t kSliceBytes = 256 * 1024;
+    const int rowsPerSlice =
+        static_cast<int>(std::max<std::size_t>(1, kSliceBytes / layout.rowBytes));
+    std::unique_ptr<std::uint8_t[]> slice;
+    try {
+        slice = std::make_unique_for_overwrite<std::uint8_t[]>(
+            kPixelDataOffset + layout.rowBytes * static_cast<std::size_t>(rowsPerSlice));
+    } catch (const std::bad_alloc&) {
+        errno = ENOMEM;
+        return false;
+    }
+    EncodeHeaders(image, layout, slice.get());
+    std::size_t filled = kPixelDataOffset;
+    for (int first = 0; first < image.height; first += rowsPerSlice) {
+        const int count = std::min(rowsPerSlice, image.height - first);
+        EncodeRows(image, layout, first, count, slice.get() + filled);
+        filled += layout.rowBytes * static_cast<std::size_t>(count);
+        if (!WriteAll(fd, slice.get(), filled)) {
+            return false;
+        }
+        filled = 0;
+    }
+    return true;
+}
+
+}  // namespace
+
+EncodedBitmap EncodeBitmap(const PixelRows& image) {
+    EncodedBitmap result;
+    const std::optional<FileLayout> layout = LayoutFor(image, result.error);
+    if (!layout) {
         return result;
     }
-    const std::size_t imageBytes = rowBytes * height;
-    const std::size_t fileBytes = kPixelDataOffset + imageBytes;
     try {
-        result.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(fileBytes);
+        result.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(layout->fileBytes);
     } catch (const std::bad_alloc&) {
         result.error = SystemReason(ENOMEM);
         return result;
     }
-    result.size = fileBytes;
-    std::uint8_t* const file = result.bytes.get();
-
-    // BITMAPFILEHEADER
-    file[0] = 'B';                                           // bfType
-    file[1] = 'M';                                           //
-    Put32(file + 2, static_cast<std::uint32_t>(fileBytes));  // bfSize
-    Put16(file + 6, 0);                                      // bfReserved1
-    Put16(file + 8, 0);                                      // bfReserved2
-    Put32(file + 10, kPixelDataOffset);                      // bfOffBits
-
-    // BITMAPINFOHEADER
-    std::uint8_t* const info = file + kFileHeaderSize;
-    Put32(info + 0, kInfoHeaderSize);                           // biSize
-    Put32(info + 4, static_cast<std::uint32_t>(image.width));   // biWidth
-    Put32(info + 8, static_cast<std::uint32_t>(image.height));  // biHeight (> 0: bottom-up)
-    Put16(info + 12, 1);                                        // biPlanes
-    Put16(info + 14, 24);                                       // biBitCount
-    Put32(info + 16, 0);                                        // biCompression (BI_RGB)
-    Put32(info + 20, static_cast<std::uint32_t>(imageBytes));   // biSizeImage
-    Put32(info + 24, kPixelsPerMetre);                          // biXPelsPerMeter
-    Put32(info + 28, kPixelsPerMetre);                          // biYPelsPerMeter
-    Put32(info + 32, 0);                                        // biClrUsed (no palette)
-    Put32(info + 36, 0);                                        // biClrImportant
-
-    // Pixel rows, the picture's bottom row first.
-    const std::size_t padding = rowBytes - static_cast<std::size_t>(image.width) * 3;
-    std::uint8_t* out = file + kPixelDataOffset;
-    for (int y = image.height - 1; y >= 0; --y) {
-        EncodeRow(image.pixels + image.stride * y, image.width, out);
-        std::memset(out + rowBytes - padding, 0, padding);
-        out += rowBytes;
-    }
+    result.size = layout->fileBytes;
+    EncodeHeaders(image, *layout, result.bytes.get());
+    EncodeRows(image, *layout, 0, image.height, result.bytes.get() + kPixelDataOffset);
     return result;
 }
 
-WriteResult ReplaceFileContents(const std::string& path, const std::uint8_t* data,
-                                std::size_t size) {
+namespace {
+
+// ReplaceFileContents with the contents written to the temporary file's
+// descriptor by `writeContents`, which returns false with errno set when
+// it fails.
+WriteResult ReplaceFileWith(const std::string& path,
+                            const std::function<bool(int fd)>& writeContents) {
     if (path.empty()) {
         return {false, FailureMessage(path, SystemReason(ENOENT))};
     }
@@ -212,7 +277,7 @@ WriteResult ReplaceFileContents(const std::string& path, const std::uint8_t* dat
     if (::fchmod(fd, mode) != 0) {
         error = errno;
     }
-    if (error == 0 && !WriteAll(fd, data, size)) {
+    if (error == 0 && !writeContents(fd)) {
         error = errno;
     }
     if (error == 0 && ::fsync(fd) != 0) {
@@ -232,16 +297,24 @@ WriteResult ReplaceFileContents(const std::string& path, const std::uint8_t* dat
     return {true, {}};
 }
 
+}  // namespace
+
+WriteResult ReplaceFileContents(const std::string& path, const std::uint8_t* data,
+                                std::size_t size) {
+    return ReplaceFileWith(path, [&](int fd) { return WriteAll(fd, data, size); });
+}
+
 std::string FailureMessage(const std::string& path, const std::string& reason) {
     return "Could not save the picture to \"" + path + "\": " + reason + ".";
 }
 
 WriteResult WriteBitmapFile(const std::string& path, const PixelRows& image) {
-    const EncodedBitmap encoded = EncodeBitmap(image);
-    if (!encoded.bytes) {
-        return {false, FailureMessage(path, encoded.error)};
+    std::string error;
+    const std::optional<FileLayout> layout = LayoutFor(image, error);
+    if (!layout) {
+        return {false, FailureMessage(path, error)};
     }
-    return ReplaceFileContents(path, encoded.bytes.get(), encoded.size);
+    return ReplaceFileWith(path, [&](int fd) { return WriteEncoded(fd, image, *layout); });
 }
 
 }  // namespace output

@@ -3,10 +3,9 @@
 // 40-byte information header and uncompressed 24-bit rows, bottom row
 // first, each row padded to a multiple of 4 bytes.
 //
-// The file is encoded into one buffer and written in one pass to a
-// temporary file beside the target, which replaces the target only once
-// every byte is on disk: an existing file is either replaced whole or left
-// as it was. Nothing here needs Qt.
+// The file is written to a temporary file beside the target, which
+// replaces the target only once every byte is on disk: an existing file is
+// either replaced whole or left as it was. Nothing here needs Qt.
 
 #include <cstddef>
 #include <cstdint>
@@ -58,7 +57,9 @@ WriteResult ReplaceFileContents(const std::string& path, const std::uint8_t* dat
 // "Could not save the picture to "<path>": <reason>."
 std::string FailureMessage(const std::string& path, const std::string& reason);
 
-// EncodeBitmap, then ReplaceFileContents.
+// What ReplaceFileContents(path, EncodeBitmap(image)) would write, encoded
+// a slice at a time as it is written rather than into one buffer the size
+// of the file.
 WriteResult WriteBitmapFile(const std::string& path, const PixelRows& image);
 
 }  // namespace output

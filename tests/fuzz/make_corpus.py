@@ -18,8 +18,8 @@ def h(index):
 
 
 def size(n):
-    return [0x07, n - 1] if 1 <= n <= 40 else {0: [0x00], "max": [0x03], "min": [0x02],
-                                               "wide": [0x05, 0]}[n]
+    return [0x07, n - 1] if isinstance(n, int) and 1 <= n <= 40 else {0: [0x00, 0], "max": [0x03, 0],
+                                               "min": [0x02, 0], "wide": [0x05, 0]}[n]
 
 
 def at(c):
@@ -78,7 +78,7 @@ def seeds():
     b, cap = buffer(0, 20, 20)
     out["screen_changes"] = [CREATE_DC, 0xFF, *b, SCREEN, 100, 30, 20,
                              *blt(cap, 0, 0, 20, 20, 0, 25, 15), SCREEN, 250, 30, 20,
-                             *blt(cap, 0, 0, 20, 20, 0, 0, 0), SCREEN, 0,
+                             *blt(cap, 0, 0, 20, 20, 0, 0, 0), SCREEN, 0, 0, 0,
                              *stretch(cap, 0, 0, 20, 20, 0, 0, 0, 40, 40)]
 
     created = ["display"]
@@ -87,6 +87,13 @@ def seeds():
                           SELECT, *h(cap), *h(cap), *blt(0, 0, 0, 5, 5, cap, 0, 0),
                           *blt(cap + 1, 0, 0, 5, 5, cap, 0, 0), DELETE_OBJECT, *h(cap),
                           DELETE_DC, *h(cap + 1), MODE, *h(0), 100, FILL, *h(cap + 1), 0, 0, 0, 9]
+    # A destination far wider than the bitmap it is clipped to, averaging.
+    created = ["display"]
+    b, cap = buffer(0, 40, 30)
+    p, prev = buffer(0, 12, 9)
+    out["huge_stretch_halftone"] = [CREATE_DC, 0xFF, *b, *p, MODE, *h(prev), 100,
+                                    *stretch(prev, 0, 0, "max", 9, cap, 0, 0, 40, 30),
+                                    *stretch(prev, -3, 0, 12, "max", cap, 0, 0, 40, 30)]
     return out
 
 

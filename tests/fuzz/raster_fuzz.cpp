@@ -30,7 +30,7 @@ namespace {
 
 // Reads the script; past its end every read is 0.
 class Script {
-public:
+  public:
     Script(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
     bool done() const { return pos_ >= size_; }
     std::uint8_t byte() { return pos_ < size_ ? data_[pos_++] : 0; }
@@ -42,7 +42,7 @@ public:
         return v;
     }
 
-private:
+  private:
     const std::uint8_t* data_;
     std::size_t size_;
     std::size_t pos_ = 0;
@@ -51,7 +51,7 @@ private:
 // A screen whose pixel (x, y) is a fixed function of the position. It checks
 // that the layer only asks for rectangles within its size, as promised.
 class FuzzScreen : public raster::ScreenSource {
-public:
+  public:
     FuzzScreen(int w, int h, bool failing) : w_(w), h_(h), failing_(failing) {}
     static std::uint32_t At(std::int64_t x, std::int64_t y) {
         return static_cast<std::uint32_t>((x * 7919 + y * 104729 + 13) & 0xFFFFFF);
@@ -101,7 +101,7 @@ struct World {
     Model* live(std::uint32_t h, Kind k) {
         auto it = objects.find(h);
         return (it != objects.end() && it->second.live && it->second.kind == k) ? &it->second
-                                                                                 : nullptr;
+                                                                                : nullptr;
     }
     Model* liveContext(std::uint32_t h) {
         Model* m = live(h, Kind::Display);
@@ -127,52 +127,71 @@ struct World {
     }
 };
 
+// Every argument takes a fixed number of bytes, so that a mutation of one
+// byte changes one argument and leaves the rest of the script in place.
+
 // A handle: null, any handle seen so far (live or deleted), or a forgery.
 std::uint32_t PickHandle(Script& s, World& w) {
     const std::uint8_t b = s.byte();
+    const std::uint8_t k = s.byte();
     if (b < 16) {
         return 0;
     }
     if (b < 24) {
-        return s.u32();
+        return std::uint32_t{k} << 24 | std::uint32_t{b} << 12 | k;
     }
     if (w.history.empty()) {
         return 0;
     }
-    const std::uint32_t h = w.history[s.byte() % w.history.size()];
+    const std::uint32_t h = w.history[k % w.history.size()];
     if (b < 32) {
         return h + (1u << 20);  // the same slot, another generation
     }
     if (b < 36) {
-        return h ^ (1u + (s.byte() & 7));  // a neighbouring slot
+        return h ^ (1u + (k & 7));  // a neighbouring slot
     }
     return h;
 }
 
 int PickSize(Script& s) {
     const std::uint8_t b = s.byte();
+    const std::uint8_t v = s.byte();
     switch (b % 16) {
-        case 0: return 0;
-        case 1: return -static_cast<int>(s.byte());
-        case 2: return INT_MIN;
-        case 3: return INT_MAX;
-        case 4: return 1 << 16;
-        case 5: return 3000 + s.byte();
-        case 6: return INT_MAX - s.byte();
-        default: return 1 + s.byte() % 40;
+        case 0:
+            return 0;
+        case 1:
+            return -static_cast<int>(v);
+        case 2:
+            return INT_MIN + v;
+        case 3:
+            return INT_MAX - v;
+        case 4:
+            return 1 << (16 + v % 8);
+        case 5:
+            return 3000 + v;
+        default:
+            return 1 + v % 40;
     }
 }
 
 int PickCoord(Script& s) {
     const std::uint8_t b = s.byte();
+    const std::uint8_t v = s.byte();
     switch (b % 16) {
-        case 0: return INT_MIN;
-        case 1: return INT_MAX;
-        case 2: return INT_MIN + s.byte();
-        case 3: return INT_MAX - s.byte();
-        case 4: return (s.byte() & 1) ? (1 << 30) : -(1 << 30);
-        default: return static_cast<int>(s.byte() % 96) - 32;
+        case 0:
+            return INT_MIN + v;
+        case 1:
+            return INT_MAX - v;
+        case 2:
+            return (v & 1) ? (1 << 30) : -(1 << 30);
+        default:
+            return static_cast<int>(v % 96) - 32;
     }
+}
+
+std::uint32_t PickRop(Script& s) {
+    const std::uint8_t b = s.byte();
+    return b < 8 ? 0x00CC0000u + b : SRCCOPY;
 }
 
 // Pixel (x, y) of a copy's source, or nothing when it leaves the pixel as
@@ -183,8 +202,7 @@ struct SourceModel {
     int w = 0, h = 0;
     bool get(std::int64_t x, std::int64_t y, std::uint32_t& out) const {
         if (x >= 0 && y >= 0 && x < w && y < h) {
-            out = display ? FuzzScreen::At(x, y)
-                          : (*snapshot)[static_cast<std::size_t>(y * w + x)];
+            out = display ? FuzzScreen::At(x, y) : (*snapshot)[static_cast<std::size_t>(y * w + x)];
             return true;
         }
         if (display) {
@@ -232,7 +250,7 @@ void DoBitBlt(Script& s, World& w) {
     const int width = PickSize(s), height = PickSize(s);
     const HDC source = PickHandle(s, w);
     const int sx = PickCoord(s), sy = PickCoord(s);
-    const std::uint32_t rop = (s.byte() < 8) ? s.u32() : SRCCOPY;
+    const std::uint32_t rop = PickRop(s);
 
     Model* target = w.target(dest);
     std::vector<std::uint32_t> snapshot;
@@ -286,7 +304,7 @@ void DoStretchBlt(Script& s, World& w) {
     const HDC source = PickHandle(s, w);
     const int sx = PickCoord(s), sy = PickCoord(s);
     const int sw = PickSize(s), sh = PickSize(s);
-    const std::uint32_t rop = (s.byte() < 8) ? s.u32() : SRCCOPY;
+    const std::uint32_t rop = PickRop(s);
 
     Model* target = w.target(dest);
     std::vector<std::uint32_t> snapshot;
@@ -296,9 +314,8 @@ void DoStretchBlt(Script& s, World& w) {
     bool expect = target && rop == SRCCOPY;
     const bool sized = width > 0 && height > 0 && sw > 0 && sh > 0;
     if (expect && sized) {
-        const bool touchesScreen =
-            readsScreen &&
-            Overlaps(sx, sy, std::int64_t{sx} + sw, std::int64_t{sy} + sh, src.w, src.h);
+        const bool touchesScreen = readsScreen && Overlaps(sx, sy, std::int64_t{sx} + sw,
+                                                           std::int64_t{sy} + sh, src.w, src.h);
         expect = sourceOk && !(touchesScreen && w.screen->failing_);
     } else if (expect) {
         expect = w.liveContext(source) != nullptr;
@@ -366,13 +383,33 @@ void CompareAll(World& w) {
     }
 }
 
+// RASTER_FUZZ_TRACE=1 names each call as it runs, to read a crash input.
+const bool kTrace = std::getenv("RASTER_FUZZ_TRACE") != nullptr;
+
 void Step(Script& s, World& w) {
-    switch (s.byte() % 12) {
+    const int op = s.byte() % 12;
+    if (kTrace) {
+        static const char* const names[] = {"CreateDCA",
+                                            "CreateCompatibleDC",
+                                            "CreateCompatibleBitmap",
+                                            "SelectObject",
+                                            "BitBlt",
+                                            "StretchBlt",
+                                            "DeleteDC",
+                                            "DeleteObject",
+                                            "FillContext",
+                                            "SetStretchBltMode",
+                                            "SetScreenSource",
+                                            "ContextPixels"};
+        std::fprintf(stderr, "step: %s\n", names[op]);
+    }
+    switch (op) {
         case 0: {
-            const bool good = s.byte() >= 32;
-            const HDC dc = good ? CreateDCA("DISPLAY", nullptr, nullptr, nullptr)
-                                : CreateDCA((s.byte() & 1) ? "DISPLAY " : nullptr, nullptr,
-                                            nullptr, nullptr);
+            const std::uint8_t b = s.byte();
+            const bool good = b >= 32;
+            const HDC dc =
+                good ? CreateDCA("DISPLAY", nullptr, nullptr, nullptr)
+                     : CreateDCA((b & 1) ? "DISPLAY " : nullptr, nullptr, nullptr, nullptr);
             if ((dc != 0) != good) {
                 Fail("CreateDCA result", dc, good);
             }
@@ -420,8 +457,8 @@ void Step(Script& s, World& w) {
             const HGDIOBJ object = PickHandle(s, w);
             Model* context = w.live(dc, Kind::Memory);
             Model* bitmap = w.live(object, Kind::Bitmap);
-            const bool good = context && bitmap &&
-                              (bitmap->selectedInto == 0 || bitmap->selectedInto == dc);
+            const bool good =
+                context && bitmap && (bitmap->selectedInto == 0 || bitmap->selectedInto == dc);
             const HGDIOBJ previous = SelectObject(dc, object);
             const HGDIOBJ expect = good ? context->selected : 0;
             if (previous != expect) {
@@ -484,7 +521,7 @@ void Step(Script& s, World& w) {
         case 9: {
             const HDC dc = PickHandle(s, w);
             const std::uint8_t b = s.byte();
-            const int mode = b < 96 ? COLORONCOLOR : b < 192 ? HALFTONE : static_cast<int>(s.u32());
+            const int mode = b < 96 ? COLORONCOLOR : b < 192 ? HALFTONE : b - 200;
             Model* context = w.live(dc, Kind::Memory);
             const bool good = context && (mode == COLORONCOLOR || mode == HALFTONE);
             const int previous = SetStretchBltMode(dc, mode);
@@ -498,11 +535,9 @@ void Step(Script& s, World& w) {
         }
         case 10: {
             const std::uint8_t b = s.byte();
-            if (b < 24) {
-                w.screen = nullptr;
-            } else {
-                w.screen = std::make_shared<FuzzScreen>(s.byte() % 80, s.byte() % 64, b > 240);
-            }
+            const int width = s.byte() % 80;
+            const int height = s.byte() % 64;
+            w.screen = b < 24 ? nullptr : std::make_shared<FuzzScreen>(width, height, b > 240);
             raster::SetScreenSource(w.screen);
             break;
         }

@@ -1,6 +1,7 @@
 """200 captures in a row leave the program's resident memory within 10% of
 what it was after the first: superseded buffers are released."""
 
+import os
 import time
 
 import xtest
@@ -28,8 +29,12 @@ time.sleep(1.0)
 last = resident_kib(app.proc.pid)
 print("resident after the first capture: %d KiB, after 201: %d KiB" % (first, last))
 check(app.proc.poll() is None, "program still running")
-check(last <= first * 1.10, "resident memory grew by more than 10%%: %d -> %d KiB" %
-      (first, last))
+if os.environ.get("TESSARINE_SANITIZED"):
+    # AddressSanitizer holds freed memory in quarantine: no measure of leaks.
+    print("note: resident memory not compared under the sanitizers")
+else:
+    check(last <= first * 1.10, "resident memory grew by more than 10%%: %d -> %d KiB" %
+          (first, last))
 check(app.wait_visible(), "main window visible at the end")
 app.stop()
 xtest.finish()

@@ -1,8 +1,12 @@
 #include "platform/raster/gdi.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "platform/raster/handle_table.h"
@@ -12,6 +16,68 @@
 namespace raster {
 namespace {
 
+// Hands out zeroed memory and leaves the elements it creates as they are: a
+// new bitmap is black without a pass over it, since fresh pages from the
+// system are zero. Blocks of 2 MiB and more (a screen-sized bitmap) get a
+// mapping of their own, aligned so that the system can back them with 2 MiB
+// pages: a 1920 x 1080 bitmap then costs a handful of page faults instead
+// of two thousand, and goes back to the system when it is deleted.
+inline constexpr std::size_t kLargePage = std::size_t{2} << 20;
+
+void* MapLarge(std::size_t bytes) {
+    const std::size_t length = (bytes + 4095) & ~std::size_t{4095};
+    void* raw = ::mmap(nullptr, length + kLargePage, PROT_READ | PROT_WRITE,
+                       MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED) {
+        return nullptr;
+    }
+    const auto start = reinterpret_cast<std::uintptr_t>(raw);
+    const std::uintptr_t aligned = (start + kLargePage - 1) & ~(kLargePage - 1);
+    if (aligned > start) {
+        ::munmap(raw, aligned - start);
+    }
+    const std::uintptr_t end = start + length + kLargePage;
+    if (end > aligned + length) {
+        ::munmap(reinterpret_cast<void*>(aligned + length), end - (aligned + length));
+    }
+    // Only whole large pages: the tail stays in small ones and takes no
+    // more memory than it holds. A hint; without it the pages are small.
+    ::madvise(reinterpret_cast<void*>(aligned), length & ~(kLargePage - 1), MADV_HUGEPAGE);
+    return reinterpret_cast<void*>(aligned);
+}
+
+template <typename T>
+struct ZeroedAllocator {
+    using value_type = T;
+    ZeroedAllocator() = default;
+    template <typename U>
+    ZeroedAllocator(const ZeroedAllocator<U>&) {}
+    T* allocate(std::size_t n) {
+        void* p = n * sizeof(T) >= kLargePage ? MapLarge(n * sizeof(T)) : std::calloc(n, sizeof(T));
+        if (!p) {
+            throw std::bad_alloc();
+        }
+        return static_cast<T*>(p);
+    }
+    void deallocate(T* p, std::size_t n) {
+        if (n * sizeof(T) >= kLargePage) {
+            ::munmap(p, (n * sizeof(T) + 4095) & ~std::size_t{4095});
+        } else {
+            std::free(p);
+        }
+    }
+    // Value-initialisation (resize) keeps the zeroes the memory came with.
+    void construct(T*) {}
+    template <typename... Args>
+    void construct(T* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) T(std::forward<Args>(args)...);
+    }
+    template <typename U>
+    bool operator==(const ZeroedAllocator<U>&) const {
+        return true;
+    }
+};
+
 struct Object {
     enum class Kind { DisplayContext, MemoryContext, Bitmap };
     explicit Object(Kind k) : kind(k) {}
@@ -19,7 +85,7 @@ struct Object {
     // Bitmaps
     int width = 0;
     int height = 0;
-    std::vector<std::uint32_t> pixels;
+    std::vector<std::uint32_t, ZeroedAllocator<std::uint32_t>> pixels;
     HDC selectedInto = 0;
     // Memory contexts
     HBITMAP selected = 0;
@@ -153,6 +219,43 @@ bool SnapshotSource(Rect wanted, SourcePixels& src) {
     return true;
 }
 
+// BitBlt from a display context: the screen's part of the rectangle is read
+// straight into the bitmap (a bitmap never overlaps the screen, so there is
+// nothing to snapshot first), the rest of destClip is made black. The
+// source rectangle is destClip moved by (dx, dy). When the screen cannot be
+// read it returns false, and part of the rectangle may have been written.
+bool BlitFromScreen(Object& target, Rect destClip, std::int64_t dx, std::int64_t dy) {
+    const auto& screen = state().screen;
+    if (!screen) {
+        return false;
+    }
+    const Size size = screen->size();
+    const Rect wanted{destClip.x0 + dx, destClip.y0 + dy, destClip.x1 + dx, destClip.y1 + dy};
+    const Rect copy = intersect(wanted, {0, 0, size.width, size.height});
+    const auto at = [&](std::int64_t x, std::int64_t y) {
+        return target.pixels.data() + y * target.width + x;
+    };
+    Rect filled{destClip.x0, destClip.y0, destClip.x0, destClip.y0};  // no pixels
+    if (!copy.empty()) {
+        if (!screen->read(static_cast<int>(copy.x0), static_cast<int>(copy.y0),
+                          static_cast<int>(copy.x1 - copy.x0), static_cast<int>(copy.y1 - copy.y0),
+                          at(copy.x0 - dx, copy.y0 - dy), target.width)) {
+            return false;
+        }
+        filled = {copy.x0 - dx, copy.y0 - dy, copy.x1 - dx, copy.y1 - dy};
+    }
+    // Off the screen: black.
+    for (std::int64_t y = destClip.y0; y < destClip.y1; ++y) {
+        if (y < filled.y0 || y >= filled.y1) {
+            std::fill_n(at(destClip.x0, y), destClip.x1 - destClip.x0, 0u);
+        } else {
+            std::fill_n(at(destClip.x0, y), filled.x0 - destClip.x0, 0u);
+            std::fill_n(at(filled.x1, y), destClip.x1 - filled.x1, 0u);
+        }
+    }
+    return true;
+}
+
 bool inside(const Rect& r, std::int64_t x, std::int64_t y) {
     return x >= r.x0 && x < r.x1 && y >= r.y0 && y < r.y1;
 }
@@ -221,8 +324,7 @@ HBITMAP CreateCompatibleBitmap(HDC reference, int width, int height) {
         auto bitmap = std::make_unique<Object>(Object::Kind::Bitmap);
         bitmap->width = width;
         bitmap->height = height;
-        bitmap->pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
-                              0u);
+        bitmap->pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
         return raster::state().objects.insert(std::move(bitmap));
     } catch (const std::bad_alloc&) {
         return 0;
@@ -259,6 +361,9 @@ bool BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourc
     const std::int64_t dx = std::int64_t{sourceX} - x;
     const std::int64_t dy = std::int64_t{sourceY} - y;
     const Rect wantedSource{destClip.x0 + dx, destClip.y0 + dy, destClip.x1 + dx, destClip.y1 + dy};
+    if (raster::findKind(source, Object::Kind::DisplayContext) && !destClip.empty()) {
+        return raster::BlitFromScreen(*target, destClip, dx, dy);
+    }
     raster::SourcePixels src;
     if (!raster::loadSource(source, wantedSource, src)) {
         return false;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/x11/display_lost.h"
 #include "platform/x11/xcb_reply.h"
 
 namespace platform {
@@ -16,8 +17,12 @@ namespace {
 // connection is busy delivering events.
 class WindowQueryConnection {
   public:
+    // Ends the program when the display has gone (see display_lost.h).
     static WindowQueryConnection* Get() {
         static std::unique_ptr<WindowQueryConnection> shared = Open();
+        if (shared) {
+            EndIfDisplayLost(shared->connection_);
+        }
         return shared.get();
     }
 

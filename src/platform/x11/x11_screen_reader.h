@@ -11,9 +11,16 @@ namespace platform {
 
 class X11ScreenReader : public raster::ScreenSource {
   public:
+    // How pixels come from the server. Shared memory saves a copy on every
+    // read but costs a new segment for the reader's first: it pays when the
+    // screen is read again and again, GetImage alone when it is read once.
+    enum class Transfer { SharedMemoryWhenOffered, GetImageOnly };
+
     // Connects to `display` (null: $DISPLAY). On failure returns null and
     // says why in `error`.
-    static std::unique_ptr<X11ScreenReader> Connect(const char* display, std::string& error);
+    static std::unique_ptr<X11ScreenReader> Connect(
+        const char* display, std::string& error,
+        Transfer transfer = Transfer::SharedMemoryWhenOffered);
     ~X11ScreenReader() override;
 
     raster::Size size() override;

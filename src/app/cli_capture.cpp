@@ -1,0 +1,186 @@
+#include "app/cli_capture.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "capture/foreground_window.h"
+#include "output/bitmap_file.h"
+#include "platform/raster/raster.h"
+#include "platform/x11/x11_screen_reader.h"
+
+namespace app {
+namespace {
+
+// The contexts and bitmap of one capture, released on every path.
+struct CaptureHandles {
+    HDC screen = 0;
+    HDC memory = 0;
+    HBITMAP bitmap = 0;
+
+    CaptureHandles() = default;
+    CaptureHandles(const CaptureHandles&) = delete;
+    CaptureHandles& operator=(const CaptureHandles&) = delete;
+    ~CaptureHandles() {
+        DeleteDC(memory);
+        DeleteObject(bitmap);
+        DeleteDC(screen);
+    }
+};
+
+// Puts the screen source back as it was when the capture ends.
+class ScopedScreenSource {
+  public:
+    explicit ScopedScreenSource(std::shared_ptr<raster::ScreenSource> source)
+        : previous_(raster::CurrentScreenSource()) {
+        raster::SetScreenSource(std::move(source));
+    }
+    ~ScopedScreenSource() { raster::SetScreenSource(previous_); }
+    ScopedScreenSource(const ScopedScreenSource&) = delete;
+    ScopedScreenSource& operator=(const ScopedScreenSource&) = delete;
+
+  private:
+    std::shared_ptr<raster::ScreenSource> previous_;
+};
+
+// The part of the screen the request names, or empty with the reason.
+std::optional<ScreenRectangle> RequestedRectangle(const CaptureRequest& request,
+                                                  std::string& error) {
+    const std::shared_ptr<raster::ScreenSource> screen = raster::CurrentScreenSource();
+    const raster::Size size = screen ? screen->size() : raster::Size{};
+    if (size.width <= 0 || size.height <= 0) {
+        error = "the size of the X screen cannot be read";
+        return std::nullopt;
+    }
+    switch (request.area) {
+        case CaptureArea::Screen:
+            return ScreenRectangle{0, 0, size.width, size.height};
+        case CaptureArea::Geometry:
+            return PlaceOnScreen(request.geometry, size.width, size.height, error);
+        case CaptureArea::ActiveWindow: {
+            const capture::WindowQuery& query = capture::CurrentWindowQuery();
+            const HWND window = query.foregroundWindow();
+            if (window == 0) {
+                error = "no window is in the foreground";
+                return std::nullopt;
+            }
+            RECT rect;
+            if (!query.windowRect(window, &rect)) {
+                // Window managers may go on naming a window after it closed.
+                error = "no window is in the foreground (the window last named active is gone)";
+                return std::nullopt;
+            }
+            // As the window capture does: the frame's rectangle, with the
+            // parts off the screen black.
+            const std::optional<capture::CaptureSize> captureSize = capture::CaptureSizeOf(rect);
+            if (!captureSize || captureSize->width == 0 || captureSize->height == 0) {
+                error = "the window in front is " +
+                        std::to_string(std::int64_t{rect.right} - rect.left) + " x " +
+                        std::to_string(std::int64_t{rect.bottom} - rect.top) +
+                        " pixels, which is no size a capture can have";
+                return std::nullopt;
+            }
+            return ScreenRectangle{rect.left, rect.top, captureSize->width, captureSize->height};
+        }
+    }
+    error = "unknown capture area";
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string CaptureToFile(const CaptureRequest& request) {
+    std::string error;
+    const std::optional<ScreenRectangle> area = RequestedRectangle(request, error);
+    if (!area) {
+        return error;
+    }
+    const int width = static_cast<int>(area->width);
+    const int height = static_cast<int>(area->height);
+
+    CaptureHandles handles;
+    handles.screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    handles.memory = CreateCompatibleDC(handles.screen);
+    handles.bitmap = CreateCompatibleBitmap(handles.screen, width, height);
+    if (!handles.screen || !handles.memory || !handles.bitmap) {
+        return "there is no memory for a " + std::to_string(width) + " x " +
+               std::to_string(height) + " capture";
+    }
+    SelectObject(handles.memory, handles.bitmap);
+    if (!BitBlt(handles.memory, 0, 0, width, height, handles.screen, static_cast<int>(area->x),
+                static_cast<int>(area->y), SRCCOPY)) {
+        return "the X screen could not be read";
+    }
+    const std::optional<raster::PixelView> pixels = raster::ContextPixels(handles.memory);
+    if (!pixels) {
+        return "the capture holds no image";
+    }
+    const output::WriteResult written = output::WriteBitmapFile(
+        request.file, {pixels->pixels, pixels->width, pixels->height, pixels->width});
+    return written.ok ? std::string() : written.message;
+}
+
+std::optional<int> RunWithoutWindow(int argc, char** argv) {
+    const ParsedCommandLine parsed =
+        ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed.commandLine) {
+        std::fprintf(stderr, "tessarine: %s (see tessarine --help)\n", parsed.error.c_str());
+        return kExitUsage;
+    }
+    switch (parsed.commandLine->action) {
+        case Action::ShowVersion:
+            std::fputs(VersionText().c_str(), stdout);
+            return kExitSuccess;
+        case Action::ShowHelp:
+            std::fputs(UsageText().c_str(), stdout);
+            return kExitSuccess;
+        case Action::Capture:
+            return RunCommandLineCapture(parsed.commandLine->capture);
+        case Action::RunProgram:
+            break;
+    }
+    return std::nullopt;
+}
+
+int RunCommandLineCapture(const CaptureRequest& request) {
+    const auto fail = [](const std::string& message) {
+        std::fprintf(stderr, "tessarine: %s\n", message.c_str());
+        return kExitFailure;
+    };
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || *display == '\0') {
+        return fail("no X display to capture: DISPLAY is not set");
+    }
+    std::string error;
+    // One read: a shared-memory segment would cost more than it saves.
+    std::shared_ptr<platform::X11ScreenReader> reader = platform::X11ScreenReader::Connect(
+        nullptr, error, platform::X11ScreenReader::Transfer::GetImageOnly);
+    if (!reader) {
+        return fail(error);
+    }
+    ScopedScreenSource source(reader);
+
+    if (request.delaySeconds > 0) {
+        // A rectangle that cannot be on this screen is said at once, not
+        // after the wait; it is checked again against the screen as it is
+        // when the capture is taken.
+        if (request.area == CaptureArea::Geometry) {
+            const raster::Size size = reader->size();
+            if (!PlaceOnScreen(request.geometry, size.width, size.height, error)) {
+                return fail(error);
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::duration<double>(request.delaySeconds));
+    }
+    error = CaptureToFile(request);
+    if (!error.empty()) {
+        return fail(error);
+    }
+    return kExitSuccess;
+}
+
+}  // namespace app

@@ -1,0 +1,33 @@
+#pragma once
+// The capture from the command line: no window, no event loop. It copies
+// the screen through a display context exactly as the capture handlers do
+// and writes the copy with the bitmap writer that Save uses.
+
+#include <optional>
+#include <string>
+
+#include "app/command_line.h"
+
+namespace app {
+
+// Exit statuses of the command line.
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitFailure = 1;  // the capture or the write failed
+inline constexpr int kExitUsage = 2;    // the command line cannot be used
+
+// Answers the command line when it needs no window: a usage error, --help,
+// --version or --capture. Returns the exit status then, or empty when the
+// program's window is to run. Touches nothing of the user interface.
+std::optional<int> RunWithoutWindow(int argc, char** argv);
+
+// Connects to $DISPLAY, waits the request's delay, captures and writes the
+// file. Says what failed on standard error, in one line beginning
+// "tessarine: ", and returns the exit status.
+int RunCommandLineCapture(const CaptureRequest& request);
+
+// The capture and the write, from the current screen source and window
+// query, with no delay. Returns empty on success, otherwise what failed;
+// the file is then untouched.
+std::string CaptureToFile(const CaptureRequest& request);
+
+}  // namespace app

@@ -1,0 +1,274 @@
+#include "app/command_line.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace app {
+namespace {
+
+// Numbers in a geometry: at most this many digits, which keeps every sum
+// of them far inside 64 bits.
+constexpr std::size_t kMaxGeometryDigits = 9;
+
+std::string Quoted(std::string_view text) {
+    return "\"" + std::string(text) + "\"";
+}
+
+// Reads the digits at `pos`; empty when there are none or too many.
+std::optional<std::int64_t> ReadNumber(std::string_view text, std::size_t& pos) {
+    const std::size_t start = pos;
+    while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
+        ++pos;
+    }
+    if (pos == start || pos - start > kMaxGeometryDigits) {
+        return std::nullopt;
+    }
+    std::int64_t value = 0;
+    std::from_chars(text.data() + start, text.data() + pos, value);
+    return value;
+}
+
+// --name VALUE or --name=VALUE. True when args[i] is the option; then
+// `value` is its value (and i has moved past it), or `error` says it is
+// missing.
+bool TakeOption(const std::vector<std::string>& args, std::size_t& i, std::string_view name,
+                std::string& value, std::string& error) {
+    const std::string_view arg = args[i];
+    if (arg == name) {
+        if (i + 1 >= args.size()) {
+            error = std::string(name) + " needs a value";
+            return true;
+        }
+        value = args[++i];
+        return true;
+    }
+    if (arg.size() > name.size() && arg.substr(0, name.size()) == name && arg[name.size()] == '=') {
+        value = std::string(arg.substr(name.size() + 1));
+        return true;
+    }
+    return false;
+}
+
+bool IsOptionNamed(std::string_view arg, std::string_view name) {
+    return arg == name || (arg.size() > name.size() && arg.substr(0, name.size()) == name &&
+                           arg[name.size()] == '=');
+}
+
+ParsedCommandLine Failure(std::string error) {
+    return {std::nullopt, std::move(error)};
+}
+
+ParsedCommandLine ParseCapture(const std::vector<std::string>& args) {
+    CommandLine result;
+    result.action = Action::Capture;
+    CaptureRequest& request = result.capture;
+    bool geometryGiven = false;
+    bool activeGiven = false;
+    std::vector<std::string> files;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            files.push_back(arg);
+            continue;
+        }
+        std::string value;
+        std::string error;
+        if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--capture") {
+            // Said once or more: the same.
+        } else if (arg == "--active") {
+            activeGiven = true;
+        } else if (TakeOption(args, i, "--geometry", value, error)) {
+            if (!error.empty()) {
+                return Failure(error);
+            }
+            std::optional<Geometry> geometry = ParseGeometry(value, error);
+            if (!geometry) {
+                return Failure(error);
+            }
+            request.geometry = *geometry;
+            geometryGiven = true;
+        } else if (TakeOption(args, i, "--delay", value, error)) {
+            if (!error.empty()) {
+                return Failure(error);
+            }
+            std::optional<double> delay = ParseDelay(value, error);
+            if (!delay) {
+                return Failure(error);
+            }
+            request.delaySeconds = *delay;
+        } else {
+            return Failure("unknown option " + Quoted(arg) + " with --capture");
+        }
+    }
+    if (geometryGiven && activeGiven) {
+        return Failure("--geometry and --active cannot be used together");
+    }
+    if (files.empty()) {
+        return Failure("--capture needs the FILE to write");
+    }
+    if (files.size() > 1) {
+        return Failure("--capture writes one FILE, but " + std::to_string(files.size()) +
+                       " were given (" + Quoted(files[0]) + ", " + Quoted(files[1]) +
+                       (files.size() > 2 ? ", ..." : "") + ")");
+    }
+    if (files[0].empty()) {
+        return Failure("the FILE name is empty");
+    }
+    request.file = files[0];
+    request.area = geometryGiven ? CaptureArea::Geometry
+                   : activeGiven ? CaptureArea::ActiveWindow
+                                 : CaptureArea::Screen;
+    return {result, {}};
+}
+
+}  // namespace
+
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
+    bool capture = false;
+    for (const std::string& arg : args) {
+        if (arg == "--") {
+            break;
+        }
+        if (arg == "--help" || arg == "-h") {
+            return {CommandLine{Action::ShowHelp, {}}, {}};
+        }
+        if (arg == "--version") {
+            return {CommandLine{Action::ShowVersion, {}}, {}};
+        }
+        capture = capture || arg == "--capture";
+    }
+    if (capture) {
+        return ParseCapture(args);
+    }
+    // The window: --geometry there is the toolkit's own option (where the
+    // main window opens), so only the options that mean nothing without a
+    // capture are refused.
+    for (const std::string& arg : args) {
+        if (arg == "--") {
+            break;
+        }
+        for (const std::string_view option : {"--active", "--delay"}) {
+            if (IsOptionNamed(arg, option)) {
+                return Failure(std::string(option) + " goes with --capture");
+            }
+        }
+    }
+    return {CommandLine{}, {}};
+}
+
+std::optional<Geometry> ParseGeometry(std::string_view text, std::string& error) {
+    const auto bad = [&](const std::string& why) -> std::optional<Geometry> {
+        error = "bad geometry " + Quoted(text) + ": " + why;
+        return std::nullopt;
+    };
+    const std::string form = "expected WxH+X+Y, such as 640x480+0+0";
+    Geometry geometry;
+    geometry.text = std::string(text);
+    std::size_t pos = 0;
+    if (pos < text.size() && text[pos] == '=') {
+        ++pos;
+    }
+    const std::optional<std::int64_t> width = ReadNumber(text, pos);
+    if (!width || pos >= text.size() || (text[pos] != 'x' && text[pos] != 'X')) {
+        return bad(form);
+    }
+    ++pos;
+    const std::optional<std::int64_t> height = ReadNumber(text, pos);
+    if (!height) {
+        return bad(form);
+    }
+    geometry.width = *width;
+    geometry.height = *height;
+    if (pos < text.size()) {
+        const auto offset = [&](bool& fromEnd) -> std::optional<std::int64_t> {
+            if (pos >= text.size() || (text[pos] != '+' && text[pos] != '-')) {
+                return std::nullopt;
+            }
+            fromEnd = text[pos] == '-';
+            ++pos;
+            return ReadNumber(text, pos);
+        };
+        const std::optional<std::int64_t> x = offset(geometry.xFromRight);
+        const std::optional<std::int64_t> y = x ? offset(geometry.yFromBottom) : std::nullopt;
+        if (!x || !y || pos != text.size()) {
+            return bad(form);
+        }
+        geometry.xOffset = *x;
+        geometry.yOffset = *y;
+    }
+    if (geometry.width < 1 || geometry.height < 1) {
+        return bad("the width and height must be at least 1 pixel");
+    }
+    return geometry;
+}
+
+std::optional<double> ParseDelay(std::string_view text, std::string& error) {
+    double seconds = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, status] = std::from_chars(text.data(), end, seconds);
+    if (text.empty() || status != std::errc() || stop != end || !std::isfinite(seconds) ||
+        seconds < 0 || seconds > kMaxDelaySeconds) {
+        error = "bad delay " + Quoted(text) + ": expected a number of seconds from 0 to " +
+                std::to_string(static_cast<int>(kMaxDelaySeconds));
+        return std::nullopt;
+    }
+    return seconds;
+}
+
+std::optional<ScreenRectangle> PlaceOnScreen(const Geometry& geometry, std::int64_t screenWidth,
+                                             std::int64_t screenHeight, std::string& error) {
+    ScreenRectangle rect;
+    rect.width = geometry.width;
+    rect.height = geometry.height;
+    rect.x =
+        geometry.xFromRight ? screenWidth - geometry.xOffset - geometry.width : geometry.xOffset;
+    rect.y =
+        geometry.yFromBottom ? screenHeight - geometry.yOffset - geometry.height : geometry.yOffset;
+    if (rect.x < 0 || rect.y < 0 || rect.x + rect.width > screenWidth ||
+        rect.y + rect.height > screenHeight) {
+        error = "the rectangle " + Quoted(geometry.text) + " does not lie within the " +
+                std::to_string(screenWidth) + "x" + std::to_string(screenHeight) + " screen";
+        return std::nullopt;
+    }
+    return rect;
+}
+
+std::string UsageText() {
+    return "Usage: tessarine [--version] [--help]\n"
+           "       tessarine --capture [--geometry WxH+X+Y | --active] [--delay SECONDS] FILE\n"
+           "\n"
+           "Captures the screen, the foreground window or a dragged rectangle, shows it\n"
+           "and saves it as a bitmap. Print Screen captures the screen and Shift+Print\n"
+           "Screen the foreground window while the program runs.\n"
+           "\n"
+           "With --capture, no window opens: the capture is written to FILE as a Windows\n"
+           "bitmap (.bmp, 24-bit colour), exactly as Save writes one, and the program ends.\n"
+           "  --capture            capture the whole screen\n"
+           "  --geometry WxH+X+Y   only this rectangle of the screen, W x H pixels with its\n"
+           "                       top left corner at (X, Y); -X or -Y measure from the\n"
+           "                       right or bottom edge. It must lie within the screen.\n"
+           "  --active             the window in front, with its frame and title bar\n"
+           "  --delay SECONDS      wait this long first (fractions allowed)\n"
+           "  --                   ends the options, for a FILE that starts with '-'\n"
+           "\n"
+           "Exit status: 0 when the file was written, 1 when the capture or the write\n"
+           "failed (no display, no window in front, a file that cannot be written), 2 for\n"
+           "a command line that cannot be used. Errors go to standard error; an existing\n"
+           "FILE is replaced only by a complete new one.\n"
+           "\n"
+           "  --help, -h           show this text\n"
+           "  --version            show the version\n";
+}
+
+std::string VersionText() {
+    char line[160];
+    std::snprintf(line, sizeof line, "Tessarine %s (Lumograph, file and product version %s)\n",
+                  TESSARINE_VERSION, TESSARINE_FILE_VERSION);
+    return line;
+}
+
+}  // namespace app

@@ -1,0 +1,113 @@
+"""tessarine --capture writes the screen, a rectangle of it or the window in
+front to a bitmap file without opening a window; each failure says what
+failed on standard error, exits non-zero and leaves no file behind."""
+
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+
+import xtest
+from xtest import check
+
+folder = tempfile.mkdtemp(prefix="tess-cli-")
+
+
+def capture(*args, env=None):
+    return subprocess.run([xtest.TESSARINE, "--capture", *args], capture_output=True, text=True,
+                          env=env, timeout=30)
+
+
+def screen_matches(path, x, y, w, h, label):
+    """The file holds exactly the screen's (x, y, w, h) as it is now."""
+    shot = xtest.screenshot()
+    image = xtest.read_image(path)
+    check((image.width, image.height) == (w, h),
+          "%s: the file is %dx%d, expected %dx%d" % (label, image.width, image.height, w, h))
+    if (image.width, image.height) == (w, h):
+        diff = image.differing_pixels(shot.crop(x, y, w, h))
+        check(diff == 0, "%s: equals the screen pixel for pixel (%d pixels differ)"
+              % (label, diff))
+
+
+def succeeds(result, label):
+    check(result.returncode == 0 and result.stderr == "",
+          "%s: status %d, stderr %r" % (label, result.returncode, result.stderr))
+
+
+def fails(result, status, message, path, label):
+    check(result.returncode == status, "%s: status %d, expected %d"
+          % (label, result.returncode, status))
+    check(result.stderr == "tessarine: " + message + "\n",
+          "%s: stderr %r, expected %r" % (label, result.stderr, "tessarine: " + message))
+    check(not os.path.exists(path), "%s: no file is left at %s" % (label, path))
+
+
+pattern = xtest.start_pattern("400x300+150+120", title="CliPattern")
+try:
+    subprocess.run(["xdotool", "windowactivate", "--sync", str(pattern.window)],
+                   capture_output=True)
+    time.sleep(0.5)
+    width, height = xtest.screenshot().width, xtest.screenshot().height
+
+    # The whole screen, and nothing of the program shows on it meanwhile.
+    whole = os.path.join(folder, "screen.bmp")
+    result = capture(whole)
+    succeeds(result, "--capture")
+    screen_matches(whole, 0, 0, width, height, "--capture")
+    check(not xtest.find_windows("^Tessarine$", visible=False),
+          "--capture: no window of the program was made")
+
+    # Rectangles, from the top left and (with minus signs) from the bottom right.
+    part = os.path.join(folder, "part.bmp")
+    result = capture("--geometry", "120x80+200+170", part)
+    succeeds(result, "--geometry")
+    screen_matches(part, 200, 170, 120, 80, "--geometry 120x80+200+170")
+    corner = os.path.join(folder, "corner.bmp")
+    result = capture("--geometry=50x40-0-0", "--delay", "0.2", corner)
+    succeeds(result, "--geometry -0-0")
+    screen_matches(corner, width - 50, height - 40, 50, 40, "--geometry 50x40-0-0")
+
+    # The window in front: its frame's rectangle.
+    active = os.path.join(folder, "active.bmp")
+    result = capture("--active", active)
+    succeeds(result, "--active")
+    fx, fy, fw, fh = xtest.frame_geometry(pattern.window)
+    check(fw > 400 or fh > 300, "--active: the frame is larger than the window's own area")
+    screen_matches(active, fx, fy, fw, fh, "--active")
+
+    # Failures.
+    missing = os.path.join(folder, "failed.bmp")
+    env = dict(os.environ)
+    env.pop("DISPLAY", None)
+    fails(capture(missing, env=env), 1, "no X display to capture: DISPLAY is not set", missing,
+          "DISPLAY unset")
+    fails(capture("--geometry", "12x", missing), 2,
+          "bad geometry \"12x\": expected WxH+X+Y, such as 640x480+0+0 "
+          "(see tessarine --help)", missing, "bad geometry")
+    fails(capture("--geometry", "100x100+%d+0" % (width - 99), missing), 1,
+          "the rectangle \"100x100+%d+0\" does not lie within the %dx%d screen"
+          % (width - 99, width, height), missing, "rectangle outside the screen")
+    unwritable = os.path.join(folder, "no-such-folder", "shot.bmp")
+    fails(capture(unwritable), 1,
+          "Could not save the picture to \"%s\": No such file or directory." % unwritable,
+          unwritable, "missing folder")
+    check(not os.path.exists(os.path.dirname(unwritable)), "missing folder: it is not created")
+    fails(capture(folder), 1, "Could not save the picture to \"%s\": Is a directory." % folder,
+          missing, "a folder as FILE")
+    check(sorted(os.listdir(folder)) == ["active.bmp", "corner.bmp", "part.bmp", "screen.bmp"],
+          "failed writes leave no temporary files: %s" % sorted(os.listdir(folder)))
+finally:
+    pattern.stop()
+
+# With the last window gone, no window is in front (openbox goes on naming
+# the closed window as the active one).
+time.sleep(0.5)
+missing = os.path.join(folder, "nothing.bmp")
+fails(capture("--active", missing), 1,
+      "no window is in the foreground (the window last named active is gone)", missing,
+      "no foreground window")
+
+shutil.rmtree(folder)
+xtest.finish()
