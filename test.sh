@@ -12,6 +12,8 @@ cd "$(dirname "$0")"
 source scripts/deps.sh
 ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 jobs=$(nproc)
+# Let ccache share results between checkouts in different folders.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 started=$SECONDS
 stage() { echo "== $1 ($((SECONDS - started)) s so far)"; }
 

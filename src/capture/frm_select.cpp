@@ -12,6 +12,7 @@
 #include "app/variables.h"
 #include "capture/handle_release.h"
 #include "capture/region_buffer.h"
+#include "platform/controls/message_box.h"
 #include "platform/controls/picture_box.h"
 #include "platform/controls/rectangle_shape.h"
 #include "platform/x11/window_hints.h"
@@ -110,10 +111,10 @@ void frmSelect::Picture1_MouseUp(int, int, float, float) {
     CropBox->setWidth(1);
     CropBox->setHeight(1);
     if (!width || !height) {
-        QMessageBox::warning(this, QStringLiteral("Tessarine"),
-                             QStringLiteral("The selected rectangle is too large: a capture can "
-                                            "be at most 32767 pixels wide and 32767 pixels "
-                                            "high. Nothing was captured."));
+        controls::ShowMessage(this, QMessageBox::Warning, QStringLiteral("Tessarine"),
+                              QStringLiteral("The selected rectangle is too large: a capture can "
+                                             "be at most 32767 pixels wide and 32767 pixels "
+                                             "high. Nothing was captured."));
         finishing_ = false;
         Cancel();
         return;

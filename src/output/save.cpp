@@ -8,6 +8,7 @@
 #include "capture/handle_release.h"
 #include "output/frm_save.h"
 #include "platform/controls/common_dialog.h"
+#include "platform/controls/message_box.h"
 #include "platform/raster/raster.h"
 #include "ui/main/form1.h"
 
@@ -30,7 +31,8 @@ bool RefuseEmptyCapture(QWidget* parent) {
     } else {
         return false;
     }
-    QMessageBox::warning(parent, kTitle, QStringLiteral("There is no picture to save: ") + reason);
+    controls::ShowMessage(parent, QMessageBox::Warning, kTitle,
+                          QStringLiteral("There is no picture to save: ") + reason);
     return true;
 }
 
@@ -47,7 +49,8 @@ bool AskSaveName(controls::CommonDialog& dialog) {
 bool WriteCapture(QWidget* parent) {
     const output::WriteResult result = frmSave::ShowAndWrite();
     if (!result.ok) {
-        QMessageBox::critical(parent, kTitle, QString::fromLocal8Bit(result.message));
+        controls::ShowMessage(parent, QMessageBox::Critical, kTitle,
+                              QString::fromLocal8Bit(result.message));
     }
     return result.ok;
 }

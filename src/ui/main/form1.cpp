@@ -26,7 +26,9 @@ constexpr int kDesignClientHeight = 398;
 
 }  // namespace
 
-Form1* Form1::Instance() { return gInstance; }
+Form1* Form1::Instance() {
+    return gInstance;
+}
 
 Form1::Form1() {
     gInstance = this;
@@ -52,8 +54,12 @@ Form1::~Form1() {
     }
 }
 
-int Form1::ScaleWidth() const { return client_->width(); }
-int Form1::ScaleHeight() const { return client_->height(); }
+int Form1::ScaleWidth() const {
+    return client_->width();
+}
+int Form1::ScaleHeight() const {
+    return client_->height();
+}
 
 void Form1::buildControls() {
     Label1 = new QLabel("Current Resolution:", client_);
@@ -254,4 +260,6 @@ void Form1::moveEvent(QMoveEvent* event) {
     }
 }
 
-void Form1::mnuExit_Click() { QApplication::exit(0); }
+void Form1::mnuExit_Click() {
+    QApplication::exit(0);
+}

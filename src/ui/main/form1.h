@@ -26,7 +26,7 @@ class VBHotKey;
 
 class Form1 : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     Form1();
     ~Form1() override;
 
@@ -119,12 +119,12 @@ public:
     // window manager places a re-mapped window afresh on every capture.
     void setVisible(bool visible) override;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
 
-private:
+  private:
     void buildControls();
     void buildMenus();
     void wire();

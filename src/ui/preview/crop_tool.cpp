@@ -8,6 +8,7 @@
 #include "app/rounding.h"
 #include "app/variables.h"
 #include "capture/handle_release.h"
+#include "platform/controls/message_box.h"
 #include "platform/controls/picture_box.h"
 #include "platform/controls/popup_button.h"
 #include "platform/controls/rectangle_shape.h"
@@ -95,7 +96,8 @@ void Form1::picpreview_MouseUp(int button, int, float, float) {
         return;
     }
     if (mapping->refused()) {
-        QMessageBox::warning(this, QStringLiteral("Tessarine"), RefusalText(mapping->refusal));
+        controls::ShowMessage(this, QMessageBox::Warning, QStringLiteral("Tessarine"),
+                              RefusalText(mapping->refusal));
         return;
     }
     // A band without area keeps no pixel: the capture stays as it was.
