@@ -8,25 +8,17 @@ import xtest
 from xtest import check
 
 
-def resident_kib(pid):
-    with open("/proc/%d/status" % pid) as f:
-        for line in f:
-            if line.startswith("VmRSS:"):
-                return int(line.split()[1])
-    return 0
-
-
 app = xtest.App()
 app.activate()
 app.client_origin()
 app.click_button("Capture Screen")
 time.sleep(1.0)
-first = resident_kib(app.proc.pid)
+first = xtest.resident_kib(app.proc.pid)
 for i in range(200):
     app.click_button("Capture Screen")
     time.sleep(0.25)
 time.sleep(1.0)
-last = resident_kib(app.proc.pid)
+last = xtest.resident_kib(app.proc.pid)
 print("resident after the first capture: %d KiB, after 201: %d KiB" % (first, last))
 check(app.proc.poll() is None, "program still running")
 if os.environ.get("TESSARINE_SANITIZED"):

@@ -25,9 +25,7 @@ def choose(label):
 
 
 def capture_screen():
-    app.click_button("Capture Screen")
-    time.sleep(1.5)
-    check(app.wait_visible(), "main window back after the capture")
+    app.capture_screen()
     time.sleep(0.3)
 
 

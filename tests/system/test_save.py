@@ -94,9 +94,7 @@ try:
 
     # Capture, then compare the file with the screen outside the main window
     # (which the capture hid, and which is back on screen now).
-    app.click_button("Capture Screen")
-    time.sleep(1.5)
-    check(app.wait_visible(), "main window back after the capture")
+    app.capture_screen()
     shot = xtest.screenshot()
     app.activate()
     xtest.xdotool("key", "ctrl+s")

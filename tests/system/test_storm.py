@@ -24,14 +24,6 @@ BATCH = 30
 SANITIZED = bool(os.environ.get("TESSARINE_SANITIZED"))
 
 
-def resident_kib(pid):
-    with open("/proc/%d/status" % pid) as f:
-        for line in f:
-            if line.startswith("VmRSS:"):
-                return int(line.split()[1])
-    return 0
-
-
 class StderrLines:
     """Collects the program's stderr lines as they come."""
 
@@ -124,9 +116,7 @@ try:
     app.client_origin()
     # Every path once before measuring: the first save dialog, say, loads
     # what the program then keeps for the rest of the run.
-    app.click_button("Capture Screen")
-    time.sleep(1.5)
-    check(app.wait_visible(), "main window back after the first capture")
+    app.capture_screen()
     crop_drag(app)
     time.sleep(1.0)
     save_as(os.path.join(folder, "warm-up.bmp"))
@@ -135,7 +125,7 @@ try:
     app.click_button("Capture Screen")
     time.sleep(1.5)
     baseline = settled_count(app, errors)
-    first_rss = resident_kib(app.proc.pid)
+    first_rss = xtest.resident_kib(app.proc.pid)
     check(baseline is not None, "the program reports its handle count on SIGUSR1")
     print("before the storm: %s handles, %d KiB resident" % (baseline, first_rss))
 
@@ -202,7 +192,7 @@ try:
     end_count = settled_count(app, errors)
     check(end_count == baseline, "handles back to the baseline after the last capture: %s, %s"
           % (end_count, baseline))
-    last_rss = resident_kib(app.proc.pid)
+    last_rss = xtest.resident_kib(app.proc.pid)
     print("resident: %d KiB before the storm, %d KiB at the end" % (first_rss, last_rss))
     if SANITIZED:
         print("note: resident memory not compared under the sanitizers")

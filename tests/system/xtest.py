@@ -246,3 +246,18 @@ class App(Process):
 
     def wait_visible(self, timeout=10):
         return wait_for(lambda: find_windows("^Tessarine$"), timeout=timeout)
+
+    def capture_screen(self):
+        """Clicks "Capture Screen" and waits for the main window to return."""
+        self.click_button("Capture Screen")
+        time.sleep(1.5)
+        return check(self.wait_visible(), "main window back after the capture")
+
+
+def resident_kib(pid):
+    """The process's resident memory, from /proc."""
+    with open("/proc/%d/status" % pid) as f:
+        for line in f:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1])
+    return 0
