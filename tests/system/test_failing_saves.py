@@ -124,6 +124,22 @@ def refused(app, label, path, reason, keep=None, folder=None):
     check(not xtest.find_windows("^frmSave$"), "%s: the save window is gone" % label)
 
 
+def dialog_refused_or_message(app, reason, closed_label, message_label):
+    """Qt's own dialog may refuse a name itself and stay open, then Escape
+    must close it; if it let the name through, the program must say why it
+    cannot write (an empty text: the box was there but could not be read)."""
+    still_open = xtest.find_windows(DIALOG)
+    if still_open:
+        # The first Escape may only close the name field's completion.
+        xtest.xdotool("windowactivate", "--sync", still_open[0])
+        xtest.xdotool("key", "Escape", "sleep", "0.3", "key", "Escape")
+        check(xtest.wait_for(lambda: not xtest.find_windows(DIALOG), timeout=5), closed_label)
+    else:
+        text = message_text(app)
+        check(text is not None and (text == "" or reason in text),
+              "%s: %r" % (message_label, text))
+
+
 def mount_tmpfs(where, size):
     os.makedirs(where, exist_ok=True)
     return subprocess.run(["mount", "-t", "tmpfs", "-o", "size=%s" % size, "tmpfs", where],
@@ -158,17 +174,10 @@ try:
         enter_name(too_long)
         xtest.xdotool("key", "Return")
         time.sleep(1.0)
-        still_open = xtest.find_windows(DIALOG)
-        if still_open:
-            # The first Escape may only close the name field's completion.
-            xtest.xdotool("windowactivate", "--sync", still_open[0])
-            xtest.xdotool("key", "Escape", "sleep", "0.3", "key", "Escape")
-            check(xtest.wait_for(lambda: not xtest.find_windows(DIALOG), timeout=5),
-                  "the dialog that refused a 256-byte name closes on Escape")
-        else:
-            text = message_text(app)
-            check(text is not None and (text == "" or "File name too long" in text),
-                  "a 256-byte name: a message says it is too long: %r" % text)
+        dialog_refused_or_message(
+            app, "File name too long",
+            "the dialog that refused a 256-byte name closes on Escape",
+            "a 256-byte name: a message says it is too long")
         check(sorted(os.listdir(folder)) == entries, "a 256-byte name: nothing written")
 
     # Spaces and characters beyond ASCII: kept exactly as typed.
@@ -229,17 +238,8 @@ try:
         xtest.wait_for(lambda: not xtest.find_windows(DIALOG), timeout=5)
         # Qt's own dialog may refuse a folder's name itself and stay open;
         # if it let it through, the program must say why it cannot write.
-        still_open = xtest.find_windows(DIALOG)
-        if still_open:
-            # The first Escape may only close the name field's completion.
-            xtest.xdotool("windowactivate", "--sync", still_open[0])
-            xtest.xdotool("key", "Escape", "sleep", "0.3", "key", "Escape")
-            check(xtest.wait_for(lambda: not xtest.find_windows(DIALOG), timeout=5),
-                  "the dialog closes on Escape")
-        else:
-            text = message_text(app)
-            check(text is not None and (text == "" or "Is a directory" in text),
-                  "a file that became a folder: a message says so: %r" % text)
+        dialog_refused_or_message(app, "Is a directory", "the dialog closes on Escape",
+                                  "a file that became a folder: a message says so")
         check(os.path.isdir(became_folder) and not os.listdir(became_folder),
               "the folder that took the file's place is untouched")
         check(sorted(os.listdir(folder)) == entries, "no stray file beside it")

@@ -59,6 +59,18 @@ def pane_shows(shot, rect, label):
     check(shot.pixel(px + 5, py + h) == xtest.PANE_BACKGROUND,
           "%s: nothing below the capture" % label)
 
+def redraw_from_buffer_shows(rect, label):
+    """Switches styles, which redraws the preview from the capture buffer, and
+    checks the pane shows `rect` of the screen at actual size."""
+    app.click_client(10, 48 + 24 + 8)  # "Stretch to fit"
+    time.sleep(0.3)
+    app.click_client(10, 48 + 41 + 8)  # "Actual Size"
+    time.sleep(0.3)
+    xtest.xdotool("mousemove", "--sync", 1010, 10)
+    time.sleep(0.2)
+    pane_shows(xtest.screenshot(), rect, label)
+
+
 
 # The selection window covers the whole screen with the frozen screen.
 window = start_selection()
@@ -89,37 +101,19 @@ xtest.xdotool("mousedown", 3)
 xtest.xdotool("mouseup", 3)
 xtest.xdotool("mouseup", 1)
 back_to_main()
-app.click_client(10, 48 + 24 + 8)  # "Stretch to fit"
-time.sleep(0.3)
-app.click_client(10, 48 + 41 + 8)  # "Actual Size"
-time.sleep(0.3)
-xtest.xdotool("mousemove", "--sync", 1010, 10)
-time.sleep(0.2)
-pane_shows(xtest.screenshot(), region, "after a right press")
+redraw_from_buffer_shows(region, "after a right press")
 
 # Escape cancels too.
 start_selection()
 xtest.xdotool("key", "Escape")
 back_to_main()
-app.click_client(10, 48 + 24 + 8)
-time.sleep(0.3)
-app.click_client(10, 48 + 41 + 8)
-time.sleep(0.3)
-xtest.xdotool("mousemove", "--sync", 1010, 10)
-time.sleep(0.2)
-pane_shows(xtest.screenshot(), region, "after Escape")
+redraw_from_buffer_shows(region, "after Escape")
 
 # A rectangle without width captures nothing and keeps the capture.
 start_selection()
 drag(700, 540, 700, 640)
 back_to_main()
-app.click_client(10, 48 + 24 + 8)
-time.sleep(0.3)
-app.click_client(10, 48 + 41 + 8)
-time.sleep(0.3)
-xtest.xdotool("mousemove", "--sync", 1010, 10)
-time.sleep(0.2)
-pane_shows(xtest.screenshot(), region, "after a selection without width")
+redraw_from_buffer_shows(region, "after a selection without width")
 
 # A click without movement takes the one pixel under it.
 start_selection()
