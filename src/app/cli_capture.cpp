@@ -1,8 +1,10 @@
 #include "app/cli_capture.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -91,6 +93,36 @@ std::optional<ScreenRectangle> RequestedRectangle(const CaptureRequest& request,
     return std::nullopt;
 }
 
+// Why the X server cannot give `area`, or empty: its requests name pixels
+// up to 32767 across and down, and a capture is at most that size.
+std::string BeyondReach(const CaptureRequest& request, const ScreenRectangle& area) {
+    constexpr std::int64_t kMax = capture::kMaxCaptureSide;
+    if (area.width > kMax || area.height > kMax) {
+        return std::string(request.area == CaptureArea::Screen ? "the X screen" : "the rectangle") +
+               " is " + std::to_string(area.width) + " x " + std::to_string(area.height) +
+               " pixels, and a capture can be at most " + std::to_string(kMax) +
+               " pixels wide and " + std::to_string(kMax) + " high";
+    }
+    if (area.x > kMax || area.y > kMax) {
+        return "the rectangle starts at (" + std::to_string(area.x) + ", " +
+               std::to_string(area.y) + "), and the X server reads no pixel beyond " +
+               std::to_string(kMax) + " across or down";
+    }
+    return {};
+}
+
+// Standard output, written and flushed: false when that fails, which is
+// then said on standard error.
+bool Print(const std::string& text) {
+    errno = 0;
+    if (std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0) {
+        return true;
+    }
+    std::fprintf(stderr, "tessarine: cannot write to standard output: %s\n",
+                 std::strerror(errno != 0 ? errno : EIO));
+    return false;
+}
+
 }  // namespace
 
 std::string CaptureToFile(const CaptureRequest& request) {
@@ -98,6 +130,9 @@ std::string CaptureToFile(const CaptureRequest& request) {
     const std::optional<ScreenRectangle> area = RequestedRectangle(request, error);
     if (!area) {
         return error;
+    }
+    if (std::string why = BeyondReach(request, *area); !why.empty()) {
+        return why;
     }
     const int width = static_cast<int>(area->width);
     const int height = static_cast<int>(area->height);
@@ -133,11 +168,9 @@ std::optional<int> RunWithoutWindow(int argc, char** argv) {
     }
     switch (parsed.commandLine->action) {
         case Action::ShowVersion:
-            std::fputs(VersionText().c_str(), stdout);
-            return kExitSuccess;
+            return Print(VersionText()) ? kExitSuccess : kExitFailure;
         case Action::ShowHelp:
-            std::fputs(UsageText().c_str(), stdout);
-            return kExitSuccess;
+            return Print(UsageText()) ? kExitSuccess : kExitFailure;
         case Action::Capture:
             return RunCommandLineCapture(parsed.commandLine->capture);
         case Action::RunProgram:

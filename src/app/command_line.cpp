@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -15,18 +16,38 @@ std::string Quoted(std::string_view text) {
     return "\"" + std::string(text) + "\"";
 }
 
-// Reads the digits at `pos`; empty when there are none or too many.
-std::optional<std::int64_t> ReadNumber(std::string_view text, std::size_t& pos) {
+// Reads the digits at `pos`; empty when there are none, or when there are
+// more than kMaxGeometryDigits besides leading zeros: then `tooLarge` is
+// those digits.
+std::optional<std::int64_t> ReadNumber(std::string_view text, std::size_t& pos,
+                                       std::string& tooLarge) {
     const std::size_t start = pos;
     while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
         ++pos;
     }
-    if (pos == start || pos - start > kMaxGeometryDigits) {
+    const std::string_view digits = text.substr(start, pos - start);
+    if (digits.empty()) {
+        return std::nullopt;
+    }
+    if (digits.size() - std::min(digits.find_first_not_of('0'), digits.size()) >
+        kMaxGeometryDigits) {
+        tooLarge = std::string(digits);
         return std::nullopt;
     }
     std::int64_t value = 0;
-    std::from_chars(text.data() + start, text.data() + pos, value);
+    std::from_chars(digits.data(), digits.data() + digits.size(), value);
     return value;
+}
+
+// The options that take a value.
+bool TakesValue(std::string_view arg) {
+    return arg == "--geometry" || arg == "--delay";
+}
+
+// "-x" or "--xyz": an option rather than a value ("-1" is a number).
+bool LooksLikeOption(std::string_view arg) {
+    return arg.size() >= 2 && arg[0] == '-' &&
+           (arg[1] == '-' || (arg[1] >= 'a' && arg[1] <= 'z') || (arg[1] >= 'A' && arg[1] <= 'Z'));
 }
 
 // --name VALUE or --name=VALUE. True when args[i] is the option; then
@@ -129,9 +150,19 @@ ParsedCommandLine ParseCapture(const std::vector<std::string>& args) {
 
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     bool capture = false;
-    for (const std::string& arg : args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (arg == "--") {
             break;
+        }
+        if (TakesValue(arg) && i + 1 < args.size()) {
+            // The value is never read as an option, and an option is never
+            // taken for the value.
+            if (LooksLikeOption(args[i + 1])) {
+                return Failure(arg + " needs a value, not the option " + Quoted(args[i + 1]));
+            }
+            ++i;
+            continue;
         }
         if (arg == "--help" || arg == "-h") {
             return {CommandLine{Action::ShowHelp, {}}, {}};
@@ -161,8 +192,10 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
 }
 
 std::optional<Geometry> ParseGeometry(std::string_view text, std::string& error) {
+    std::string tooLarge;
     const auto bad = [&](const std::string& why) -> std::optional<Geometry> {
-        error = "bad geometry " + Quoted(text) + ": " + why;
+        error = "bad geometry " + Quoted(text) + ": " +
+                (tooLarge.empty() ? why : "the number " + tooLarge + " is too large");
         return std::nullopt;
     };
     const std::string form = "expected WxH+X+Y, such as 640x480+0+0";
@@ -172,12 +205,12 @@ std::optional<Geometry> ParseGeometry(std::string_view text, std::string& error)
     if (pos < text.size() && text[pos] == '=') {
         ++pos;
     }
-    const std::optional<std::int64_t> width = ReadNumber(text, pos);
+    const std::optional<std::int64_t> width = ReadNumber(text, pos, tooLarge);
     if (!width || pos >= text.size() || (text[pos] != 'x' && text[pos] != 'X')) {
         return bad(form);
     }
     ++pos;
-    const std::optional<std::int64_t> height = ReadNumber(text, pos);
+    const std::optional<std::int64_t> height = ReadNumber(text, pos, tooLarge);
     if (!height) {
         return bad(form);
     }
@@ -190,7 +223,7 @@ std::optional<Geometry> ParseGeometry(std::string_view text, std::string& error)
             }
             fromEnd = text[pos] == '-';
             ++pos;
-            return ReadNumber(text, pos);
+            return ReadNumber(text, pos, tooLarge);
         };
         const std::optional<std::int64_t> x = offset(geometry.xFromRight);
         const std::optional<std::int64_t> y = x ? offset(geometry.yFromBottom) : std::nullopt;

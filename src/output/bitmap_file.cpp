@@ -1,16 +1,9 @@
 #include "output/bitmap_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <bit>
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <limits>
 #include <new>
 #include <optional>
@@ -58,54 +51,6 @@ void EncodeRow(const std::uint32_t* in, int width, std::uint8_t* out) {
 
 std::string SystemReason(int error) {
     return std::strerror(error);
-}
-
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    if (slash == 0) {
-        return "/";
-    }
-    return path.substr(0, slash);
-}
-
-mode_t NewFileMode() {
-    // umask can only be read by setting it; put it straight back.
-    const mode_t mask = ::umask(022);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
-bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
-    while (size > 0) {
-        const std::size_t chunk = std::min<std::size_t>(size, std::numeric_limits<ssize_t>::max());
-        const ssize_t written = ::write(fd, data, chunk);
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        if (written == 0) {
-            errno = ENOSPC;
-            return false;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
-// Makes the rename durable. Some file systems cannot sync a folder; the
-// file itself is already complete by then, so this is best effort.
-void SyncFolder(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
 }
 
 }  // namespace
@@ -222,90 +167,6 @@ EncodedBitmap EncodeBitmap(const PixelRows& image) {
     EncodeHeaders(image, *layout, result.bytes.get());
     EncodeRows(image, *layout, 0, image.height, result.bytes.get() + kPixelDataOffset);
     return result;
-}
-
-namespace {
-
-// ReplaceFileContents with the contents written to the temporary file's
-// descriptor by `writeContents`, which returns false with errno set when
-// it fails.
-WriteResult ReplaceFileWith(const std::string& path,
-                            const std::function<bool(int fd)>& writeContents) {
-    if (path.empty()) {
-        return {false, FailureMessage(path, SystemReason(ENOENT))};
-    }
-    // Write through a symbolic link to the file it names, as opening the
-    // link would; replacing the link itself would cut it.
-    std::string target = path;
-    struct stat status {};
-    if (::lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode)) {
-        if (char* resolved = ::realpath(path.c_str(), nullptr)) {
-            target = resolved;
-            std::free(resolved);
-        }
-    }
-
-    mode_t mode = NewFileMode();
-    bool exists = false;
-    if (::stat(target.c_str(), &status) == 0) {
-        if (S_ISDIR(status.st_mode)) {
-            return {false, FailureMessage(path, SystemReason(EISDIR))};
-        }
-        if (!S_ISREG(status.st_mode)) {
-            return {false, FailureMessage(path, "it is not an ordinary file")};
-        }
-        exists = true;
-        mode = status.st_mode & 07777;
-    } else if (errno != ENOENT) {
-        return {false, FailureMessage(path, SystemReason(errno))};
-    }
-
-    const std::string folder = FolderOf(target);
-    std::string temporary = folder + (folder == "/" ? "" : "/") + ".tessarine-save.XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0) {
-        return {false, FailureMessage(path, SystemReason(errno))};
-    }
-
-    int error = 0;
-    if (exists && (status.st_uid != ::geteuid() || status.st_gid != ::getegid())) {
-        // Keep the owner where we may (as root); anyone else keeps the file
-        // under their own name, as a new file would be. Before the mode: a
-        // change of owner clears set-user-ID bits.
-        [[maybe_unused]] const int ignored = ::fchown(fd, status.st_uid, status.st_gid);
-    }
-    if (::fchmod(fd, mode) != 0) {
-        error = errno;
-    }
-    if (error == 0 && !writeContents(fd)) {
-        error = errno;
-    }
-    if (error == 0 && ::fsync(fd) != 0) {
-        error = errno;
-    }
-    if (::close(fd) != 0 && error == 0) {
-        error = errno;
-    }
-    if (error == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) {
-        error = errno;
-    }
-    if (error != 0) {
-        ::unlink(temporary.c_str());
-        return {false, FailureMessage(path, SystemReason(error))};
-    }
-    SyncFolder(folder);
-    return {true, {}};
-}
-
-}  // namespace
-
-WriteResult ReplaceFileContents(const std::string& path, const std::uint8_t* data,
-                                std::size_t size) {
-    return ReplaceFileWith(path, [&](int fd) { return WriteAll(fd, data, size); });
-}
-
-std::string FailureMessage(const std::string& path, const std::string& reason) {
-    return "Could not save the picture to \"" + path + "\": " + reason + ".";
 }
 
 WriteResult WriteBitmapFile(const std::string& path, const PixelRows& image) {

@@ -3,23 +3,17 @@
 // 40-byte information header and uncompressed 24-bit rows, bottom row
 // first, each row padded to a multiple of 4 bytes.
 //
-// The file is written to a temporary file beside the target, which
-// replaces the target only once every byte is on disk: an existing file is
-// either replaced whole or left as it was. Nothing here needs Qt.
+// The file replaces the target whole or not at all (see file_replace.h).
+// Nothing here needs Qt.
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 
-namespace output {
+#include "output/file_replace.h"
 
-// What a write came to. `message` says why it failed, naming the path; it
-// is empty on success.
-struct WriteResult {
-    bool ok = false;
-    std::string message;
-};
+namespace output {
 
 // Pixels as 0x00RRGGBB, rows top to bottom, `stride` pixels apart.
 struct PixelRows {
@@ -47,15 +41,6 @@ struct EncodedBitmap {
 
 // The whole file, headers and pixels, in one buffer.
 EncodedBitmap EncodeBitmap(const PixelRows& image);
-
-// Writes `size` bytes as the new contents of `path` (see the top of this
-// file). The temporary file gets the mode the target has, or that of an
-// ordinary new file (0666 less the umask); it never outlives the call.
-WriteResult ReplaceFileContents(const std::string& path, const std::uint8_t* data,
-                                std::size_t size);
-
-// "Could not save the picture to "<path>": <reason>."
-std::string FailureMessage(const std::string& path, const std::string& reason);
 
 // What ReplaceFileContents(path, EncodeBitmap(image)) would write, encoded
 // a slice at a time as it is written rather than into one buffer the size

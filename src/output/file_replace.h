@@ -1,0 +1,52 @@
+#pragma once
+// Replacing a file's contents whole or not at all: the new contents go to a
+// temporary file beside the target, which is synced and then renamed over
+// it, and the folder is synced after. Nothing here needs Qt.
+//
+// The target is found the way the kernel finds it for a plain open():
+// symbolic links are followed by the kernel, with its own checks (such as
+// fs.protected_symlinks), and the real file is then located through the
+// open descriptor. A save is refused, leaving the file as it was, where a
+// plain open for writing would be refused, and also where replacing the
+// file whole cannot give what writing into it would:
+// - a file with more than one name (hard links): the other names would keep
+//   the old contents;
+// - a file its folder does not let a new version be made beside.
+// A dangling symbolic link gets the file it points to, as open() makes it.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace output {
+
+// What a write came to. `message` says why it failed, naming the path; it
+// is empty on success.
+struct WriteResult {
+    bool ok = false;
+    std::string message;
+};
+
+// Writes the new contents to `fd`; returns false with errno set when it
+// fails.
+using ContentWriter = std::function<bool(int fd)>;
+
+// Replaces the contents of `path` with what `writeContents` writes (see the
+// top of this file). The new file keeps the permission bits (0777) of the
+// one it replaces, and its owner and group where the process may set them;
+// a new file gets what open() would give it (0666 less the umask, or the
+// folder's default ACL). The temporary file never outlives the call.
+WriteResult ReplaceFileWith(const std::string& path, const ContentWriter& writeContents);
+
+// ReplaceFileWith for `size` bytes at `data`.
+WriteResult ReplaceFileContents(const std::string& path, const std::uint8_t* data,
+                                std::size_t size);
+
+// Writes all `size` bytes to `fd`, as ContentWriter does.
+bool WriteAll(int fd, const std::uint8_t* data, std::size_t size);
+
+// "Could not save the picture to "<path>": <reason>."
+std::string FailureMessage(const std::string& path, const std::string& reason);
+
+}  // namespace output
