@@ -127,6 +127,17 @@ TEST_F(CommandLineCapture, ScreenThatCannotBeReadIsAFailure) {
     auto request = Request(app::CaptureArea::Screen);
     EXPECT_EQ(app::CaptureToFile(request), "the size of the X screen cannot be read");
     EXPECT_FALSE(std::filesystem::exists(request.file));
+
+    // X requests reach no pixel past 32767 across or down.
+    testing_support::ScopedFakeScreen wide(40000, 64);
+    EXPECT_EQ(app::CaptureToFile(request),
+              "the X screen is 40000 x 64 pixels, and a capture can be at most 32767 pixels wide "
+              "and 32767 high");
+    request = Request(app::CaptureArea::Geometry, "10x10-0+0");
+    EXPECT_EQ(app::CaptureToFile(request),
+              "the rectangle starts at (39990, 0), and the X server reads no pixel beyond 32767 "
+              "across or down");
+    EXPECT_FALSE(std::filesystem::exists(request.file));
 }
 
 }  // namespace

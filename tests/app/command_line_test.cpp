@@ -68,6 +68,14 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrong) {
               "bad delay \"-1\": expected a number of seconds from 0 to 86400");
     EXPECT_EQ(ErrorOf({"--capture", "--geometry=10x10", "--geometry", "x", "a.bmp"}),
               "bad geometry \"x\": expected WxH+X+Y, such as 640x480+0+0");
+    // An option is never taken for a value, nor a value for an option.
+    EXPECT_EQ(ErrorOf({"--capture", "--geometry", "--help", "x.bmp"}),
+              "--geometry needs a value, not the option \"--help\"");
+    EXPECT_EQ(ErrorOf({"--delay", "--version"}),
+              "--delay needs a value, not the option \"--version\"");
+    EXPECT_EQ(Parse({"--geometry", "300x200", "--help"})->action, Action::ShowHelp);
+    EXPECT_EQ(ErrorOf({"--capture", "--geometry", "99999999999x1+0+0", "x.bmp"}),
+              "bad geometry \"99999999999x1+0+0\": the number 99999999999 is too large");
     // Without --capture: the capture's own options mean nothing.
     EXPECT_EQ(ErrorOf({"--active"}), "--active goes with --capture");
     EXPECT_EQ(ErrorOf({"--delay=3"}), "--delay goes with --capture");
@@ -96,6 +104,7 @@ TEST(Geometry, ReadsTheXForms) {
           "10x10+0+0 ", "a10x10", "10*10", "1e3x10", "10x10+0+0+0", "1234567890x10", "10x10+0x0"}) {
         EXPECT_FALSE(app::ParseGeometry(bad, error)) << bad;
     }
+    EXPECT_EQ(app::ParseGeometry("0000000001x1+00000000002+0", error)->xOffset, 2);
     EXPECT_FALSE(app::ParseGeometry("0x10+0+0", error));
     EXPECT_EQ(error, "bad geometry \"0x10+0+0\": the width and height must be at least 1 pixel");
 }

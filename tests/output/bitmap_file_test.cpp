@@ -1,10 +1,17 @@
 #include "output/bitmap_file.h"
 
 #include <gtest/gtest.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 
+#include <climits>
+#include <cstddef>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -168,6 +175,75 @@ TEST(BitmapFile, NewFilesGetTheUmaskModeAndReplacedFilesKeepTheirs) {
     ASSERT_EQ(::stat(existing.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, 0604u);
     EXPECT_TRUE(ReadBitmapFile(existing));
+}
+
+TEST(BitmapFile, ReplacingKeepsOnlyThePermissionBitsAndTheOwner) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "only root can save over another user's file";
+    }
+    TempFolder folder;
+    const std::string path = folder / "setuid.bmp";
+    WriteText(path, "old");
+    ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 06755), 0);
+    const std::uint32_t pixel = 0;
+    ASSERT_TRUE(output::WriteBitmapFile(path, {&pixel, 1, 1, 1}).ok);
+    struct stat status {};
+    ASSERT_EQ(::stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0755u);
+    EXPECT_EQ(status.st_uid, 65534u);
+    EXPECT_EQ(status.st_gid, 65534u);
+}
+
+// The umask belongs to every thread of the process: setting it, even for a
+// moment, can give another thread's new file the wrong mode. The child
+// saving here is killed by any umask() call.
+TEST(BitmapFile, NewFilesGetTheUmaskModeWithoutTheUmaskBeingSet) {
+    TempFolder folder;
+    const std::string path = folder / "new.bmp";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::umask(027);
+        sock_filter filter[] = {
+            BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_umask, 0, 1),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+        };
+        const sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
+        if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
+            ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0) {
+            ::_exit(2);
+        }
+        const std::uint32_t pixel = 0;
+        ::_exit(output::WriteBitmapFile(path, {&pixel, 1, 1, 1}).ok ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "killed by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+// The temporary file must fit wherever the target does, even when its own
+// name is short and the path as long as a path may be.
+TEST(BitmapFile, APathOfTheLongestLengthIsSaved) {
+    TempFolder folder;
+    std::string path = folder / "";
+    while (PATH_MAX - 1 - path.size() > 13) {
+        path += std::string(std::min<std::size_t>(200, PATH_MAX - 1 - path.size() - 13), 'd');
+        ASSERT_TRUE(fs::create_directory(path));
+        path += '/';
+    }
+    path += std::string(PATH_MAX - 1 - path.size() - 4, 'n') + ".bmp";
+    const std::uint32_t pixel = 0x102030;
+    const auto result = output::WriteBitmapFile(path, {&pixel, 1, 1, 1});
+    ASSERT_TRUE(result.ok) << result.message;
+    EXPECT_TRUE(ReadBitmapFile(path));
+    const fs::path parent = fs::path(path).parent_path();
+    EXPECT_EQ(std::distance(fs::directory_iterator(parent), fs::directory_iterator()), 1);
 }
 
 TEST(BitmapFile, WritesThroughASymbolicLink) {

@@ -96,6 +96,22 @@ try:
     check(not os.path.exists(os.path.dirname(unwritable)), "missing folder: it is not created")
     fails(capture(folder), 1, "Could not save the picture to \"%s\": Is a directory." % folder,
           missing, "a folder as FILE")
+    fails(capture("/proc/self/status"), 1, "Could not save the picture to \"/proc/self/status\": "
+          "it is a file the kernel provides (the proc file system), not an ordinary file.",
+          missing, "a file of /proc")
+    fails(capture("--geometry", "--help", missing), 2,
+          "--geometry needs a value, not the option \"--help\" (see tessarine --help)", missing,
+          "an option as a value")
+    fails(capture("--geometry", "99999999999x1+0+0", missing), 2,
+          "bad geometry \"99999999999x1+0+0\": the number 99999999999 is too large "
+          "(see tessarine --help)", missing, "a number too large")
+    for option in ("--help", "--version"):
+        with open("/dev/full", "w") as full:
+            result = subprocess.run([xtest.TESSARINE, option], stdout=full, capture_output=False,
+                                    stderr=subprocess.PIPE, text=True, timeout=30)
+        check(result.returncode == 1 and result.stderr ==
+              "tessarine: cannot write to standard output: No space left on device\n",
+              "%s to a full device: status %d, %r" % (option, result.returncode, result.stderr))
     check(sorted(os.listdir(folder)) == ["active.bmp", "corner.bmp", "part.bmp", "screen.bmp"],
           "failed writes leave no temporary files: %s" % sorted(os.listdir(folder)))
 finally:

@@ -86,8 +86,11 @@ def no_dialog_during(seconds):
 
 
 folder = tempfile.mkdtemp(prefix="tess-save-")
+# The program keeps no files of its own: nothing may appear here (Qt's file
+# dialog would keep its history in a settings file).
+config = tempfile.mkdtemp(prefix="tess-config-")
 pattern = xtest.start_pattern("320x240+600+420", frameless=True)
-app = xtest.App()
+app = xtest.App(env=dict(os.environ, XDG_CONFIG_HOME=config))
 try:
     app.activate()
     app.client_origin()
@@ -171,4 +174,6 @@ finally:
     app.stop()
     pattern.stop()
     shutil.rmtree(folder, ignore_errors=True)
+check(not os.listdir(config), "no settings file is written: %r" % os.listdir(config))
+shutil.rmtree(config, ignore_errors=True)
 xtest.finish()

@@ -1,9 +1,29 @@
 #include "platform/controls/common_dialog.h"
 
 #include <QFileDialog>
+#include <QSettings>
 #include <QStringList>
 
 namespace controls {
+namespace {
+
+// Qt's own file dialog reads its history, last folder and view from a Qt
+// settings file in the user's configuration folder, and writes them back
+// when it closes. This program keeps no files of its own: the settings
+// files of the user's scope are pointed at a place where no file can ever
+// be made, not even by root. The dialog still opens on the last FileName,
+// which it is given each time.
+void KeepNoDialogSettings() {
+    static const bool done = [] {
+        const QString nowhere = QStringLiteral("/dev/null");
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, nowhere);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, nowhere);
+        return true;
+    }();
+    (void)done;
+}
+
+}  // namespace
 
 CommonDialog::CommonDialog(QWidget* owner) : owner_(owner) {}
 
@@ -37,6 +57,7 @@ QString CommonDialog::QtNameFilter(const QString& filter) {
 }
 
 std::optional<QString> CommonDialog::runQtDialog(const SaveRequest& request) const {
+    KeepNoDialogSettings();
     QFileDialog dialog(owner_, request.title);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
