@@ -104,7 +104,9 @@ TEST(Geometry, ReadsTheXForms) {
           "10x10+0+0 ", "a10x10", "10*10", "1e3x10", "10x10+0+0+0", "1234567890x10", "10x10+0x0"}) {
         EXPECT_FALSE(app::ParseGeometry(bad, error)) << bad;
     }
-    EXPECT_EQ(app::ParseGeometry("0000000001x1+00000000002+0", error)->xOffset, 2);
+    EXPECT_EQ(
+        app::ParseGeometry("0000000001x1+00000000002+0", error).value_or(app::Geometry{}).xOffset,
+        2);
     EXPECT_FALSE(app::ParseGeometry("0x10+0+0", error));
     EXPECT_EQ(error, "bad geometry \"0x10+0+0\": the width and height must be at least 1 pixel");
 }

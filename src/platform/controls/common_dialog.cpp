@@ -9,15 +9,17 @@ namespace {
 
 // Qt's own file dialog reads its history, last folder and view from a Qt
 // settings file in the user's configuration folder, and writes them back
-// when it closes. This program keeps no files of its own: the settings
-// files of the user's scope are pointed at a place where no file can ever
-// be made, not even by root. The dialog still opens on the last FileName,
+// when it closes. This program reads no settings and keeps no files of its
+// own: the settings files are pointed at a place where no file can ever be
+// made, not even by root. The dialog still opens on the last FileName,
 // which it is given each time.
 void KeepNoDialogSettings() {
     static const bool done = [] {
         const QString nowhere = QStringLiteral("/dev/null");
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, nowhere);
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, nowhere);
+        for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat}) {
+            QSettings::setPath(format, QSettings::UserScope, nowhere);
+            QSettings::setPath(format, QSettings::SystemScope, nowhere);
+        }
         return true;
     }();
     (void)done;

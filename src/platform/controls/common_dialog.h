@@ -6,7 +6,8 @@
 //
 // The dialog is Qt's own (not the desktop's native one), in save mode,
 // without an overwrite confirmation and without a default suffix: the name
-// comes back exactly as the user typed or picked it.
+// comes back exactly as the user typed or picked it. It reads and writes no
+// settings file of Qt's.
 
 #include <QPointer>
 #include <QString>
