@@ -1,9 +1,7 @@
-"""tessarine --capture, run as an unprivileged user (nobody), honours the file
-system's protections as a plain open() would: each refused save exits 1
-with the system's reason, leaves the old file byte for byte and no
-temporary file; a dangling link gets the file it points to. Root would
-bypass the permissions, so the files are set up as root and the program
-runs as nobody."""
+"""tessarine --capture, run as nobody (root would bypass the permissions),
+honours the file system's protections as a plain open() would: a refused
+save exits 1 with the system's reason and leaves every file byte for byte,
+with no temporary file; a dangling link gets the file it points to."""
 
 import os
 import shutil
@@ -14,89 +12,62 @@ import xtest
 from xtest import check
 
 NOBODY, OTHER = 65534, 1  # OTHER (daemon) owns what nobody may not touch
-OLD = b"the picture as it was\n"
 root = tempfile.mkdtemp(prefix="tess-perm-")
 os.chmod(root, 0o755)
 
 
-def folder(name, uid=NOBODY, mode=0o755):
-    path = os.path.join(root, name)
-    os.mkdir(path)
+def make(path, uid=NOBODY, mode=0o644, folder=False):
+    os.mkdir(path) if folder else open(path, "wb").write(b"the picture as it was\n")
     os.chown(path, uid, uid)
     os.chmod(path, mode)
     return path
 
 
-def put(path, uid=NOBODY, mode=0o644):
-    with open(path, "wb") as f:
-        f.write(OLD)
-    os.chown(path, uid, uid)
-    os.chmod(path, mode)
-    return path
+def file_in(name, uid, mode, folder_uid=NOBODY, folder_mode=0o755):
+    return make(os.path.join(make(os.path.join(root, name), folder_uid, folder_mode, True),
+                             "keep.bmp"), uid, mode)
 
 
-def protected_file(name, uid, mode, folder_uid=NOBODY, folder_mode=0o755):
-    return put(os.path.join(folder(name, folder_uid, folder_mode), "keep.bmp"), uid, mode)
-
-
-def planted_link():
-    """A link another user planted in a shared sticky folder, leading to
-    nobody's own file: the kernel refuses to follow it when
-    fs.protected_symlinks is on."""
-    victim = put(os.path.join(folder("victim"), "victim.bmp"))
-    link = os.path.join(folder("shared", 0, 0o1777), "shot.bmp")
-    os.symlink(victim, link)
-    os.lchown(link, OTHER, OTHER)
+def link_in(name, to, owner=NOBODY, folder_uid=NOBODY, folder_mode=0o755):
+    link = os.path.join(make(os.path.join(root, name), folder_uid, folder_mode, True), "shot.bmp")
+    os.symlink(to, link)
+    os.lchown(link, owner, owner)
     return link
 
 
 def hard_linked():
-    first = protected_file("linked", NOBODY, 0o644)
-    os.link(first, first + ".other")
-    return first
-
-
-def dangling():
-    link = os.path.join(folder("dangling"), "shot.bmp")
-    os.symlink("made.bmp", link)
-    return link
+    path = file_in("linked", NOBODY, 0o644)
+    os.link(path, path + ".other")
+    return path
 
 
 with open("/proc/sys/fs/protected_symlinks") as f:
     links_protected = f.read().strip() == "1"
 if not links_protected:
-    print("note: fs.protected_symlinks is off here; the kernel follows the planted link, "
-          "and so must the save")
+    print("note: fs.protected_symlinks is off here: the kernel follows the planted link, "
+          "and so does the save")
 
-# (label, setup returning the path to save to, reason expected or None for a
-# save that succeeds)
+# (label, setup giving the path to save to, reason expected, or None: saved)
 CASES = [
-    ("a write-protected file", lambda: protected_file("ro", NOBODY, 0o444), "Permission denied"),
-    ("another user's file in a folder open to all",
-     lambda: protected_file("open", 0, 0o644, 0, 0o777), "Permission denied"),
-    ("a link planted in a sticky folder", planted_link,
+    ("a write-protected file", lambda: file_in("ro", NOBODY, 0o444), "Permission denied"),
+    ("another user's file in a folder open to all", lambda: file_in("open", 0, 0o644, 0, 0o777),
+     "Permission denied"),
+    ("a link another user planted in a sticky folder",
+     lambda: link_in("shared", file_in("victim", NOBODY, 0o644), OTHER, 0, 0o1777),
      "Permission denied" if links_protected else None),
     ("a writable file in a folder that takes no new files",
-     lambda: protected_file("fixed", NOBODY, 0o644, 0), "no new file can be made"),
+     lambda: file_in("fixed", NOBODY, 0o644, 0), "no new file can be made"),
     ("another user's writable file in a sticky folder",
-     lambda: protected_file("sticky", OTHER, 0o666, 0, 0o1777), "Operation not permitted"),
+     lambda: file_in("sticky", OTHER, 0o666, 0, 0o1777), "Operation not permitted"),
     ("a file with two names", hard_linked, "hard links"),
-    ("a dangling link", dangling, None),
+    ("a dangling link", lambda: link_in("dangling", "made.bmp"), None),
 ]
 
 
 def snapshot():
-    """Every entry under root with its contents (links as their text)."""
-    state = {}
-    for where, _, names in os.walk(root):
-        for name in names:
-            path = os.path.join(where, name)
-            if os.path.islink(path):
-                state[path] = "-> " + os.readlink(path)
-            else:
-                with open(path, "rb") as f:
-                    state[path] = (f.read(), os.stat(path).st_uid)
-    return state
+    """Every entry under root: its contents and owner, or a link's text."""
+    return {p: os.readlink(p) if os.path.islink(p) else (open(p, "rb").read(), os.stat(p).st_uid)
+            for p in (os.path.join(w, n) for w, _, names in os.walk(root) for n in names)}
 
 
 for label, setup, reason in CASES:
@@ -106,19 +77,18 @@ for label, setup, reason in CASES:
                              "--clear-groups", xtest.TESSARINE, "--capture", "--geometry",
                              "8x8+0+0", target], capture_output=True, text=True, timeout=30)
     after = snapshot()
+    real = os.path.realpath(target)
     if reason:
-        check(result.returncode == 1 and reason in result.stderr
-              and result.stderr.startswith("tessarine: Could not save the picture to \"%s\": "
-                                           % target),
-              "%s: refused with %r: status %d, %r" % (label, reason, result.returncode,
-                                                       result.stderr))
-        check(after == before, "%s: every file is as it was, no temporary file: %r"
+        prefix = "tessarine: Could not save the picture to \"%s\": " % target
+        check(result.returncode == 1 and result.stderr.startswith(prefix)
+              and reason in result.stderr, "%s: refused with %r: status %d, %r"
+              % (label, reason, result.returncode, result.stderr))
+        check(after == before, "%s: every file as it was, no temporary file: %r"
               % (label, sorted(set(after) ^ set(before))))
     else:
-        check(result.returncode == 0, "%s: saved: %r" % (label, result.stderr))
-        real = os.path.realpath(target)
-        check(os.path.islink(target) and xtest.read_image(real).width == 8,
-              "%s: the link stays and the file it points to holds the picture" % label)
+        check(result.returncode == 0 and os.path.islink(target)
+              and xtest.read_image(real).width == 8,
+              "%s: the link stays and its file holds the picture: %r" % (label, result.stderr))
         check(set(after) - set(before) <= {real}, "%s: no temporary file: %r"
               % (label, sorted(set(after) - set(before))))
 
