@@ -221,6 +221,9 @@ TEST(BitmapFile, NewFilesGetTheUmaskModeWithoutTheUmaskBeingSet) {
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status)) << "killed by signal " << WTERMSIG(status);
+    if (WEXITSTATUS(status) == 2) {
+        GTEST_SKIP() << "no seccomp filter can be installed here";
+    }
     EXPECT_EQ(WEXITSTATUS(status), 0);
     struct stat info {};
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
