@@ -10,6 +10,7 @@
 #include "app/rounding.h"
 #include "app/screen_size.h"
 #include "app/variables.h"
+#include "capture/capture_presses.h"
 #include "capture/handle_release.h"
 #include "capture/region_buffer.h"
 #include "platform/controls/message_box.h"
@@ -103,6 +104,7 @@ void frmSelect::Picture1_MouseUp(int, int, float, float) {
     if (finishing_ || finished_) {
         return;
     }
+    capture::CaptureRunning running;
     capture::OperationScope operation;
     finishing_ = true;
     CropBox->setVisible(false);

@@ -8,6 +8,7 @@
 #include "app/rounding.h"
 #include "app/screen_size.h"
 #include "app/variables.h"
+#include "capture/capture_presses.h"
 #include "capture/handle_release.h"
 #include "capture/visible_on_exit.h"
 #include "platform/controls/picture_box.h"
@@ -15,6 +16,7 @@
 #include "ui/preview/preview_redraw.h"
 
 void Form1::mnuScreen_Click() {
+    capture::CaptureRunning running;
     capture::OperationScope operation;
     capture::VisibleOnExit restore(*this);
 

@@ -7,6 +7,7 @@
 #include "app/rounding.h"
 #include "app/screen_size.h"
 #include "app/variables.h"
+#include "capture/capture_presses.h"
 #include "capture/frm_select.h"
 #include "capture/handle_release.h"
 #include "capture/region_buffer.h"
@@ -14,6 +15,7 @@
 #include "ui/main/form1.h"
 
 void Form1::mnuselscreen_Click() {
+    capture::CaptureRunning running;
     capture::OperationScope operation;
     variables::SaveNameKnown = false;
     const float screenWidth = app::ScreenPixelWidth();

@@ -8,6 +8,7 @@
 #include "app/do_events.h"
 #include "app/rounding.h"
 #include "app/variables.h"
+#include "capture/capture_presses.h"
 #include "capture/foreground_window.h"
 #include "capture/form2.h"
 #include "capture/handle_release.h"
@@ -20,6 +21,7 @@ void Form1::mnuWindow_Click() {
 }
 
 void Form1::WSHK_HotKeyPressed() {
+    capture::CaptureRunning running;
     capture::OperationScope operation;
 
     variables::SaveNameKnown = false;
@@ -31,7 +33,18 @@ void Form1::WSHK_HotKeyPressed() {
     const capture::WindowQuery& query = capture::CurrentWindowQuery();
     const HWND window = query.foregroundWindow();
     RECT rect;
-    query.windowRect(window, &rect);
+    if (window == 0 || !query.windowRect(window, &rect)) {
+        // No window manager, or the pointer's window has the focus, or the
+        // window went away: there is nothing to capture, and an empty
+        // capture in place of the current one would lose it.
+        RedrawPreviewAfterLayout();
+        controls::ShowMessage(this, QMessageBox::Warning, "Tessarine",
+                              window == 0 ? QString("No window is in the foreground, so nothing "
+                                                    "was captured; the previous capture is kept.")
+                                          : QString("The window in front closed before it could "
+                                                    "be captured; the previous capture is kept."));
+        return;
+    }
 
     // Refused before anything is replaced: the previous capture stays, and
     // the preview shows it again.

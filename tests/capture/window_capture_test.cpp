@@ -19,6 +19,7 @@ struct FakeWindows {
     static inline RECT rect;
     static inline int foregroundQueries = 0;
     static inline bool form2HiddenWhenAsked = false;
+    static inline bool gone = false;
 
     static HWND Foreground() {
         ++foregroundQueries;
@@ -28,7 +29,7 @@ struct FakeWindows {
     }
     // Like the X11 query: nothing changes for no window.
     static bool Rect(HWND window, RECT* out) {
-        if (window == 0) {
+        if (window == 0 || gone) {
             return false;
         }
         *out = rect;
@@ -44,6 +45,7 @@ class WindowCapture : public testing_support::Form1Test {
         FakeWindows::rect = {};
         FakeWindows::foregroundQueries = 0;
         FakeWindows::form2HiddenWhenAsked = false;
+        FakeWindows::gone = false;
         capture::SetWindowQuery({&FakeWindows::Foreground, &FakeWindows::Rect});
     }
     void TearDown() override {
@@ -109,22 +111,28 @@ TEST_F(WindowCapture, PartsOffTheScreenComeOutBlack) {
     EXPECT_EQ(CapturePixel(99, 99), 0u);
 }
 
-TEST_F(WindowCapture, NoWindowInFrontGivesAnEmptyCaptureAndAClearPreview) {
+TEST_F(WindowCapture, NoWindowInFrontKeepsThePreviousCaptureAndSaysSo) {
     InFront(0, 0, 300, 200);
     form_->WSHK_HotKeyPressed();
     ASSERT_EQ(variables::CaptureWidth, 300);
-    variables::SaveNameKnown = true;
+    const HDC buffer = variables::CaptureDC;
+    const std::size_t handles = raster::LiveHandleCount();
 
-    FakeWindows::foreground = 0;
-    form_->WSHK_HotKeyPressed();
-    EXPECT_EQ(variables::CaptureWidth, 0);
-    EXPECT_EQ(variables::CaptureHeight, 0);
-    EXPECT_FALSE(variables::SaveNameKnown);
-    EXPECT_TRUE(PaneIsClear());
-    // Style changes and layout draw nothing from the empty buffer.
-    form_->opActual->setChecked(true);
-    form_->opActual_Click();
-    EXPECT_TRUE(PaneIsClear());
+    // No window in front (no window manager, focus on the pointer's
+    // window), then a window that is gone before its rectangle is read.
+    for (bool gone : {false, true}) {
+        FakeWindows::foreground = gone ? 0x400009 : 0;
+        FakeWindows::gone = gone;
+        testing_support::MessageBoxAnswerer boxes;
+        form_->WSHK_HotKeyPressed();
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_TRUE(boxes.shown[0].text.contains("the previous capture is kept"));
+        EXPECT_EQ(variables::CaptureDC, buffer);
+        EXPECT_EQ(variables::CaptureWidth, 300);
+        EXPECT_EQ(variables::CaptureHeight, 200);
+        EXPECT_EQ(raster::LiveHandleCount(), handles);
+        EXPECT_FALSE(PaneIsClear());
+    }
 }
 
 TEST_F(WindowCapture, AWindowTooLargeToRecordIsRefusedAndTheBufferKept) {

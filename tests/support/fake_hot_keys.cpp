@@ -12,6 +12,10 @@ class FakeHotKeys::Grab : public platform::KeyGrab {
         owner_->held_.erase(key_);
         owner_->releases.push_back(key_.second);
     }
+    platform::ClaimResult State() const override {
+        auto lost = owner_->lost.find(key_);
+        return lost == owner_->lost.end() ? platform::ClaimResult::Claimed : lost->second;
+    }
 
   private:
     FakeHotKeys* owner_;
@@ -46,7 +50,7 @@ platform::ClaimOutcome FakeHotKeys::Claim(std::uint32_t keysym, std::uint16_t mo
 
 bool FakeHotKeys::press(std::uint32_t keysym, std::uint16_t modifiers) {
     auto it = held_.find({keysym, modifiers});
-    if (it == held_.end()) {
+    if (it == held_.end() || lost.count(it->first)) {
         return false;
     }
     std::function<void()> onPress = it->second;

@@ -23,6 +23,10 @@ class FakeHotKeys {
     // Combinations (keysym, modifier bits) that another program holds.
     std::set<std::pair<std::uint32_t, std::uint16_t>> heldByAnother;
 
+    // Held combinations that a keyboard change took away, with the outcome
+    // of claiming them again.
+    std::map<std::pair<std::uint32_t, std::uint16_t>, platform::ClaimResult> lost;
+
     // Every claim asked for, in order.
     std::vector<std::pair<std::uint32_t, std::uint16_t>> claims;
     // Modifier bits of every grab released, in order.

@@ -1,6 +1,7 @@
 """300 Print Screen presses as fast as xdotool sends them, while crops and
-saves are under way (every handler yields, so captures nest inside one
-another): the program neither crashes nor hangs, the main window ends
+saves are under way (crops and saves yield, so captures run inside them;
+presses during a capture add one capture after it): the program neither
+crashes nor hangs, the main window ends
 visible, a capture afterwards is a real screen image of the screen's size,
 every context and bitmap made during the storm is released again, and
 resident memory ends within 10% of where it started.

@@ -33,6 +33,14 @@ if [ ! -s "$work/display" ]; then
 fi
 export DISPLAY=":$(head -n1 "$work/display")"
 
+# TESS_WM=none: no window manager at all; the input focus then follows the
+# pointer and no window is ever the active one. (With no client connected
+# the server resets its root background: the test paints it.)
+if [ "${TESS_WM:-openbox}" = none ]; then
+    "$@"
+    exit
+fi
+
 sed -e '/<keybind key="A-Print">/,/<\/keybind>/d' \
     -e '/<keybind key="Print">/,/<\/keybind>/d' /etc/xdg/openbox/rc.xml >"$work/rc.xml"
 openbox --config-file "$work/rc.xml" >"$work/openbox.log" 2>&1 &

@@ -35,12 +35,22 @@ VBHotKey::VBHotKey(QObject* parent) : QObject(parent) {}
 
 VBHotKey::~VBHotKey() = default;
 
-void VBHotKey::setHotKeyActive(bool active) {
-    if (!active) {
-        grab_.reset();
-        return;
-    }
+bool VBHotKey::HotKeyActive() const {
+    return grab_ && grab_->State() == platform::ClaimResult::Claimed;
+}
+
+std::optional<platform::ClaimResult> VBHotKey::LastClaim() const {
     if (grab_) {
+        return grab_->State();
+    }
+    return lastClaim_;
+}
+
+void VBHotKey::setHotKeyActive(bool active) {
+    if (!active || !HotKeyActive()) {
+        grab_.reset();
+    }
+    if (!active || grab_) {
         return;
     }
     const std::uint32_t keysym = platform::KeysymForVirtualKey(vkey);

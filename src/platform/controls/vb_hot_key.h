@@ -33,12 +33,15 @@ class VBHotKey : public QObject {
     bool winkey = false;
 
     // True while the combination is held. Setting true claims it (check
-    // HotKeyActive or LastClaim for the outcome); false releases it.
-    bool HotKeyActive() const { return grab_ != nullptr; }
+    // HotKeyActive or LastClaim for the outcome); false releases it. A held
+    // combination follows keyboard changes, and stops being held when it
+    // cannot be claimed again after one.
+    bool HotKeyActive() const;
     void setHotKeyActive(bool active);
 
-    // The outcome of the last claim; empty before the first.
-    std::optional<platform::ClaimResult> LastClaim() const { return lastClaim_; }
+    // The outcome of the last claim, including one made again after a
+    // keyboard change; empty before the first.
+    std::optional<platform::ClaimResult> LastClaim() const;
 
     // The combination as the user reads it, e.g. "Shift+Print Screen".
     QString CombinationName() const;

@@ -7,21 +7,27 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QObject>
-#include <QPointer>
+#include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "platform/x11/hot_key_masks.h"
+#include "platform/x11/key_repeat.h"
 #include "platform/x11/xcb_reply.h"
 
 namespace platform {
 namespace {
 
 constexpr std::uint8_t kBadAccess = 10;
+// Kinds of XKB event.
+constexpr std::uint8_t kXkbNewKeyboardNotify = 0;
+constexpr std::uint8_t kXkbMapNotify = 1;
 
 struct KeyGrabSpec {
     std::uint8_t keycode;
     std::uint16_t modifiers;
+    bool operator==(const KeyGrabSpec&) const = default;
 };
 
 xcb_window_t DefaultRoot(xcb_connection_t* c) {
@@ -72,30 +78,107 @@ bool ReadKeyboardMaps(xcb_connection_t* c, KeyboardMaps& maps) {
     return true;
 }
 
-class X11KeyGrab : public KeyGrab, public QAbstractNativeEventFilter {
+class X11KeyGrab;
+
+// The one event filter for every grab: it hands presses to the grab whose
+// combination they are, drops the keyboard's auto-repeat, and has every grab
+// claim its combination again when the keyboard is mapped anew (xmodmap, a
+// new layout or keycodes from setxkbmap, a keyboard plugged in).
+class KeyboardWatch : public QAbstractNativeEventFilter {
   public:
-    X11KeyGrab(xcb_connection_t* c, xcb_window_t root, std::vector<std::uint8_t> keycodes,
-               std::uint16_t combination, std::uint16_t ignoredLocks,
-               std::vector<KeyGrabSpec> grabs, std::function<void()> onPress)
+    static KeyboardWatch& Get(xcb_connection_t* c, xcb_window_t root);
+    static void Remove(X11KeyGrab* grab);
+
+    void Add(X11KeyGrab* grab) { grabs_.push_back(grab); }
+
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override;
+
+  private:
+    KeyboardWatch(xcb_connection_t* c, xcb_window_t root);
+    bool IsKeyboardChange(const xcb_generic_event_t* event) const;
+    void ScheduleReclaim();
+    void Reclaim();
+    X11KeyGrab* OwnerOf(std::uint8_t keycode, std::uint16_t state) const;
+    bool AnyOwns(std::uint8_t keycode) const;
+
+    static std::unique_ptr<KeyboardWatch>& Instance() {
+        static std::unique_ptr<KeyboardWatch> watch;
+        return watch;
+    }
+
+    xcb_connection_t* connection_;
+    xcb_window_t root_;
+    // The XKB extension's event code: a client that uses XKB, as the
+    // toolkit does, hears of new keycodes and layouts only through it.
+    int xkbEvent_ = -1;
+    std::vector<X11KeyGrab*> grabs_;
+    KeyRepeatFilter repeats_;
+    bool reclaimPending_ = false;
+    QObject context_;
+};
+
+class X11KeyGrab : public KeyGrab {
+  public:
+    X11KeyGrab(xcb_connection_t* c, xcb_window_t root, std::uint32_t keysym,
+               std::uint16_t combination, std::function<void()> onPress)
         : connection_(c),
           root_(root),
-          keycodes_(std::move(keycodes)),
+          keysym_(keysym),
           combination_(combination),
-          ignoredLocks_(ignoredLocks),
-          grabs_(std::move(grabs)),
           onPress_(std::move(onPress)),
-          context_(new QObject) {
-        QCoreApplication::instance()->installNativeEventFilter(this);
-    }
+          context_(new QObject) {}
 
     ~X11KeyGrab() override {
         // Without the application its X connection is gone, and the grabs
         // went with it.
         if (QCoreApplication::instance()) {
-            QCoreApplication::instance()->removeNativeEventFilter(this);
+            KeyboardWatch::Remove(this);
             Ungrab(connection_, root_, grabs_);
         }
         delete context_;
+    }
+
+    ClaimResult State() const override { return state_; }
+
+    // Takes the combination on every key that produces the keysym in
+    // `maps`, after letting go of the keys held before. A mapping that
+    // changes nothing for this combination leaves its grabs alone.
+    ClaimResult Claim(const KeyboardMaps& maps) {
+        std::vector<std::uint8_t> keycodes =
+            KeycodesForKeysym(maps.minKeycode, maps.keysymsPerKeycode, maps.keysyms, keysym_);
+        const std::uint16_t ignoredLocks =
+            IgnoredLockMask(LockModifier(maps, kKeysymNumLock),
+                            LockModifier(maps, kKeysymScrollLock), combination_);
+        std::vector<KeyGrabSpec> wanted;
+        for (std::uint8_t keycode : keycodes) {
+            for (std::uint16_t locks : LockCombinations(ignoredLocks)) {
+                wanted.push_back({keycode, static_cast<std::uint16_t>(combination_ | locks)});
+            }
+        }
+        if (state_ == ClaimResult::Claimed && wanted == grabs_) {
+            return state_;
+        }
+        Ungrab(connection_, root_, grabs_);
+        grabs_.clear();
+        keycodes_ = std::move(keycodes);
+        ignoredLocks_ = ignoredLocks;
+        state_ = wanted.empty() ? ClaimResult::NoSuchKey : GrabAll(wanted);
+        return state_;
+    }
+
+    bool Owns(std::uint8_t keycode) const {
+        return state_ == ClaimResult::Claimed &&
+               std::find(keycodes_.begin(), keycodes_.end(), keycode) != keycodes_.end();
+    }
+
+    bool IsCombination(std::uint16_t state) const {
+        return StateMatches(state, combination_, ignoredLocks_);
+    }
+
+    void Pressed() {
+        // From the event loop, not from inside the toolkit's event
+        // dispatch: the handlers yield to the loop and hide windows.
+        QMetaObject::invokeMethod(context_, onPress_, Qt::QueuedConnection);
     }
 
     static void Ungrab(xcb_connection_t* c, xcb_window_t root,
@@ -106,48 +189,168 @@ class X11KeyGrab : public KeyGrab, public QAbstractNativeEventFilter {
         xcb_flush(c);
     }
 
-    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
-        if (eventType != "xcb_generic_event_t") {
-            return false;
-        }
-        const auto* event = static_cast<const xcb_generic_event_t*>(message);
-        const std::uint8_t type = event->response_type & 0x7F;
-        if (type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE) {
-            return false;
-        }
-        const auto* key = static_cast<const xcb_key_press_event_t*>(message);
-        if (key->event != root_ || !IsOurKey(key->detail) ||
-            !StateMatches(key->state, combination_, ignoredLocks_)) {
-            return false;
-        }
-        if (type == XCB_KEY_PRESS) {
-            // From the event loop, not from inside the toolkit's event
-            // dispatch: the handlers yield to the loop and hide windows.
-            QMetaObject::invokeMethod(context_, onPress_, Qt::QueuedConnection);
-        }
-        return true;
+  private:
+    static std::uint16_t LockModifier(const KeyboardMaps& maps, std::uint32_t keysym) {
+        return ModifierMaskOfKeycodes(
+            maps.modifierMap, maps.keycodesPerModifier,
+            KeycodesForKeysym(maps.minKeycode, maps.keysymsPerKeycode, maps.keysyms, keysym));
     }
 
-  private:
-    bool IsOurKey(std::uint8_t keycode) const {
-        for (std::uint8_t k : keycodes_) {
-            if (k == keycode) {
-                return true;
+    ClaimResult GrabAll(const std::vector<KeyGrabSpec>& wanted) {
+        // Send every grab, then collect the answers: one round trip in all.
+        std::vector<xcb_void_cookie_t> cookies;
+        for (const KeyGrabSpec& grab : wanted) {
+            cookies.push_back(xcb_grab_key_checked(connection_, 0, root_, grab.modifiers,
+                                                   grab.keycode, XCB_GRAB_MODE_ASYNC,
+                                                   XCB_GRAB_MODE_ASYNC));
+        }
+        std::vector<KeyGrabSpec> taken;
+        bool heldByAnother = false;
+        bool refused = false;
+        for (std::size_t i = 0; i < cookies.size(); ++i) {
+            Reply<xcb_generic_error_t> error(xcb_request_check(connection_, cookies[i]));
+            if (!error) {
+                taken.push_back(wanted[i]);
+            } else if (error->error_code == kBadAccess) {
+                heldByAnother = true;
+            } else {
+                refused = true;
             }
         }
-        return false;
+        if (heldByAnother || refused) {
+            // A combination that works only in some lock states is no use:
+            // let go of the part that was taken.
+            Ungrab(connection_, root_, taken);
+            return heldByAnother ? ClaimResult::HeldByAnother : ClaimResult::Refused;
+        }
+        grabs_ = std::move(taken);
+        return ClaimResult::Claimed;
     }
 
     xcb_connection_t* connection_;
     xcb_window_t root_;
-    std::vector<std::uint8_t> keycodes_;
+    std::uint32_t keysym_;
     std::uint16_t combination_;
-    std::uint16_t ignoredLocks_;
-    std::vector<KeyGrabSpec> grabs_;
     std::function<void()> onPress_;
+    ClaimResult state_ = ClaimResult::Refused;
+    std::vector<std::uint8_t> keycodes_;
+    std::uint16_t ignoredLocks_ = 0;
+    std::vector<KeyGrabSpec> grabs_;
     // Pending presses are dropped with it when the grab goes.
     QObject* context_;
 };
+
+KeyboardWatch::KeyboardWatch(xcb_connection_t* c, xcb_window_t root) : connection_(c), root_(root) {
+    static const char kXkb[] = "XKEYBOARD";
+    Reply<xcb_query_extension_reply_t> xkb(
+        xcb_query_extension_reply(c, xcb_query_extension(c, sizeof kXkb - 1, kXkb), nullptr));
+    if (xkb && xkb->present) {
+        xkbEvent_ = xkb->first_event;
+    }
+    QCoreApplication::instance()->installNativeEventFilter(this);
+}
+
+KeyboardWatch& KeyboardWatch::Get(xcb_connection_t* c, xcb_window_t root) {
+    std::unique_ptr<KeyboardWatch>& watch = Instance();
+    if (!watch) {
+        watch.reset(new KeyboardWatch(c, root));
+    }
+    return *watch;
+}
+
+void KeyboardWatch::Remove(X11KeyGrab* grab) {
+    std::unique_ptr<KeyboardWatch>& watch = Instance();
+    if (!watch) {
+        return;
+    }
+    std::vector<X11KeyGrab*>& grabs = watch->grabs_;
+    grabs.erase(std::remove(grabs.begin(), grabs.end(), grab), grabs.end());
+    if (grabs.empty()) {
+        QCoreApplication::instance()->removeNativeEventFilter(watch.get());
+        watch.reset();
+    }
+}
+
+bool KeyboardWatch::IsKeyboardChange(const xcb_generic_event_t* event) const {
+    const std::uint8_t type = event->response_type & 0x7F;
+    if (type == XCB_MAPPING_NOTIFY) {
+        const auto* mapping = reinterpret_cast<const xcb_mapping_notify_event_t*>(event);
+        return mapping->request != XCB_MAPPING_POINTER;
+    }
+    // An XKB event carries its kind in the byte after the event code.
+    const auto xkbKind = reinterpret_cast<const std::uint8_t*>(event)[1];
+    return xkbEvent_ >= 0 && type == xkbEvent_ &&
+           (xkbKind == kXkbNewKeyboardNotify || xkbKind == kXkbMapNotify);
+}
+
+bool KeyboardWatch::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+    if (eventType != "xcb_generic_event_t") {
+        return false;
+    }
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    if (IsKeyboardChange(event)) {
+        ScheduleReclaim();
+        return false;  // the toolkit follows the keyboard as well
+    }
+    const std::uint8_t type = event->response_type & 0x7F;
+    if (type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE) {
+        return false;
+    }
+    const auto* key = static_cast<const xcb_key_press_event_t*>(message);
+    if (!AnyOwns(key->detail)) {
+        return false;
+    }
+    if (type == XCB_KEY_RELEASE) {
+        // Wherever it goes: a release that one of our own windows took
+        // still ends the hold.
+        repeats_.Release(key->detail, key->time);
+        return key->event == root_;
+    }
+    if (key->event != root_) {
+        return false;
+    }
+    if (repeats_.Press(key->detail, key->time)) {
+        if (X11KeyGrab* owner = OwnerOf(key->detail, key->state)) {
+            owner->Pressed();
+        }
+    }
+    return true;
+}
+
+void KeyboardWatch::ScheduleReclaim() {
+    // One change comes as several events; claim once after them all.
+    if (reclaimPending_) {
+        return;
+    }
+    reclaimPending_ = true;
+    QMetaObject::invokeMethod(
+        &context_, [this] { Reclaim(); }, Qt::QueuedConnection);
+}
+
+void KeyboardWatch::Reclaim() {
+    reclaimPending_ = false;
+    KeyboardMaps maps;
+    if (!ReadKeyboardMaps(connection_, maps)) {
+        return;
+    }
+    for (X11KeyGrab* grab : grabs_) {
+        grab->Claim(maps);
+    }
+}
+
+X11KeyGrab* KeyboardWatch::OwnerOf(std::uint8_t keycode, std::uint16_t state) const {
+    for (X11KeyGrab* grab : grabs_) {
+        if (grab->Owns(keycode) && grab->IsCombination(state)) {
+            return grab;
+        }
+    }
+    return nullptr;
+}
+
+bool KeyboardWatch::AnyOwns(std::uint8_t keycode) const {
+    return std::any_of(grabs_.begin(), grabs_.end(),
+                       [keycode](const X11KeyGrab* grab) { return grab->Owns(keycode); });
+}
 
 }  // namespace
 
@@ -168,55 +371,12 @@ ClaimOutcome ClaimKeyCombination(std::uint32_t keysym, std::uint16_t modifiers,
         outcome.result = ClaimResult::Refused;
         return outcome;
     }
-    std::vector<std::uint8_t> keycodes =
-        KeycodesForKeysym(maps.minKeycode, maps.keysymsPerKeycode, maps.keysyms, keysym);
-    if (keycodes.empty()) {
-        outcome.result = ClaimResult::NoSuchKey;
-        return outcome;
+    auto grab = std::make_unique<X11KeyGrab>(c, root, keysym, modifiers, std::move(onPress));
+    outcome.result = grab->Claim(maps);
+    if (outcome.result == ClaimResult::Claimed) {
+        KeyboardWatch::Get(c, root).Add(grab.get());
+        outcome.grab = std::move(grab);
     }
-    const std::uint16_t numLock = ModifierMaskOfKeycodes(
-        maps.modifierMap, maps.keycodesPerModifier,
-        KeycodesForKeysym(maps.minKeycode, maps.keysymsPerKeycode, maps.keysyms, kKeysymNumLock));
-    const std::uint16_t scrollLock =
-        ModifierMaskOfKeycodes(maps.modifierMap, maps.keycodesPerModifier,
-                               KeycodesForKeysym(maps.minKeycode, maps.keysymsPerKeycode,
-                                                 maps.keysyms, kKeysymScrollLock));
-    const std::uint16_t ignoredLocks = IgnoredLockMask(numLock, scrollLock, modifiers);
-
-    // Send every grab, then collect the answers: one round trip in all.
-    std::vector<KeyGrabSpec> requested;
-    std::vector<xcb_void_cookie_t> cookies;
-    for (std::uint8_t keycode : keycodes) {
-        for (std::uint16_t locks : LockCombinations(ignoredLocks)) {
-            const auto mask = static_cast<std::uint16_t>(modifiers | locks);
-            requested.push_back({keycode, mask});
-            cookies.push_back(xcb_grab_key_checked(c, 0, root, mask, keycode, XCB_GRAB_MODE_ASYNC,
-                                                   XCB_GRAB_MODE_ASYNC));
-        }
-    }
-    std::vector<KeyGrabSpec> taken;
-    bool heldByAnother = false;
-    bool refused = false;
-    for (std::size_t i = 0; i < cookies.size(); ++i) {
-        Reply<xcb_generic_error_t> error(xcb_request_check(c, cookies[i]));
-        if (!error) {
-            taken.push_back(requested[i]);
-        } else if (error->error_code == kBadAccess) {
-            heldByAnother = true;
-        } else {
-            refused = true;
-        }
-    }
-    if (heldByAnother || refused) {
-        // A combination that works only in some lock states is no use: let
-        // go of the part that was taken.
-        X11KeyGrab::Ungrab(c, root, taken);
-        outcome.result = heldByAnother ? ClaimResult::HeldByAnother : ClaimResult::Refused;
-        return outcome;
-    }
-    outcome.result = ClaimResult::Claimed;
-    outcome.grab = std::make_unique<X11KeyGrab>(c, root, std::move(keycodes), modifiers,
-                                                ignoredLocks, std::move(taken), std::move(onPress));
     return outcome;
 }
 

@@ -17,10 +17,16 @@ enum class ClaimResult {
     Refused,        // the X server refused the grab for another reason
 };
 
-// A combination held on the root window; destroying it releases it.
+// A combination held on the root window; destroying it releases it. It
+// follows the keyboard: when the keys or the lock modifiers are mapped anew,
+// it lets go of its grabs and claims the combination again on the keys that
+// now produce its keysym.
 class KeyGrab {
   public:
     virtual ~KeyGrab() = default;
+    // The outcome of the latest claim: the first, or the one made again
+    // after the keyboard changed. Anything but Claimed means nothing is held.
+    virtual ClaimResult State() const = 0;
 };
 
 struct ClaimOutcome {
@@ -31,8 +37,9 @@ struct ClaimOutcome {
 // Claims every key that produces `keysym`, with exactly the modifier bits
 // `modifiers` held, whatever the state of Caps Lock, Num Lock and Scroll
 // Lock. `onPress` runs on the user-interface thread, from the event loop,
-// once for every press while the grab lives. Either all of the combination's
-// grabs are taken or none.
+// once for every press while the grab lives; a held key is one press, its
+// auto-repeat is ignored. Either all of the combination's grabs are taken or
+// none.
 ClaimOutcome ClaimKeyCombination(std::uint32_t keysym, std::uint16_t modifiers,
                                  std::function<void()> onPress);
 

@@ -3,8 +3,10 @@
 
 #include "ui/main/hot_keys.h"
 
+#include <QPointer>
 #include <cstdio>
 
+#include "capture/capture_presses.h"
 #include "platform/controls/message_box.h"
 #include "platform/controls/vb_hot_key.h"
 #include "ui/main/form1.h"
@@ -44,8 +46,22 @@ void Form1::buildHotKeys() {
     SSHK = MakeHotKey(this, "SSHK", false, false, false);
     WSHK = MakeHotKey(this, "WSHK", false, true, false);
     VBHotKey1 = MakeHotKey(this, "VBHotKey1", true, true, true);
-    connect(SSHK, &controls::VBHotKey::HotKeyPressed, this, [this] { SSHK_HotKeyPressed(); });
-    connect(WSHK, &controls::VBHotKey::HotKeyPressed, this, [this] { WSHK_HotKeyPressed(); });
+    // A press during a capture waits for it to end (see capture_presses.h).
+    const QPointer<Form1> self(this);
+    connect(SSHK, &controls::VBHotKey::HotKeyPressed, this, [self] {
+        capture::StartOnPress([self] {
+            if (self) {
+                self->SSHK_HotKeyPressed();
+            }
+        });
+    });
+    connect(WSHK, &controls::VBHotKey::HotKeyPressed, this, [self] {
+        capture::StartOnPress([self] {
+            if (self) {
+                self->WSHK_HotKeyPressed();
+            }
+        });
+    });
     connect(VBHotKey1, &controls::VBHotKey::HotKeyPressed, this,
             [this] { VBHotKey1_HotKeyPressed(); });
 

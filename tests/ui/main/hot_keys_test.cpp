@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QTimer>
 #include <sstream>
 
 #include "platform/controls/vb_hot_key.h"
@@ -92,6 +94,36 @@ TEST_F(HotKeys, UnloadingReleasesTheKeysInOrder) {
     EXPECT_FALSE(form_->WSHK->HotKeyActive());
     EXPECT_FALSE(form_->VBHotKey1->HotKeyActive());
     EXPECT_FALSE(keys_->press(kKeysymPrint, 0));
+}
+
+TEST_F(HotKeys, PrintPressedDuringACaptureRunsOneCaptureAfterItNotInsideIt) {
+    HDC beforePresses = 0;
+    HDC afterPresses = 0;
+    QTimer::singleShot(0, [&] {  // in the capture's first yield
+        beforePresses = variables::CaptureDC;
+        keys_->press(kKeysymPrint, 0);
+        keys_->press(kKeysymPrint, 0);
+        afterPresses = variables::CaptureDC;
+    });
+    form_->mnuScreen_Click();
+    EXPECT_EQ(afterPresses, beforePresses) << "a capture ran inside the capture";
+    const HDC first = variables::CaptureDC;
+    QCoreApplication::processEvents();
+    const HDC second = variables::CaptureDC;
+    QCoreApplication::processEvents();
+    EXPECT_NE(second, first);
+    EXPECT_EQ(variables::CaptureDC, second) << "more than one capture followed";
+}
+
+TEST_F(HotKeys, AKeyLostToAKeyboardChangeIsNamedInTheMessage) {
+    keys_->lost[{kKeysymPrint, 0}] = platform::ClaimResult::HeldByAnother;
+    EXPECT_FALSE(form_->SSHK->HotKeyActive());
+    EXPECT_EQ(form_->SSHK->LastClaim(), platform::ClaimResult::HeldByAnother);
+    testing_support::MessageBoxAnswerer boxes;
+    form_->mnuHotKeys_Click();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text,
+              kThreeLines + "\r\nThese hot keys could not be claimed: Print Screen");
 }
 
 class HotKeysHeldElsewhere : public HotKeys {
