@@ -1,7 +1,7 @@
 # Debian packages the build, the program and the tests need, and a helper
 # that installs the missing ones (as root) or names them.
 
-BUILD_PACKAGES=(cmake g++ pkg-config qt6-base-dev libxcb1-dev libxcb-shm0-dev
+BUILD_PACKAGES=(cmake g++ pkg-config qt6-base-dev libxcb1-dev libxcb-shm0-dev libxcb-randr0-dev
     libxcb-keysyms1-dev libgl-dev qt6-qpa-plugins fonts-dejavu-core)
 TEST_PACKAGES=(googletest libgtest-dev libgmock-dev xvfb openbox xdotool imagemagick
     x11-utils x11-xserver-utils python3 clang libclang-rt-14-dev xclip ccache)

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "app/cli_capture.h"
+#include "platform/wayland/session_kind.h"
 
 namespace {
 
@@ -34,10 +35,19 @@ std::string WindowProgram() {
     return TESSARINE_WINDOW_PROGRAM;
 }
 
+// In a Wayland session the screen comes through the desktop portal, over
+// D-Bus, which the window program speaks: the capture is left to it.
+std::optional<int> CaptureInX11Session(const app::CaptureRequest& request) {
+    if (platform::DetectSession() == platform::SessionKind::Wayland) {
+        return std::nullopt;
+    }
+    return app::RunCommandLineCapture(request);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (const std::optional<int> status = app::RunWithoutWindow(argc, argv)) {
+    if (const std::optional<int> status = app::RunWithoutWindow(argc, argv, &CaptureInX11Session)) {
         return *status;
     }
     const std::string program = WindowProgram();

@@ -10,17 +10,25 @@
 #include "capture/frm_select.h"
 #include "capture/handle_release.h"
 #include "capture/region_buffer.h"
+#include "capture/screen_freeze.h"
 #include "platform/controls/picture_box.h"
 #include "ui/main/form1.h"
 
 void Form1::mnuselscreen_Click() {
     capture::OperationScope operation;
     variables::SaveNameKnown = false;
-    const float screenWidth = app::ScreenPixelWidth();
-    const float screenHeight = app::ScreenPixelHeight();
     hide();
     app::DoEvents();
     app::Sleep(100);
+    if (const QString why = capture::FreezeScreen(); !why.isEmpty()) {
+        setVisible(true);
+        capture::ShowScreenNotCaptured(this, why);
+        return;
+    }
+    // Measured on the frozen screen: a portal's screenshot has the size of
+    // the desktop in device pixels.
+    const float screenWidth = app::ScreenPixelWidth();
+    const float screenHeight = app::ScreenPixelHeight();
 
     capture::ReplaceContext(ScreenDC, CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
     const HDC snapshotDC = CreateCompatibleDC(ScreenDC);

@@ -32,6 +32,8 @@ if [ ! -s "$work/display" ]; then
     exit 1
 fi
 export DISPLAY=":$(head -n1 "$work/display")"
+# An X11 session, even when started from inside a Wayland desktop.
+unset WAYLAND_DISPLAY
 
 sed -e '/<keybind key="A-Print">/,/<\/keybind>/d' \
     -e '/<keybind key="Print">/,/<\/keybind>/d' /etc/xdg/openbox/rc.xml >"$work/rc.xml"

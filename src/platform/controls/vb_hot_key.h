@@ -40,6 +40,10 @@ class VBHotKey : public QObject {
     // The outcome of the last claim; empty before the first.
     std::optional<platform::ClaimResult> LastClaim() const { return lastClaim_; }
 
+    // What the desktop bound where it chooses the keys itself ("" while it
+    // has not); empty where the combination is held as asked.
+    std::optional<QString> DesktopTrigger() const;
+
     // The combination as the user reads it, e.g. "Shift+Print Screen".
     QString CombinationName() const;
 

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace platform {
 
@@ -15,12 +17,17 @@ enum class ClaimResult {
     NoDisplay,      // the toolkit does not run on X11 (its offscreen platform, say)
     NoSuchKey,      // no key on the keyboard produces the keysym
     Refused,        // the X server refused the grab for another reason
+    NotInSession,   // a Wayland desktop that lets no program hold keys
 };
 
 // A combination held on the root window; destroying it releases it.
 class KeyGrab {
   public:
     virtual ~KeyGrab() = default;
+    // Where the desktop chooses the keys itself (the portal of a Wayland
+    // session), what it bound: "Print", or "" while it has not (yet).
+    // Empty for a grab of exactly the combination asked for.
+    virtual std::optional<std::string> desktopTrigger() const { return std::nullopt; }
 };
 
 struct ClaimOutcome {

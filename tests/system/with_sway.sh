@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# Runs a command inside a private headless Wayland session: sway (pixman
+# renderer, one 1024x768 output) with XWayland, PipeWire, its own session
+# bus and the desktop portal, then tears it all down.
+#
+#   with_sway.sh [--no-portal] COMMAND [ARGS...]
+#
+# The command sees WAYLAND_DISPLAY, DISPLAY (XWayland), SWAYSOCK and
+# DBUS_SESSION_BUS_ADDRESS. --no-portal keeps the portal from being
+# activated, for the refusal tests.
+#
+# sway refuses to run as root, so as root the whole session runs as the
+# unprivileged user nobody; SESSION_USER_DIR (created here) is then the one
+# folder both sides write to. Exits 77 with a reason when the machine has no
+# sway, which CTest reports as a skipped test.
+set -u
+no_portal=0
+if [ "${1:-}" = "--no-portal" ]; then
+    no_portal=1
+    shift
+fi
+for tool in sway Xwayland grim pipewire dbus-run-session swaymsg; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "with_sway.sh: skipped: $tool is not installed (scripts/deps.sh lists it)" >&2
+        exit 77
+    fi
+done
+
+if [ "${TESS_SWAY_INNER:-}" != 1 ]; then
+    work=$(mktemp -d /tmp/tess-sway.XXXXXX)
+    chmod 0755 "$work"
+    mkdir -m 0700 "$work/runtime" "$work/home"
+    mkdir -m 0777 "$work/out"
+    self=$(readlink -f "$0")
+    keep=(TESSARINE_BIN PATTERN_BIN TESSARINE_BUILD PYTHONDONTWRITEBYTECODE TESS_BENCH_RUNS)
+    passed=()
+    for name in "${keep[@]}"; do
+        [ -n "${!name:-}" ] && passed+=("$name=${!name}")
+    done
+    runner=()
+    data_dirs=()
+    # A bus that knows no portal: activation finds nothing to start.
+    [ "$no_portal" = 1 ] && data_dirs=(XDG_DATA_DIRS="$work/empty")
+    if [ "$(id -u)" -eq 0 ]; then
+        chown -R 65534:65534 "$work"
+        runner=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+    fi
+    "${runner[@]}" env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$work/home" \
+        XDG_RUNTIME_DIR="$work/runtime" SESSION_DIR="$work" SESSION_USER_DIR="$work/out" \
+        TESS_SWAY_INNER=1 TESS_NO_PORTAL="$no_portal" "${data_dirs[@]}" "${passed[@]}" \
+        dbus-run-session -- bash "$self" "$@"
+    status=$?
+    rm -rf "$work"
+    exit $status
+fi
+
+# Inside the session bus, as the session's user.
+export XDG_CURRENT_DESKTOP=sway XDG_SESSION_TYPE=wayland
+export WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman
+pids=()
+cleanup() {
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+        kill "${pids[i]}" 2>/dev/null
+    done
+    wait 2>/dev/null
+}
+trap cleanup EXIT
+
+cat >"$SESSION_DIR/sway.conf" <<EOF
+output HEADLESS-1 resolution 1024x768 position 0 0 bg #336699 solid_color
+xwayland force
+exec env > $SESSION_DIR/swayenv.txt
+EOF
+if [ "$TESS_NO_PORTAL" != 1 ]; then
+    pipewire >"$SESSION_DIR/pipewire.log" 2>&1 &
+    pids+=($!)
+fi
+sway -c "$SESSION_DIR/sway.conf" >"$SESSION_DIR/sway.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 1 200); do
+    grep -q '^DISPLAY=' "$SESSION_DIR/swayenv.txt" 2>/dev/null && break
+    sleep 0.05
+done
+if ! grep -q '^DISPLAY=' "$SESSION_DIR/swayenv.txt" 2>/dev/null; then
+    echo "with_sway.sh: sway did not start" >&2
+    cat "$SESSION_DIR/sway.log" >&2
+    exit 1
+fi
+for name in WAYLAND_DISPLAY DISPLAY SWAYSOCK; do
+    export "$(grep "^$name=" "$SESSION_DIR/swayenv.txt")"
+done
+# XWayland starts on its first client; wait until it answers.
+for _ in $(seq 1 200); do
+    xdpyinfo >/dev/null 2>&1 && break
+    sleep 0.05
+done
+if [ "$TESS_NO_PORTAL" != 1 ]; then
+    dbus-update-activation-environment WAYLAND_DISPLAY DISPLAY XDG_CURRENT_DESKTOP \
+        XDG_RUNTIME_DIR XDG_SESSION_TYPE
+fi
+"$@"
