@@ -8,6 +8,7 @@
 #include "app/screen_size.h"
 #include "app/variables.h"
 #include "capture/frm_select.h"
+#include "capture/frozen_scale.h"
 #include "capture/handle_release.h"
 #include "capture/region_buffer.h"
 #include "capture/screen_freeze.h"
@@ -48,9 +49,18 @@ void Form1::mnuselscreen_Click() {
 
     // The selection may already have ended inside the yield.
     if (frmSelect* select = app::DefaultForm<frmSelect>::IfLoaded()) {
-        BitBlt(select->Picture1->hDC(), 0, 0, app::ToInt32OrZero(app::ScreenPixelWidth()),
-               app::ToInt32OrZero(app::ScreenPixelHeight()), variables::CaptureDC, 0, 0, SRCCOPY);
-        select->Picture1->Refresh();
+        const int width = app::ToInt32OrZero(app::ScreenPixelWidth());
+        const int height = app::ToInt32OrZero(app::ScreenPixelHeight());
+        controls::PictureBox& picture = *select->Picture1;
+        if (capture::FrozenScreenScale(picture.width(), picture.height(), width, height).isOne()) {
+            BitBlt(picture.hDC(), 0, 0, width, height, variables::CaptureDC, 0, 0, SRCCOPY);
+        } else {
+            // Device pixels shown on a window measured in logical ones.
+            SetStretchBltMode(picture.hDC(), HALFTONE);
+            StretchBlt(picture.hDC(), 0, 0, picture.width(), picture.height(), variables::CaptureDC,
+                       0, 0, width, height, SRCCOPY);
+        }
+        picture.Refresh();
     } else {
         setVisible(true);
     }

@@ -69,6 +69,8 @@ trap cleanup EXIT
 cat >"$SESSION_DIR/sway.conf" <<EOF
 output HEADLESS-1 resolution 1024x768 position 0 0 bg #336699 solid_color
 xwayland force
+default_border normal
+for_window [title=".*"] floating enable
 exec env > $SESSION_DIR/swayenv.txt
 EOF
 if [ "$TESS_NO_PORTAL" != 1 ]; then
@@ -95,7 +97,21 @@ for _ in $(seq 1 200); do
     sleep 0.05
 done
 if [ "$TESS_NO_PORTAL" != 1 ]; then
+    # The portal's -wlr backend needs PipeWire answering when it starts, or
+    # it hangs the portal's start-up for the bus timeout.
+    for _ in $(seq 1 200); do
+        [ -S "$XDG_RUNTIME_DIR/pipewire-0" ] && break
+        sleep 0.05
+    done
     dbus-update-activation-environment WAYLAND_DISPLAY DISPLAY XDG_CURRENT_DESKTOP \
         XDG_RUNTIME_DIR XDG_SESSION_TYPE
+    # Started now, so that the tests measure answers, not its start-up.
+    if ! gdbus call --session --timeout 60 --dest org.freedesktop.portal.Desktop \
+        --object-path /org/freedesktop/portal/desktop \
+        --method org.freedesktop.DBus.Properties.Get org.freedesktop.portal.Screenshot version \
+        >/dev/null; then
+        echo "with_sway.sh: the desktop portal does not offer Screenshot" >&2
+        exit 1
+    fi
 fi
 "$@"
