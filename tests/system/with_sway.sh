@@ -3,11 +3,12 @@
 # renderer, one 1024x768 output) with XWayland, PipeWire, its own session
 # bus and the desktop portal, then tears it all down.
 #
-#   with_sway.sh [--no-portal] COMMAND [ARGS...]
+#   with_sway.sh [--no-portal | --own-portal] COMMAND [ARGS...]
 #
 # The command sees WAYLAND_DISPLAY, DISPLAY (XWayland), SWAYSOCK and
 # DBUS_SESSION_BUS_ADDRESS. --no-portal keeps the portal from being
-# activated, for the refusal tests.
+# activated, for the refusal tests; --own-portal leaves the portal's name
+# for the command to take (its backends can still be activated).
 #
 # sway refuses to run as root, so as root the whole session runs as the
 # unprivileged user nobody; SESSION_USER_DIR (created here) is then the one
@@ -15,8 +16,12 @@
 # sway, which CTest reports as a skipped test.
 set -u
 no_portal=0
+own_portal=0
 if [ "${1:-}" = "--no-portal" ]; then
     no_portal=1
+    shift
+elif [ "${1:-}" = "--own-portal" ]; then
+    own_portal=1
     shift
 fi
 for tool in sway Xwayland grim pipewire dbus-run-session swaymsg; do
@@ -32,7 +37,8 @@ if [ "${TESS_SWAY_INNER:-}" != 1 ]; then
     mkdir -m 0700 "$work/runtime" "$work/home"
     mkdir -m 0777 "$work/out"
     self=$(readlink -f "$0")
-    keep=(TESSARINE_BIN PATTERN_BIN TESSARINE_BUILD PYTHONDONTWRITEBYTECODE TESS_BENCH_RUNS)
+    keep=(TESSARINE_BIN PATTERN_BIN MOCK_PORTAL_BIN TESSARINE_BUILD PYTHONDONTWRITEBYTECODE
+        TESS_BENCH_RUNS)
     passed=()
     for name in "${keep[@]}"; do
         [ -n "${!name:-}" ] && passed+=("$name=${!name}")
@@ -47,7 +53,7 @@ if [ "${TESS_SWAY_INNER:-}" != 1 ]; then
     fi
     "${runner[@]}" env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$work/home" \
         XDG_RUNTIME_DIR="$work/runtime" SESSION_DIR="$work" SESSION_USER_DIR="$work/out" \
-        TESS_SWAY_INNER=1 TESS_NO_PORTAL="$no_portal" "${data_dirs[@]}" "${passed[@]}" \
+        TESS_SWAY_INNER=1 TESS_NO_PORTAL="$no_portal" TESS_OWN_PORTAL="$own_portal" "${data_dirs[@]}" "${passed[@]}" \
         dbus-run-session -- bash "$self" "$@"
     status=$?
     rm -rf "$work"
@@ -106,7 +112,7 @@ if [ "$TESS_NO_PORTAL" != 1 ]; then
     dbus-update-activation-environment WAYLAND_DISPLAY DISPLAY XDG_CURRENT_DESKTOP \
         XDG_RUNTIME_DIR XDG_SESSION_TYPE
     # Started now, so that the tests measure answers, not its start-up.
-    if ! gdbus call --session --timeout 60 --dest org.freedesktop.portal.Desktop \
+    if [ "$TESS_OWN_PORTAL" != 1 ] && ! gdbus call --session --timeout 60 --dest org.freedesktop.portal.Desktop \
         --object-path /org/freedesktop/portal/desktop \
         --method org.freedesktop.DBus.Properties.Get org.freedesktop.portal.Screenshot version \
         >/dev/null; then

@@ -1,9 +1,9 @@
-// A stand-in desktop portal that offers only GlobalShortcuts, for the tests
-// of a Wayland session whose desktop (sway) has none. It owns the portal's
-// bus name, answers CreateSession and BindShortcuts at once (binding every
+// A stand-in desktop portal offering GlobalShortcuts, for the tests of a
+// Wayland session whose desktop (sway) has none. It owns the portal's bus
+// name, answers CreateSession and BindShortcuts at once (binding every
 // shortcut to the trigger asked for), prints each call on standard output,
 // and emits Activated for the shortcut id given on each line of its
-// standard input.
+// standard input. Screenshot requests go on to the real -wlr backend.
 
 #include <unistd.h>
 #include <QCoreApplication>
@@ -13,6 +13,8 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <cstdio>
@@ -89,12 +91,45 @@ class Portal : public QDBusAbstractAdaptor {
     }
 };
 
+class ScreenshotPortal : public QDBusAbstractAdaptor {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Screenshot")
+    Q_PROPERTY(uint version READ version)
+  public:
+    explicit ScreenshotPortal(QObject* parent) : QDBusAbstractAdaptor(parent) {}
+    uint version() const { return 2; }
+
+  public slots:
+    QDBusObjectPath Screenshot(const QString& parent, const QVariantMap& options,
+                               const QDBusMessage& message) {
+        const QString path = "/org/freedesktop/portal/desktop/request/" +
+                             message.service().mid(1).replace('.', '_') + "/" +
+                             options.value("handle_token").toString();
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            "org.freedesktop.impl.portal.desktop.wlr", "/org/freedesktop/portal/desktop",
+            "org.freedesktop.impl.portal.Screenshot", "Screenshot");
+        call << QVariant::fromValue(QDBusObjectPath(path)) << QString() << parent << options;
+        auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call));
+        QObject::connect(watcher, &QDBusPendingCallWatcher::finished, [path](auto* w) {
+            QDBusPendingReply<uint, QVariantMap> reply = *w;
+            QDBusMessage response =
+                QDBusMessage::createSignal(path, "org.freedesktop.portal.Request", "Response");
+            response << (reply.isError() ? uint(2) : reply.argumentAt<0>())
+                     << (reply.isError() ? QVariantMap() : reply.argumentAt<1>());
+            QDBusConnection::sessionBus().send(response);
+            w->deleteLater();
+        });
+        return QDBusObjectPath(path);
+    }
+};
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     qDBusRegisterMetaType<Shortcut>();
     qDBusRegisterMetaType<QList<Shortcut>>();
     QObject root;
     auto* portal = new Portal(&root);
+    new ScreenshotPortal(&root);
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.registerObject("/org/freedesktop/portal/desktop", &root) ||
         !bus.registerService("org.freedesktop.portal.Desktop")) {

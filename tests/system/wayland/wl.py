@@ -26,6 +26,19 @@ def swaymsg(*args):
     return json.loads(out) if out.strip() else None
 
 
+def focused_node():
+    """sway's node of the focused window."""
+    def walk(node):
+        if node.get("focused") and node["type"] in ("con", "floating_con"):
+            return node
+        for child in node.get("nodes", []) + node.get("floating_nodes", []):
+            found = walk(child)
+            if found:
+                return found
+        return None
+    return walk(swaymsg("-t", "get_tree"))
+
+
 def grim():
     blob = subprocess.run(["grim", "-t", "ppm", "-"], check=True, capture_output=True).stdout
     return xtest.parse_ppm(blob)
