@@ -44,17 +44,35 @@ if [ "${TESS_SWAY_INNER:-}" != 1 ]; then
         [ -n "${!name:-}" ] && passed+=("$name=${!name}")
     done
     runner=()
-    data_dirs=()
-    # A bus that knows no portal: activation finds nothing to start.
-    [ "$no_portal" = 1 ] && data_dirs=(XDG_DATA_DIRS="$work/empty")
+    bus_config=()
+    if [ "$no_portal" = 1 ]; then
+        # A bus that knows no services at all: no portal can be activated.
+        mkdir -p "$work/empty"
+        cat >"$work/bus.conf" <<EOF
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:tmpdir=/tmp</listen>
+  <auth>EXTERNAL</auth>
+  <servicedir>$work/empty</servicedir>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+EOF
+        bus_config=(--config-file="$work/bus.conf")
+    fi
     if [ "$(id -u)" -eq 0 ]; then
         chown -R 65534:65534 "$work"
         runner=(setpriv --reuid=65534 --regid=65534 --clear-groups)
     fi
     "${runner[@]}" env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$work/home" \
         XDG_RUNTIME_DIR="$work/runtime" SESSION_DIR="$work" SESSION_USER_DIR="$work/out" \
-        TESS_SWAY_INNER=1 TESS_NO_PORTAL="$no_portal" TESS_OWN_PORTAL="$own_portal" "${data_dirs[@]}" "${passed[@]}" \
-        dbus-run-session -- bash "$self" "$@"
+        TESS_SWAY_INNER=1 TESS_NO_PORTAL="$no_portal" TESS_OWN_PORTAL="$own_portal" "${passed[@]}" \
+        dbus-run-session "${bus_config[@]}" -- bash "$self" "$@"
     status=$?
     rm -rf "$work"
     exit $status
@@ -112,11 +130,18 @@ if [ "$TESS_NO_PORTAL" != 1 ]; then
     dbus-update-activation-environment WAYLAND_DISPLAY DISPLAY XDG_CURRENT_DESKTOP \
         XDG_RUNTIME_DIR XDG_SESSION_TYPE
     # Started now, so that the tests measure answers, not its start-up.
-    if [ "$TESS_OWN_PORTAL" != 1 ] && ! gdbus call --session --timeout 60 --dest org.freedesktop.portal.Desktop \
+    # (With --own-portal, its -wlr backend, which the command's portal
+    # calls.)
+    service=org.freedesktop.portal.Desktop
+    interface=org.freedesktop.portal.Screenshot
+    if [ "$TESS_OWN_PORTAL" = 1 ]; then
+        service=org.freedesktop.impl.portal.desktop.wlr
+        interface=org.freedesktop.impl.portal.Screenshot
+    fi
+    if ! gdbus call --session --timeout 60 --dest $service \
         --object-path /org/freedesktop/portal/desktop \
-        --method org.freedesktop.DBus.Properties.Get org.freedesktop.portal.Screenshot version \
-        >/dev/null; then
-        echo "with_sway.sh: the desktop portal does not offer Screenshot" >&2
+        --method org.freedesktop.DBus.Properties.Get $interface version >/dev/null; then
+        echo "with_sway.sh: $service does not offer Screenshot" >&2
         exit 1
     fi
 fi

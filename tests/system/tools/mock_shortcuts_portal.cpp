@@ -56,10 +56,8 @@ class Portal : public QDBusAbstractAdaptor {
     }
 
     QDBusObjectPath BindShortcuts(const QDBusObjectPath& sessionHandle,
-                                  const QDBusArgument& shortcuts, const QString&,
+                                  const QList<Shortcut>& wanted, const QString&,
                                   const QVariantMap& options, const QDBusMessage& message) {
-        QList<Shortcut> wanted;
-        shortcuts >> wanted;
         QList<Shortcut> bound;
         for (const Shortcut& s : wanted) {
             const QString trigger = s.properties.value("preferred_trigger").toString();
