@@ -1,38 +1,12 @@
 #include "app/session_backends.h"
 
-#include "capture/foreground_window.h"
+#include "app/wayland_window_query.h"
 #include "platform/controls/vb_hot_key.h"
 #include "platform/wayland/portal_screen_source.h"
 #include "platform/wayland/portal_shortcuts.h"
-#include "platform/wayland/sway_windows.h"
 #include "platform/x11/x11_screen_reader.h"
 
 namespace app {
-namespace {
-
-HWND NoWindow() {
-    return 0;
-}
-
-bool NoRect(HWND, RECT*) {
-    return false;
-}
-
-// sway tells which window has the focus; other Wayland desktops do not.
-void UseWaylandWindowQuery() {
-    capture::WindowQuery query;
-    if (platform::sway::Available()) {
-        query.foregroundWindow = &platform::sway::ForegroundWindow;
-        query.windowRect = &platform::sway::WindowRect;
-    } else {
-        query.foregroundWindow = &NoWindow;
-        query.windowRect = &NoRect;
-        query.knowsForegroundWindow = false;
-    }
-    capture::SetWindowQuery(query);
-}
-
-}  // namespace
 
 platform::SessionKind Session() {
     static const platform::SessionKind session = platform::DetectSession();

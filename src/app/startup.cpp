@@ -15,8 +15,10 @@
 #include "app/lost_display.h"
 #include "app/session_backends.h"
 #include "app/variables.h"
+#include "app/wayland_window_query.h"
 #include "capture/handle_release.h"
 #include "platform/raster/raster.h"
+#include "platform/wayland/portal_screen_source.h"
 #include "ui/main/form1.h"
 
 namespace app {
@@ -45,9 +47,8 @@ std::optional<int> RunCapture(const CaptureRequest& request) {
     char name[] = "tessarine";
     char* argv[] = {name, nullptr};
     QCoreApplication application(argc, argv);
-    std::string error;
-    const std::shared_ptr<raster::ScreenSource> source = OpenSessionBackends(error);
-    return RunCaptureFromSource(request, source);
+    UseWaylandWindowQuery();
+    return RunCaptureFromSource(request, std::make_shared<platform::PortalScreenSource>());
 }
 
 }  // namespace

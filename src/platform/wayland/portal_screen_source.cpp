@@ -1,7 +1,7 @@
 #include "platform/wayland/portal_screen_source.h"
 
-#include <QFile>
 #include <QUrl>
+#include <cstdio>
 #include <cstring>
 
 #include "platform/wayland/portal_request.h"
@@ -9,28 +9,26 @@
 namespace platform {
 
 raster::Size PortalScreenSource::size() {
-    return {picture_.width(), picture_.height()};
+    return {picture_.width, picture_.height};
 }
 
 bool PortalScreenSource::read(int x, int y, int width, int height, std::uint32_t* dest,
                               int destStride) {
-    if (picture_.isNull() || x < 0 || y < 0 || width <= 0 || height <= 0 ||
-        x + width > picture_.width() || y + height > picture_.height()) {
+    if (picture_.pixels.empty() || x < 0 || y < 0 || width <= 0 || height <= 0 ||
+        x + width > picture_.width || y + height > picture_.height) {
         return false;
     }
     for (int row = 0; row < height; ++row) {
-        const auto* in =
-            reinterpret_cast<const std::uint32_t*>(picture_.constScanLine(y + row)) + x;
-        std::uint32_t* out = dest + static_cast<std::ptrdiff_t>(row) * destStride;
-        for (int i = 0; i < width; ++i) {
-            out[i] = in[i] & 0x00FFFFFF;
-        }
+        const std::uint32_t* in =
+            picture_.pixels.data() + static_cast<std::ptrdiff_t>(y + row) * picture_.width + x;
+        std::memcpy(dest + static_cast<std::ptrdiff_t>(row) * destStride, in,
+                    static_cast<std::size_t>(width) * 4);
     }
     return true;
 }
 
 std::string PortalScreenSource::freeze() {
-    picture_ = QImage();
+    picture_ = Picture();
     // The wait for the answer runs the event loop, where a hot key could
     // ask for another screenshot: the portal would write the same file.
     if (taking_) {
@@ -49,14 +47,15 @@ std::string PortalScreenSource::freeze() {
         return "the desktop portal's screenshot is not a local file (\"" +
                uri.toString().toStdString() + "\")";
     }
-    const QString file = uri.toLocalFile();
-    QImage image(file);
+    const std::string file = uri.toLocalFile().toStdString();
+    std::string error;
+    std::optional<Picture> picture = ReadPngPicture(file, error);
     // The portal wrote the file for us alone; the user did not ask for it.
-    QFile::remove(file);
-    if (image.isNull()) {
-        return "the desktop portal's screenshot " + file.toStdString() + " cannot be read";
+    std::remove(file.c_str());
+    if (!picture) {
+        return "the desktop portal's screenshot " + file + " cannot be read: " + error;
     }
-    picture_ = image.convertToFormat(QImage::Format_RGB32);
+    picture_ = std::move(*picture);
     return {};
 }
 

@@ -4,9 +4,8 @@
 // pixels. The portal gives the screen whole or not at all, so every capture
 // freezes it first; reads then come from that still picture.
 
-#include <QImage>
-
 #include "platform/raster/raster.h"
+#include "platform/wayland/png_picture.h"
 
 namespace platform {
 
@@ -23,7 +22,7 @@ class PortalScreenSource : public raster::ScreenSource {
     std::string freeze() override;
 
   private:
-    QImage picture_;  // Format_RGB32
+    Picture picture_;
     bool taking_ = false;
 };
 

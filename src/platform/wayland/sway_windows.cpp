@@ -1,6 +1,7 @@
 #include "platform/wayland/sway_windows.h"
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -139,7 +140,9 @@ double LargestScale() {
 }  // namespace
 
 bool Available() {
-    return Ask(kGetTree).isObject();
+    const char* path = std::getenv("SWAYSOCK");
+    struct stat status {};
+    return path != nullptr && ::stat(path, &status) == 0 && S_ISSOCK(status.st_mode);
 }
 
 HWND ForegroundWindow() {

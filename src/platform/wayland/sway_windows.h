@@ -9,7 +9,7 @@
 
 namespace platform::sway {
 
-// True when $SWAYSOCK names sway's socket.
+// True when $SWAYSOCK names a socket: sway's.
 bool Available();
 
 // The focused window's container id; 0 when no window has the focus or sway
