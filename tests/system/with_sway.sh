@@ -43,6 +43,13 @@ if [ "${TESS_SWAY_INNER:-}" != 1 ]; then
     for name in "${keep[@]}"; do
         [ -n "${!name:-}" ] && passed+=("$name=${!name}")
     done
+    # The session starts in its own folder: file arguments become absolute.
+    args=()
+    for a in "$@"; do
+        [ -e "$a" ] && a=$(readlink -f "$a")
+        args+=("$a")
+    done
+    set -- "${args[@]}"
     runner=()
     bus_config=()
     if [ "$no_portal" = 1 ]; then
@@ -66,9 +73,42 @@ EOF
         bus_config=(--config-file="$work/bus.conf")
     fi
     if [ "$(id -u)" -eq 0 ]; then
-        chown -R 65534:65534 "$work"
         runner=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+        if ! "${runner[@]}" test -r "$self" -a -x "${TESSARINE_BIN:-/bin/true}"; then
+            # The session's user cannot reach this checkout (under /root,
+            # say): it gets copies of the scripts and programs it runs, and
+            # arguments naming files of the checkout name the copies.
+            repo=$(cd "$(dirname "$self")/../.." && pwd)
+            mkdir -p "$work/repo/tests" "$work/repo/bench" "$work/bin"
+            cp -r "$repo/tests/system" "$work/repo/tests/"
+            cp "$repo"/bench/*.py "$work/repo/bench/"
+            self="$work/repo/tests/system/with_sway.sh"
+            for name in TESSARINE_BIN PATTERN_BIN MOCK_PORTAL_BIN; do
+                [ -n "${!name:-}" ] || continue
+                cp "${!name}" "$work/bin/"
+                passed+=("$name=$work/bin/$(basename "${!name}")")
+            done
+            [ -n "${TESSARINE_BIN:-}" ] &&
+                cp "$(dirname "$TESSARINE_BIN")"/tessarine-{window,portal} "$work/bin/"
+            if [ -n "${BENCH_BUILD:-}" ]; then
+                mkdir -p "$work/build/tests" "$work/build/bench"
+                cp "$BENCH_BUILD"/tessarine "$BENCH_BUILD"/tessarine-{window,portal} "$work/build/"
+                cp "$BENCH_BUILD/tests/tess_pattern_window" "$work/build/tests/"
+                cp "$BENCH_BUILD/bench/tess_portal_round_trip" "$work/build/bench/"
+                passed+=("BENCH_BUILD=$work/build")
+            fi
+            args=()
+            for a in "$@"; do
+                case "$a" in
+                    "$repo"/*) args+=("$work/repo/${a#"$repo"/}") ;;
+                    *) args+=("$a") ;;
+                esac
+            done
+            set -- "${args[@]}"
+        fi
+        chown -R 65534:65534 "$work"
     fi
+    cd "$work"
     "${runner[@]}" env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$work/home" \
         XDG_RUNTIME_DIR="$work/runtime" SESSION_DIR="$work" SESSION_USER_DIR="$work/out" \
         TESS_SWAY_INNER=1 TESS_NO_PORTAL="$no_portal" TESS_OWN_PORTAL="$own_portal" "${passed[@]}" \
