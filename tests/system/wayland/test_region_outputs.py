@@ -13,8 +13,7 @@ keyboard = wl.Keyboard()
 
 
 def select_and_compare(label, pattern_at, drag):
-    """Drags `drag` (x0, y0, x1, y1 in X coordinates) over a pattern window
-    placed at `pattern_at`; the saved file must equal grim's picture there."""
+    """Drags x0, y0 to x1, y1 (X coordinates) over a pattern window."""
     pattern = wl.start_pattern(pattern_at[0], pattern_at[1], 200, 150)
     ref = wl.grim()
     s = wl.scale()

@@ -18,7 +18,6 @@ import xtest  # noqa: E402
 from xtest import check, finish, read_image, wait_for, xdotool  # noqa: E402,F401
 
 OUT = os.environ.get("SESSION_USER_DIR", "/tmp")
-BUILD = os.environ.get("TESSARINE_BUILD", "build")
 
 
 def swaymsg(*args):
@@ -69,13 +68,12 @@ def no_portal_leftovers():
     check(not os.path.exists("/tmp/out.png"), "the portal's file is deleted")
 
 
-def start_pattern(x, y, width, height, title="Pattern"):
+def start_pattern(x, y, width, height):
     """The test pattern in a floating window at (x, y) in X coordinates."""
     p = xtest.Process([xtest.PATTERN, "--geometry", "%dx%d+0+0" % (width, height),
-                       "--title", title])
-    p.window = find_window("^%s$" % title)
-    swaymsg("[title=\"^%s$\"] move position %d %d" % (title, x, y))
-    time.sleep(0.5)
+                       "--title", "Pattern"])
+    p.window = find_window("^Pattern$")
+    move("^Pattern$", x, y)
     return p
 
 
