@@ -15,7 +15,7 @@ import time
 
 BUILD = os.environ["BENCH_BUILD"]
 RUNS = max(20, int(os.environ.get("BENCH_RUNS", "21")))
-FOLDER = os.environ["TESS_BENCH_DIR"]
+FOLDER = os.environ.get("TESS_BENCH_DIR", "")
 WIDTH, HEIGHT = 1920, 1080
 TESSARINE = os.path.join(BUILD, "tessarine")
 PATTERN = os.path.join(BUILD, "tests", "tess_pattern_window")

@@ -1,10 +1,12 @@
 # Debian packages the build, the program and the tests need, and a helper
 # that installs the missing ones (as root) or names them.
 
-BUILD_PACKAGES=(cmake g++ pkg-config qt6-base-dev libxcb1-dev libxcb-shm0-dev
-    libxcb-keysyms1-dev libgl-dev qt6-qpa-plugins fonts-dejavu-core)
+BUILD_PACKAGES=(cmake g++ pkg-config qt6-base-dev libxcb1-dev libxcb-shm0-dev libxcb-randr0-dev
+    libspng-dev libxcb-keysyms1-dev libgl-dev qt6-qpa-plugins fonts-dejavu-core)
 TEST_PACKAGES=(googletest libgtest-dev libgmock-dev xvfb openbox xdotool imagemagick
-    x11-utils x11-xserver-utils python3 clang libclang-rt-14-dev xclip ccache)
+    x11-utils x11-xserver-utils python3 clang libclang-rt-14-dev xclip ccache
+    sway xwayland grim pipewire xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk
+    dbus-daemon dbus-bin libglib2.0-bin wtype)
 
 ensure_packages() {
     local missing=()

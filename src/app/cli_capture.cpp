@@ -65,6 +65,12 @@ std::optional<ScreenRectangle> RequestedRectangle(const CaptureRequest& request,
             return PlaceOnScreen(request.geometry, size.width, size.height, error);
         case CaptureArea::ActiveWindow: {
             const capture::WindowQuery& query = capture::CurrentWindowQuery();
+            if (!query.knowsForegroundWindow) {
+                error =
+                    "this desktop does not let programs find the window in front; "
+                    "capture it with --geometry instead";
+                return std::nullopt;
+            }
             const HWND window = query.foregroundWindow();
             if (window == 0) {
                 error = "no window is in the foreground";
@@ -123,6 +129,11 @@ bool Print(const std::string& text) {
     return false;
 }
 
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "tessarine: %s\n", message.c_str());
+    return kExitFailure;
+}
+
 }  // namespace
 
 std::string CaptureToFile(const CaptureRequest& request) {
@@ -159,7 +170,7 @@ std::string CaptureToFile(const CaptureRequest& request) {
     return written.ok ? std::string() : written.message;
 }
 
-std::optional<int> RunWithoutWindow(int argc, char** argv) {
+std::optional<int> RunWithoutWindow(int argc, char** argv, CaptureRunner runCapture) {
     const ParsedCommandLine parsed =
         ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.commandLine) {
@@ -172,7 +183,7 @@ std::optional<int> RunWithoutWindow(int argc, char** argv) {
         case Action::ShowHelp:
             return Print(UsageText()) ? kExitSuccess : kExitFailure;
         case Action::Capture:
-            return RunCommandLineCapture(parsed.commandLine->capture);
+            return runCapture(parsed.commandLine->capture);
         case Action::RunProgram:
             break;
     }
@@ -180,38 +191,43 @@ std::optional<int> RunWithoutWindow(int argc, char** argv) {
 }
 
 int RunCommandLineCapture(const CaptureRequest& request) {
-    const auto fail = [](const std::string& message) {
-        std::fprintf(stderr, "tessarine: %s\n", message.c_str());
-        return kExitFailure;
-    };
     const char* display = std::getenv("DISPLAY");
     if (display == nullptr || *display == '\0') {
-        return fail("no X display to capture: DISPLAY is not set");
+        return Fail("no X display to capture: DISPLAY is not set");
     }
     std::string error;
     // One read: a shared-memory segment would cost more than it saves.
     std::shared_ptr<platform::X11ScreenReader> reader = platform::X11ScreenReader::Connect(
         nullptr, error, platform::X11ScreenReader::Transfer::GetImageOnly);
     if (!reader) {
-        return fail(error);
+        return Fail(error);
     }
-    ScopedScreenSource source(reader);
+    return RunCaptureFromSource(request, reader);
+}
 
+int RunCaptureFromSource(const CaptureRequest& request,
+                         const std::shared_ptr<raster::ScreenSource>& source) {
+    ScopedScreenSource scope(source);
+    std::string error;
     if (request.delaySeconds > 0) {
         // A rectangle that cannot be on this screen is said at once, not
         // after the wait; it is checked again against the screen as it is
-        // when the capture is taken.
-        if (request.area == CaptureArea::Geometry) {
-            const raster::Size size = reader->size();
+        // when the capture is taken. (A source that gets the screen whole
+        // knows its size only then.)
+        const raster::Size size = source->size();
+        if (request.area == CaptureArea::Geometry && size.width > 0 && size.height > 0) {
             if (!PlaceOnScreen(request.geometry, size.width, size.height, error)) {
-                return fail(error);
+                return Fail(error);
             }
         }
         std::this_thread::sleep_for(std::chrono::duration<double>(request.delaySeconds));
     }
-    error = CaptureToFile(request);
+    error = source->freeze();
+    if (error.empty()) {
+        error = CaptureToFile(request);
+    }
     if (!error.empty()) {
-        return fail(error);
+        return Fail(error);
     }
     return kExitSuccess;
 }

@@ -3,10 +3,12 @@
 // the screen through a display context exactly as the capture handlers do
 // and writes the copy with the bitmap writer that Save uses.
 
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "app/command_line.h"
+#include "platform/raster/raster.h"
 
 namespace app {
 
@@ -15,15 +17,24 @@ inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitFailure = 1;  // the capture or the write failed
 inline constexpr int kExitUsage = 2;    // the command line cannot be used
 
+// Runs a capture from the command line and returns the exit status, or
+// empty to leave it to the window program.
+using CaptureRunner = std::optional<int> (*)(const CaptureRequest& request);
+
 // Answers the command line when it needs no window: a usage error, --help,
-// --version or --capture. Returns the exit status then, or empty when the
-// program's window is to run. Touches nothing of the user interface.
-std::optional<int> RunWithoutWindow(int argc, char** argv);
+// --version or --capture (through `runCapture`, which may decline it).
+// Returns the exit status then, or empty when the window program is to run.
+// Touches nothing of the user interface.
+std::optional<int> RunWithoutWindow(int argc, char** argv, CaptureRunner runCapture);
 
 // Connects to $DISPLAY, waits the request's delay, captures and writes the
 // file. Says what failed on standard error, in one line beginning
 // "tessarine: ", and returns the exit status.
 int RunCommandLineCapture(const CaptureRequest& request);
+
+// The same from a screen source already open, frozen after the delay.
+int RunCaptureFromSource(const CaptureRequest& request,
+                         const std::shared_ptr<raster::ScreenSource>& source);
 
 // The capture and the write, from the current screen source and window
 // query, with no delay. Returns empty on success, otherwise what failed;

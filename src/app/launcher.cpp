@@ -1,8 +1,9 @@
-// The `tessarine` command. It answers --help, --version and --capture
-// itself, so that they load none of the user-interface libraries (their
-// loading and relocation alone would take longer than the whole capture),
-// and hands everything else to the window program, tessarine-window, by
-// executing it in its own place with the same arguments.
+// The `tessarine` command. It answers --help, --version and, in an X11
+// session, --capture itself, so that they load none of the user-interface
+// libraries (their loading and relocation alone would take longer than the
+// whole capture). It hands everything else to the window program,
+// tessarine-window, and a capture in a Wayland session to tessarine-portal,
+// by executing them in its own place with the same arguments.
 
 #include <unistd.h>
 
@@ -14,35 +15,52 @@
 #include <string>
 
 #include "app/cli_capture.h"
+#include "platform/wayland/session_kind.h"
 
 namespace {
 
-// Beside this program (the build tree, or an installation that keeps both
+// Beside this program (the build tree, or an installation that keeps them
 // in one folder), otherwise where the installation puts it.
-std::string WindowProgram() {
+std::string HelperProgram(const char* name, const char* installed) {
     char self[PATH_MAX];
     const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
     if (length > 0) {
         self[length] = '\0';
         std::string beside(self);
         beside.erase(beside.rfind('/') + 1);
-        beside += "tessarine-window";
+        beside += name;
         if (::access(beside.c_str(), X_OK) == 0) {
             return beside;
         }
     }
-    return TESSARINE_WINDOW_PROGRAM;
+    return installed;
+}
+
+// Executes a helper in this process's place with the same arguments;
+// returns only when that fails.
+int Become(const std::string& program, char** argv) {
+    ::execv(program.c_str(), argv);
+    std::fprintf(stderr, "tessarine: cannot start %s: %s\n", program.c_str(), std::strerror(errno));
+    return app::kExitFailure;
+}
+
+char** arguments = nullptr;
+
+// In a Wayland session the screen comes through the desktop portal, over
+// D-Bus: the capture is left to tessarine-portal, which speaks it.
+std::optional<int> CaptureHere(const app::CaptureRequest& request) {
+    if (platform::DetectSession() == platform::SessionKind::Wayland) {
+        return Become(HelperProgram("tessarine-portal", TESSARINE_PORTAL_PROGRAM), arguments);
+    }
+    return app::RunCommandLineCapture(request);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (const std::optional<int> status = app::RunWithoutWindow(argc, argv)) {
+    arguments = argv;
+    if (const std::optional<int> status = app::RunWithoutWindow(argc, argv, &CaptureHere)) {
         return *status;
     }
-    const std::string program = WindowProgram();
-    ::execv(program.c_str(), argv);
-    std::fprintf(stderr, "tessarine: cannot start the window program %s: %s\n", program.c_str(),
-                 std::strerror(errno));
-    return app::kExitFailure;
+    return Become(HelperProgram("tessarine-window", TESSARINE_WINDOW_PROGRAM), argv);
 }

@@ -2,6 +2,7 @@
 
 #include <malloc.h>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QIcon>
 #include <cstdio>
 #include <cstring>
@@ -12,10 +13,12 @@
 #include "app/cli_capture.h"
 #include "app/handle_report.h"
 #include "app/lost_display.h"
+#include "app/session_backends.h"
 #include "app/variables.h"
+#include "app/wayland_window_query.h"
 #include "capture/handle_release.h"
 #include "platform/raster/raster.h"
-#include "platform/x11/x11_screen_reader.h"
+#include "platform/wayland/portal_screen_source.h"
 #include "ui/main/form1.h"
 
 namespace app {
@@ -34,12 +37,26 @@ void ReleaseEverything(Form1* form) {
     capture::ReleaseRetired();
 }
 
+// A capture from the command line. In a Wayland session it needs the event
+// loop of the D-Bus connection to the portal, and no more.
+std::optional<int> RunCapture(const CaptureRequest& request) {
+    if (Session() != platform::SessionKind::Wayland) {
+        return RunCommandLineCapture(request);
+    }
+    int argc = 1;
+    char name[] = "tessarine";
+    char* argv[] = {name, nullptr};
+    QCoreApplication application(argc, argv);
+    UseWaylandWindowQuery();
+    return RunCaptureFromSource(request, std::make_shared<platform::PortalScreenSource>());
+}
+
 }  // namespace
 
 int Run(int argc, char** argv) {
     // Decided before anything of the user interface starts: --help,
     // --version and a capture from the command line need no window.
-    if (const std::optional<int> status = RunWithoutWindow(argc, argv)) {
+    if (const std::optional<int> status = RunWithoutWindow(argc, argv, &RunCapture)) {
         return *status;
     }
 
@@ -49,13 +66,13 @@ int Run(int argc, char** argv) {
     // where freed buffers stay resident.
     mallopt(M_MMAP_THRESHOLD, 256 * 1024);
 
-    // The screen reader and the global hot keys speak X11.
+    // The windows speak X11 (XWayland in a Wayland session), and so do the
+    // screen reader and the global hot keys of an X11 session.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
     std::string error;
-    std::shared_ptr<platform::X11ScreenReader> reader =
-        platform::X11ScreenReader::Connect(nullptr, error);
+    std::shared_ptr<raster::ScreenSource> reader = OpenSessionBackends(error);
     if (!reader) {
         std::fprintf(stderr,
                      "tessarine: %s. Start it from an X11 desktop session, or set DISPLAY to "

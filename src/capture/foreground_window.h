@@ -12,6 +12,8 @@ namespace capture {
 struct WindowQuery {
     HWND (*foregroundWindow)() = &::GetForegroundWindow;
     bool (*windowRect)(HWND, RECT*) = &::GetWindowRect;
+    // False where the desktop tells programs nothing about its windows.
+    bool knowsForegroundWindow = true;
 };
 
 const WindowQuery& CurrentWindowQuery();

@@ -11,6 +11,7 @@
 #include "app/screen_size.h"
 #include "app/variables.h"
 #include "capture/capture_presses.h"
+#include "capture/frozen_scale.h"
 #include "capture/handle_release.h"
 #include "capture/region_buffer.h"
 #include "platform/controls/message_box.h"
@@ -38,11 +39,19 @@ frmSelect::frmSelect()
 
 void frmSelect::Form_Load() {
     capture::OperationScope operation;
-    // The window covers the X screen exactly, so that a point on the picture
-    // is the same point of the screen.
-    setGeometry(0, 0, app::ToInt32OrZero(app::ScreenPixelWidth()),
-                app::ToInt32OrZero(app::ScreenPixelHeight()));
-    setWindowState(Qt::WindowFullScreen);
+    const QRect desktop = capture::WaylandDesktopArea();
+    if (!desktop.isEmpty()) {
+        // Over every output of the Wayland desktop at once: a full-screen
+        // window would cover only one. Placed by us, not the compositor.
+        setWindowFlag(Qt::BypassWindowManagerHint);
+        setGeometry(desktop);
+    } else {
+        // The window covers the X screen exactly, so that a point on the
+        // picture is the same point of the screen.
+        setGeometry(0, 0, app::ToInt32OrZero(app::ScreenPixelWidth()),
+                    app::ToInt32OrZero(app::ScreenPixelHeight()));
+        setWindowState(Qt::WindowFullScreen);
+    }
     winId();  // the native window, so that its hints can be set before it maps
     platform::KeepOutOfTaskbar(windowHandle());
     show();
@@ -108,8 +117,13 @@ void frmSelect::Picture1_MouseUp(int, int, float, float) {
     capture::OperationScope operation;
     finishing_ = true;
     CropBox->setVisible(false);
-    const auto width = app::ToInt16(CropBox->Width());
-    const auto height = app::ToInt16(CropBox->Height());
+    // The frozen screen may hold more pixels than the window shows it with.
+    const int screenWidth = app::ToInt32OrZero(app::ScreenPixelWidth());
+    const int screenHeight = app::ToInt32OrZero(app::ScreenPixelHeight());
+    const capture::FrozenScale scale = capture::FrozenScreenScale(
+        Picture1->width(), Picture1->height(), screenWidth, screenHeight);
+    const auto width = app::ToInt16(CropBox->Width() * scale.x);
+    const auto height = app::ToInt16(CropBox->Height() * scale.y);
     CropBox->setWidth(1);
     CropBox->setHeight(1);
     if (!width || !height) {
@@ -138,8 +152,6 @@ void frmSelect::Picture1_MouseUp(int, int, float, float) {
     capture::ReplaceContext(variables::SelectionScreenDC,
                             CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
     // A copy of the whole snapshot to cut from.
-    const int screenWidth = app::ToInt32OrZero(app::ScreenPixelWidth());
-    const int screenHeight = app::ToInt32OrZero(app::ScreenPixelHeight());
     const HBITMAP copyBitmap =
         CreateCompatibleBitmap(variables::SelectionScreenDC, screenWidth, screenHeight);
     const HDC copyDC = CreateCompatibleDC(variables::SelectionScreenDC);
@@ -157,7 +169,8 @@ void frmSelect::Picture1_MouseUp(int, int, float, float) {
     SelectObject(variables::CaptureDC, variables::CaptureBitmap);
     app::DoEvents();
     BitBlt(variables::CaptureDC, 0, 0, variables::CaptureWidth, variables::CaptureHeight, copyDC,
-           variables::DragStartX, variables::DragStartY, SRCCOPY);
+           app::ToInt32OrZero(variables::DragStartX * scale.x),
+           app::ToInt32OrZero(variables::DragStartY * scale.y), SRCCOPY);
     app::DoEvents();
     capture::RetireContext(copyDC);
     capture::RetireBitmap(copyBitmap);

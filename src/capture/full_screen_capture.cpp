@@ -10,6 +10,7 @@
 #include "app/variables.h"
 #include "capture/capture_presses.h"
 #include "capture/handle_release.h"
+#include "capture/screen_freeze.h"
 #include "capture/visible_on_exit.h"
 #include "platform/controls/picture_box.h"
 #include "ui/main/form1.h"
@@ -28,6 +29,12 @@ void Form1::mnuScreen_Click() {
     app::DoEvents();
     app::DoEvents();
     app::Sleep(100);
+    if (const QString why = capture::FreezeScreen(); !why.isEmpty()) {
+        setVisible(true);
+        RedrawPreviewAfterLayout();
+        capture::ShowScreenNotCaptured(this, why);
+        return;
+    }
 
     capture::ReplaceContext(ScreenDC, CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
     const int width = app::ToInt32OrZero(app::ScreenPixelWidth());

@@ -9,8 +9,10 @@
 #include "app/variables.h"
 #include "capture/capture_presses.h"
 #include "capture/frm_select.h"
+#include "capture/frozen_scale.h"
 #include "capture/handle_release.h"
 #include "capture/region_buffer.h"
+#include "capture/screen_freeze.h"
 #include "platform/controls/picture_box.h"
 #include "ui/main/form1.h"
 
@@ -18,11 +20,18 @@ void Form1::mnuselscreen_Click() {
     capture::CaptureRunning running;
     capture::OperationScope operation;
     variables::SaveNameKnown = false;
-    const float screenWidth = app::ScreenPixelWidth();
-    const float screenHeight = app::ScreenPixelHeight();
     hide();
     app::DoEvents();
     app::Sleep(100);
+    if (const QString why = capture::FreezeScreen(); !why.isEmpty()) {
+        setVisible(true);
+        capture::ShowScreenNotCaptured(this, why);
+        return;
+    }
+    // Measured on the frozen screen: a portal's screenshot has the size of
+    // the desktop in device pixels.
+    const float screenWidth = app::ScreenPixelWidth();
+    const float screenHeight = app::ScreenPixelHeight();
 
     capture::ReplaceContext(ScreenDC, CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
     const HDC snapshotDC = CreateCompatibleDC(ScreenDC);
@@ -42,9 +51,18 @@ void Form1::mnuselscreen_Click() {
 
     // The selection may already have ended inside the yield.
     if (frmSelect* select = app::DefaultForm<frmSelect>::IfLoaded()) {
-        BitBlt(select->Picture1->hDC(), 0, 0, app::ToInt32OrZero(app::ScreenPixelWidth()),
-               app::ToInt32OrZero(app::ScreenPixelHeight()), variables::CaptureDC, 0, 0, SRCCOPY);
-        select->Picture1->Refresh();
+        const int width = app::ToInt32OrZero(app::ScreenPixelWidth());
+        const int height = app::ToInt32OrZero(app::ScreenPixelHeight());
+        controls::PictureBox& picture = *select->Picture1;
+        if (capture::FrozenScreenScale(picture.width(), picture.height(), width, height).isOne()) {
+            BitBlt(picture.hDC(), 0, 0, width, height, variables::CaptureDC, 0, 0, SRCCOPY);
+        } else {
+            // Device pixels shown on a window measured in logical ones.
+            SetStretchBltMode(picture.hDC(), HALFTONE);
+            StretchBlt(picture.hDC(), 0, 0, picture.width(), picture.height(), variables::CaptureDC,
+                       0, 0, width, height, SRCCOPY);
+        }
+        picture.Refresh();
     } else {
         setVisible(true);
     }

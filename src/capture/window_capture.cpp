@@ -12,6 +12,7 @@
 #include "capture/foreground_window.h"
 #include "capture/form2.h"
 #include "capture/handle_release.h"
+#include "capture/screen_freeze.h"
 #include "platform/controls/message_box.h"
 #include "platform/controls/picture_box.h"
 #include "ui/main/form1.h"
@@ -31,6 +32,15 @@ void Form1::WSHK_HotKeyPressed() {
     app::DefaultForm<Form2>::Get().hide();
 
     const capture::WindowQuery& query = capture::CurrentWindowQuery();
+    if (!query.knowsForegroundWindow) {
+        RedrawPreviewAfterLayout();
+        controls::ShowMessage(this, QMessageBox::Warning, "Tessarine",
+                              "This desktop does not let programs find the window in front, so "
+                              "Shift+Print Screen cannot capture it. Capture Selection can take "
+                              "it instead: drag a rectangle over the window. The previous capture "
+                              "is kept.");
+        return;
+    }
     const HWND window = query.foregroundWindow();
     RECT rect;
     if (window == 0 || !query.windowRect(window, &rect)) {
@@ -60,6 +70,13 @@ void Form1::WSHK_HotKeyPressed() {
                                   .arg(width)
                                   .arg(height)
                                   .arg(capture::kMaxCaptureSide));
+        return;
+    }
+    // The window is read from a still picture of the whole screen where the
+    // screen comes only whole; a refusal keeps the previous capture.
+    if (const QString why = capture::FreezeScreen(); !why.isEmpty()) {
+        RedrawPreviewAfterLayout();
+        capture::ShowScreenNotCaptured(this, why);
         return;
     }
     const int width = size->width;

@@ -32,6 +32,8 @@ if [ ! -s "$work/display" ]; then
     exit 1
 fi
 export DISPLAY=":$(head -n1 "$work/display")"
+# An X11 session, even when started from inside a Wayland desktop.
+unset WAYLAND_DISPLAY
 
 # TESS_WM=none: no window manager at all; the input focus then follows the
 # pointer and no window is ever the active one. (With no client connected

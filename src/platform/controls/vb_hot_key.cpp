@@ -71,6 +71,14 @@ void VBHotKey::setHotKeyActive(bool active) {
     }
 }
 
+std::optional<QString> VBHotKey::DesktopTrigger() const {
+    if (!grab_) {
+        return std::nullopt;
+    }
+    const std::optional<std::string> trigger = grab_->desktopTrigger();
+    return trigger ? std::optional<QString>(QString::fromStdString(*trigger)) : std::nullopt;
+}
+
 QString VBHotKey::CombinationName() const {
     QString name;
     if (ctrlkey) {
@@ -100,6 +108,8 @@ QString ClaimFailureReason(platform::ClaimResult result) {
             return "no key on this keyboard produces it";
         case platform::ClaimResult::Refused:
             return "the X server refused it";
+        case platform::ClaimResult::NotInSession:
+            return "this Wayland desktop lets no program hold system-wide keys";
     }
     return "it could not be claimed";
 }

@@ -43,6 +43,10 @@ class VBHotKey : public QObject {
     // keyboard change; empty before the first.
     std::optional<platform::ClaimResult> LastClaim() const;
 
+    // What the desktop bound where it chooses the keys itself ("" while it
+    // has not); empty where the combination is held as asked.
+    std::optional<QString> DesktopTrigger() const;
+
     // The combination as the user reads it, e.g. "Shift+Print Screen".
     QString CombinationName() const;
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "platform/raster/gdi.h"
 
@@ -34,6 +35,11 @@ class ScreenSource {
     // Reads a rectangle that lies wholly within size() into dest, whose rows
     // are destStride pixels apart. Returns false when the screen cannot be read.
     virtual bool read(int x, int y, int width, int height, std::uint32_t* dest, int destStride) = 0;
+    // Takes the still picture that size() and read() answer from until the
+    // next call, for sources that get the screen whole or not at all (the
+    // desktop portal). Returns empty, or why the screen cannot be had now.
+    // Sources that read the live screen have nothing to do.
+    virtual std::string freeze() { return {}; }
 };
 
 void SetScreenSource(std::shared_ptr<ScreenSource> source);

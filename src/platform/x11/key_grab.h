@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace platform {
 
@@ -15,6 +17,7 @@ enum class ClaimResult {
     NoDisplay,      // the toolkit does not run on X11 (its offscreen platform, say)
     NoSuchKey,      // no key on the keyboard produces the keysym
     Refused,        // the X server refused the grab for another reason
+    NotInSession,   // a Wayland desktop that lets no program hold keys
 };
 
 // A combination held on the root window; destroying it releases it. It
@@ -27,6 +30,10 @@ class KeyGrab {
     // The outcome of the latest claim: the first, or the one made again
     // after the keyboard changed. Anything but Claimed means nothing is held.
     virtual ClaimResult State() const = 0;
+    // Where the desktop chooses the keys itself (the portal of a Wayland
+    // session), what it bound: "Print", or "" while it has not (yet).
+    // Empty for a grab of exactly the combination asked for.
+    virtual std::optional<std::string> desktopTrigger() const { return std::nullopt; }
 };
 
 struct ClaimOutcome {

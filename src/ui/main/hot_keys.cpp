@@ -13,14 +13,39 @@
 
 namespace hot_keys {
 
-QString MessageText(const QStringList& unclaimed) {
+const char* const kNoKeysInSession =
+    "Hot keys are not available in this Wayland session: the desktop lets no program hold "
+    "system-wide keys. Its own keyboard shortcut settings can run \"tessarine --capture FILE\" "
+    "(with --active or --geometry WxH+X+Y) instead.";
+
+QString MessageText(const QStringList& unclaimed, const QString& sessionNote) {
     QString text = QString("Hotkeys: ") + "\r\n" +
                    "Press \"Print Scrn\" to take a normal screenshot. " + "\r\n" +
                    "Press \"Shift+Print Scrn\" to take a screenshot of the foreground window";
     if (!unclaimed.isEmpty()) {
         text += "\r\nThese hot keys could not be claimed: " + unclaimed.join(", ");
     }
+    if (!sessionNote.isEmpty()) {
+        text += "\r\n" + sessionNote;
+    }
     return text;
+}
+
+QString SessionNote(const QList<const controls::VBHotKey*>& keys) {
+    QStringList bound;
+    for (const controls::VBHotKey* key : keys) {
+        if (!key) {
+            continue;
+        }
+        if (key->LastClaim() == platform::ClaimResult::NotInSession) {
+            return kNoKeysInSession;
+        }
+        if (const std::optional<QString> trigger = key->DesktopTrigger()) {
+            bound << (trigger->isEmpty() ? key->CombinationName() + ": not bound"
+                                         : key->CombinationName() + " as " + *trigger);
+        }
+    }
+    return bound.isEmpty() ? QString() : "The desktop bound the hot keys: " + bound.join("; ");
 }
 
 }  // namespace hot_keys
@@ -67,11 +92,17 @@ void Form1::buildHotKeys() {
 
     // The keys work from start-up. A combination that cannot be had is said
     // once here; the HotKeys message names it as long as the program runs.
+    bool noKeysSaid = false;
     for (controls::VBHotKey* key : {SSHK, WSHK, VBHotKey1}) {
         key->setHotKeyActive(true);
         const std::optional<platform::ClaimResult> result = key->LastClaim();
-        if (result && *result != platform::ClaimResult::Claimed &&
-            *result != platform::ClaimResult::NoDisplay) {
+        if (result == platform::ClaimResult::NotInSession) {
+            if (!noKeysSaid) {
+                std::fprintf(stderr, "tessarine: %s\n", hot_keys::kNoKeysInSession);
+                noKeysSaid = true;
+            }
+        } else if (result && *result != platform::ClaimResult::Claimed &&
+                   *result != platform::ClaimResult::NoDisplay) {
             std::fprintf(stderr, "tessarine: cannot claim %s: %s\n",
                          key->CombinationName().toLocal8Bit().constData(),
                          controls::ClaimFailureReason(*result).toLocal8Bit().constData());
@@ -82,7 +113,8 @@ void Form1::buildHotKeys() {
 QStringList Form1::UnclaimedHotKeys() const {
     QStringList names;
     for (const controls::VBHotKey* key : {SSHK, WSHK, VBHotKey1}) {
-        if (key && !key->HotKeyActive()) {
+        if (key && !key->HotKeyActive() &&
+            key->LastClaim() != platform::ClaimResult::NotInSession) {
             names << key->CombinationName();
         }
     }
@@ -94,6 +126,8 @@ void Form1::SSHK_HotKeyPressed() {
 }
 
 void Form1::mnuHotKeys_Click() {
-    controls::ShowMessage(this, QMessageBox::Information, "Tessarine",
-                          hot_keys::MessageText(UnclaimedHotKeys()), QMessageBox::Ok);
+    controls::ShowMessage(
+        this, QMessageBox::Information, "Tessarine",
+        hot_keys::MessageText(UnclaimedHotKeys(), hot_keys::SessionNote({SSHK, WSHK, VBHotKey1})),
+        QMessageBox::Ok);
 }

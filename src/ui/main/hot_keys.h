@@ -1,13 +1,26 @@
 #pragma once
 // The text of the HotKeys message.
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
+namespace controls {
+class VBHotKey;
+}
+
 namespace hot_keys {
 
-// The three lines that describe the keys, and when some combinations could
-// not be claimed, a fourth that names them.
-QString MessageText(const QStringList& unclaimed);
+// The three lines that describe the keys; when some combinations could not
+// be claimed, a line that names them; then `sessionNote`, when there is one.
+QString MessageText(const QStringList& unclaimed, const QString& sessionNote = QString());
+
+// In a Wayland session, what became of the keys: which triggers the desktop
+// bound, or that it lets no program hold keys. Empty in an X11 session.
+QString SessionNote(const QList<const controls::VBHotKey*>& keys);
+
+// Said on standard error and in the message where the desktop holds no keys
+// for programs.
+extern const char* const kNoKeysInSession;
 
 }  // namespace hot_keys

@@ -156,4 +156,34 @@ TEST_F(HotKeysHeldElsewhere, EachRefusedCombinationIsReportedOnceAndNamedInTheMe
     EXPECT_EQ(variables::CaptureWidth, kScreenWidth);
 }
 
+// A Wayland desktop: either it lets no program hold keys, or it binds them
+// itself and says with which trigger.
+class DesktopGrab : public platform::KeyGrab {
+  public:
+    platform::ClaimResult State() const override { return platform::ClaimResult::Claimed; }
+    std::optional<std::string> desktopTrigger() const override { return "Print"; }
+};
+
+platform::ClaimOutcome NoKeysInSession(std::uint32_t, std::uint16_t, std::function<void()>) {
+    return {platform::ClaimResult::NotInSession, nullptr};
+}
+
+platform::ClaimOutcome DesktopBinds(std::uint32_t, std::uint16_t, std::function<void()>) {
+    return {platform::ClaimResult::Claimed, std::make_unique<DesktopGrab>()};
+}
+
+TEST(HotKeysMessage, InAWaylandSessionSaysWhatTheDesktopDidWithTheKeys) {
+    controls::VBHotKey key;
+    key.vkey = 44;
+    controls::VBHotKey::SetClaimer(&NoKeysInSession);
+    key.setHotKeyActive(true);
+    EXPECT_EQ(hot_keys::SessionNote({&key}), hot_keys::kNoKeysInSession);
+    key.setHotKeyActive(false);
+    controls::VBHotKey::SetClaimer(&DesktopBinds);
+    key.setHotKeyActive(true);
+    EXPECT_EQ(hot_keys::MessageText({}, hot_keys::SessionNote({&key})),
+              kThreeLines + "\r\nThe desktop bound the hot keys: Print Screen as Print");
+    controls::VBHotKey::SetClaimer(nullptr);
+}
+
 }  // namespace

@@ -1,0 +1,30 @@
+// `tessarine --capture` in a Wayland session, which the launcher executes
+// in its own place: the screen comes through the desktop portal, over
+// D-Bus, so this program loads Qt's core and D-Bus modules, and no more.
+
+#include <QCoreApplication>
+#include <memory>
+
+#include "app/cli_capture.h"
+#include "app/wayland_window_query.h"
+#include "platform/wayland/portal_screen_source.h"
+
+namespace {
+
+int argumentCount = 1;
+char programName[] = "tessarine";
+char* arguments[] = {programName, nullptr};
+
+std::optional<int> CaptureThroughPortal(const app::CaptureRequest& request) {
+    QCoreApplication application(argumentCount, arguments);
+    app::UseWaylandWindowQuery();
+    return app::RunCaptureFromSource(request, std::make_shared<platform::PortalScreenSource>());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // The launcher has checked the command line: anything but a capture
+    // here is a usage error or --help, answered as it would be.
+    return app::RunWithoutWindow(argc, argv, &CaptureThroughPortal).value_or(app::kExitUsage);
+}

@@ -1,0 +1,19 @@
+#pragma once
+// The still picture a capture copies from. Where the screen can only be had
+// whole (the desktop portal of a Wayland session) it is taken here, before
+// the capture buffer is touched, so that a refusal keeps the previous
+// capture; on an X11 screen there is nothing to do.
+
+#include <QString>
+
+class QWidget;
+
+namespace capture {
+
+// Empty when the screen can be read now; otherwise why not.
+QString FreezeScreen();
+
+// Tells the user that the screen was not captured, and why.
+void ShowScreenNotCaptured(QWidget* parent, const QString& why);
+
+}  // namespace capture

@@ -1,0 +1,29 @@
+#pragma once
+// The screen of a Wayland session, through the desktop portal's Screenshot
+// interface: the compositor's own picture of the whole desktop, in device
+// pixels. The portal gives the screen whole or not at all, so every capture
+// freezes it first; reads then come from that still picture.
+
+#include "platform/raster/raster.h"
+#include "platform/wayland/png_picture.h"
+
+namespace platform {
+
+class PortalScreenSource : public raster::ScreenSource {
+  public:
+    // How long the portal may take to answer, dialog included.
+    static constexpr int kAnswerTimeoutMs = 10000;
+
+    raster::Size size() override;
+    bool read(int x, int y, int width, int height, std::uint32_t* dest, int destStride) override;
+    // Asks the portal for a screenshot, reads the file it wrote and deletes
+    // it. On failure the previous picture is dropped, so nothing stale is
+    // read as if it were the screen now.
+    std::string freeze() override;
+
+  private:
+    Picture picture_;
+    bool taking_ = false;
+};
+
+}  // namespace platform
