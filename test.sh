@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test: the unit tests and
 # the system tests, which drive the real program on a private X display;
+# as root, builds the Debian package, installs, checks and removes it;
 # then the same tests again built with AddressSanitizer and
 # UndefinedBehaviorSanitizer; then the raster layer's fuzzer for a minute.
 #
@@ -21,6 +22,13 @@ stage "normal build and tests"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSARINE_TESTS=ON >/dev/null
 cmake --build build -j"$jobs"
 (cd build && ctest --output-on-failure -j"$jobs" --timeout 600)
+
+if [ "$(id -u)" = 0 ]; then
+    stage "Debian package: build, dpkg -i, check, dpkg -r"
+    scripts/check_package.sh build
+else
+    echo "== Debian package stage skipped: installing it with dpkg -i needs root"
+fi
 normal_done=$SECONDS
 
 if [ -z "${TESSARINE_SKIP_SANITIZED:-}" ]; then

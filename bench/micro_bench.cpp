@@ -11,6 +11,11 @@
 //                          Save does: encode, write, fsync, rename)
 //   Bitmap/PlainWrite, Bitmap/PlainWriteFsync, Bitmap/EncodeThenPlainWrite
 //                          one open/write/close of as many bytes
+//   Png/Encode/{Pattern,Text}, Png/LibpngDefaults/{Pattern,Text}
+//                          the PNG encoder against libpng's default settings
+//                          (level 6, adaptive filters), on the screen test
+//                          pattern and on a screen of text; "bytes" is the
+//                          file's size
 //
 // The screen benchmarks need $DISPLAY (bench/run.sh gives them a 1920 x
 // 1080 Xvfb screen); files go to $TESS_BENCH_DIR (default /tmp).
@@ -29,7 +34,15 @@
 #include <string>
 #include <vector>
 
+#include <png.h>
+
+#include <QFont>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
 #include "output/bitmap_file.h"
+#include "output/png_file.h"
 #include "platform/raster/gdi.h"
 #include "platform/raster/raster.h"
 #include "platform/x11/x11_screen_reader.h"
@@ -290,6 +303,113 @@ BENCHMARK_CAPTURE(BitmapPlainWrite, PlainFsync, true, false)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BitmapPlainWrite, EncodeThenPlain, false, true)
     ->Name("Bitmap/EncodeThenPlainWrite")
+    ->Unit(benchmark::kMillisecond);
+
+// The system tests' pattern: 16 x 16 blocks of flat colour.
+const output::PixelRows& PatternScreen() {
+    static const std::vector<std::uint32_t> pixels = [] {
+        std::vector<std::uint32_t> p(static_cast<std::size_t>(kWidth) * kHeight);
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                const std::uint32_t bx = x / 16, by = y / 16;
+                p[static_cast<std::size_t>(y) * kWidth + x] = ((bx * 53 + 17) & 0xFF) << 16 |
+                                                              ((by * 97 + 31) & 0xFF) << 8 |
+                                                              (((bx + by) * 29 + 71) & 0xFF);
+            }
+        }
+        return p;
+    }();
+    static const output::PixelRows image{pixels.data(), kWidth, kHeight, kWidth};
+    return image;
+}
+
+// A screen of text as an editor shows it: a title bar, 76 lines of
+// antialiased text on a light background, a grey side panel.
+const output::PixelRows& TextScreen() {
+    static const QImage image = [] {
+        static int argc = 1;
+        static char name[] = "tess_micro_bench";
+        static char* argv[] = {name, nullptr};
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        static QGuiApplication application(argc, argv);
+        QImage screen(kWidth, kHeight, QImage::Format_RGB32);
+        screen.fill(QColor(0xf6, 0xf5, 0xf4));
+        QPainter painter(&screen);
+        painter.fillRect(0, 0, kWidth, 24, QColor(0x34, 0x65, 0xa4));
+        painter.fillRect(1500, 100, 400, 800, QColor(0xdd, 0xdd, 0xdd));
+        painter.setFont(QFont("DejaVu Sans", 8));
+        painter.setPen(QColor(0x22, 0x22, 0x22));
+        const QString words = QStringLiteral(
+            "the capture buffer holds the pixels of the screen while the preview pane shows "
+            "them stretched or at actual size and the crop replaces them with a rectangle ");
+        for (int line = 0; line < 76; ++line) {
+            const QString text = words.mid(line * 7 % 60) + words.left(40 + line * 13 % 90);
+            painter.drawText(10, 40 + line * 13, text.repeated(1 + line % 2));
+        }
+        return screen;
+    }();
+    static const output::PixelRows rows{reinterpret_cast<const std::uint32_t*>(image.constBits()),
+                                        kWidth, kHeight, image.bytesPerLine() / 4};
+    return rows;
+}
+
+void PngEncode(benchmark::State& state, const output::PixelRows& (*scene)()) {
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        const output::EncodedPng png = output::EncodePng(scene());
+        bytes = png.bytes.size();
+        benchmark::DoNotOptimize(png.bytes.data());
+    }
+    state.counters["bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK_CAPTURE(PngEncode, Pattern, &PatternScreen)
+    ->Name("Png/Encode/Pattern")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(PngEncode, Text, &TextScreen)
+    ->Name("Png/Encode/Text")
+    ->Unit(benchmark::kMillisecond);
+
+// libpng as most programs use it: its default level and filters.
+std::size_t LibpngDefaults(const output::PixelRows& image) {
+    std::vector<std::uint8_t> out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return 0;
+    }
+    png_set_write_fn(
+        png, &out,
+        [](png_structp p, png_bytep data, png_size_t n) {
+            auto* o = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(p));
+            o->insert(o->end(), data, data + n);
+        },
+        nullptr);
+    png_set_IHDR(png, info, image.width, image.height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    png_set_bgr(png);
+    png_set_filler(png, 0, PNG_FILLER_AFTER);
+    for (int y = 0; y < image.height; ++y) {
+        png_write_row(png, reinterpret_cast<png_const_bytep>(image.pixels + image.stride * y));
+    }
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return out.size();
+}
+
+void PngLibpngDefaults(benchmark::State& state, const output::PixelRows& (*scene)()) {
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        bytes = LibpngDefaults(scene());
+    }
+    state.counters["bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK_CAPTURE(PngLibpngDefaults, Pattern, &PatternScreen)
+    ->Name("Png/LibpngDefaults/Pattern")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(PngLibpngDefaults, Text, &TextScreen)
+    ->Name("Png/LibpngDefaults/Text")
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

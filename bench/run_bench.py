@@ -74,6 +74,25 @@ def process_capture():
     return medians
 
 
+def process_png():
+    """Whole-process captures to PNG: medians in ms, and each file's size."""
+    out = lambda name: os.path.join(FOLDER, "x-%s.png" % name)
+    commands = {
+        "tessarine --capture x.png": [TESSARINE, "--capture", out("tessarine")],
+        "maim x.png": ["maim", out("maim")],
+        "scrot -o x.png": ["scrot", "-o", out("scrot")],
+    }
+    medians = alternate(commands, RUNS)
+    sizes = {}
+    for name in commands:
+        path = out(name.split()[0])
+        with open(path, "rb") as f:
+            if f.read(8) != b"\x89PNG\r\n\x1a\n":
+                sys.exit("run_bench: %s is not a PNG file" % path)
+        sizes[name] = os.path.getsize(path)
+    return medians, sizes
+
+
 def micro():
     result = subprocess.run(
         [os.path.join(BENCH, "tess_micro_bench"), "--benchmark_format=json",
@@ -88,6 +107,8 @@ def micro():
                 sys.exit("run_bench: %s failed: %s" % (b["run_name"], b.get("error_message")))
             scale = {"ms": 1.0, "us": 1e-3, "ns": 1e-6}[b["time_unit"]]
             medians[b["run_name"]] = b["real_time"] * scale
+            if "bytes" in b:
+                medians[b["run_name"] + ":bytes"] = b["bytes"]
     return medians
 
 
@@ -130,6 +151,7 @@ def main():
               % (WIDTH, HEIGHT, FOLDER, RUNS))
         sys.stdout.flush()
         proc = process_capture()
+        png, png_sizes = process_png()
         micro_ms = micro()
         handler_ms = handler()
         start = startup()
@@ -154,6 +176,26 @@ def main():
         proc["tessarine --capture"], "fastest other: " + fastest, others[fastest], 0.5)
     for name in others:
         row("  " + name, others[name])
+    png_others = {k: v for k, v in png.items() if not k.startswith("tessarine")}
+    png_fastest = min(png_others, key=png_others.get)
+    row("Screen to PNG file, whole process: tessarine --capture x.png",
+        png["tessarine --capture x.png"], "fastest other: " + png_fastest,
+        png_others[png_fastest], 0.5)
+    for name in png_others:
+        row("  " + name, png_others[name])
+    tess_bytes = png_sizes["tessarine --capture x.png"]
+    rows.append(("PNG file size, bytes: tessarine (maim %d, scrot %d)"
+                 % (png_sizes["maim x.png"], png_sizes["scrot -o x.png"]), "%d" % tess_bytes,
+                 "maim", "%d" % png_sizes["maim x.png"],
+                 "%.2f" % (tess_bytes / png_sizes["maim x.png"]),
+                 "<= 1.30: %s" % ("met" if tess_bytes <= 1.3 * png_sizes["maim x.png"]
+                                  else "MISSED")))
+    for scene in ("Pattern", "Text"):
+        ours = micro_ms["Png/Encode/" + scene + ":bytes"]
+        theirs = micro_ms["Png/LibpngDefaults/" + scene + ":bytes"]
+        row("PNG encode, %s screen (%d bytes; libpng defaults %d)"
+            % (scene.lower(), ours, theirs), micro_ms["Png/Encode/" + scene],
+            "libpng defaults", micro_ms["Png/LibpngDefaults/" + scene])
     row("Screen read, X11ScreenReader::read", micro_ms["ScreenRead/Reader"],
         "bare MIT-SHM GetImage", micro_ms["ScreenRead/ShmFloor"], 2.0)
     row("Screen capture, CreateDCA..BitBlt into a new bitmap", micro_ms["ScreenCapture"],

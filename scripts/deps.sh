@@ -2,11 +2,12 @@
 # that installs the missing ones (as root) or names them.
 
 BUILD_PACKAGES=(cmake g++ pkg-config qt6-base-dev libxcb1-dev libxcb-shm0-dev libxcb-randr0-dev
-    libspng-dev libxcb-keysyms1-dev libgl-dev qt6-qpa-plugins fonts-dejavu-core)
+    libspng-dev libxcb-keysyms1-dev libgl-dev libpng-dev qt6-qpa-plugins fonts-dejavu-core
+    fonts-dejavu-extra fonts-liberation2)
 TEST_PACKAGES=(googletest libgtest-dev libgmock-dev xvfb openbox xdotool imagemagick
     x11-utils x11-xserver-utils python3 clang libclang-rt-14-dev xclip ccache
     sway xwayland grim pipewire xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk
-    dbus-daemon dbus-bin libglib2.0-bin wtype)
+    dbus-daemon dbus-bin libglib2.0-bin wtype dpkg-dev file desktop-file-utils man-db)
 
 ensure_packages() {
     local missing=()

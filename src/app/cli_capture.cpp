@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "capture/foreground_window.h"
-#include "output/bitmap_file.h"
+#include "output/picture_file.h"
 #include "platform/raster/raster.h"
 #include "platform/x11/x11_screen_reader.h"
 
@@ -165,8 +165,9 @@ std::string CaptureToFile(const CaptureRequest& request) {
     if (!pixels) {
         return "the capture holds no image";
     }
-    const output::WriteResult written = output::WriteBitmapFile(
-        request.file, {pixels->pixels, pixels->width, pixels->height, pixels->width});
+    const output::WriteResult written = output::WritePictureFile(
+        request.file, {pixels->pixels, pixels->width, pixels->height, pixels->width},
+        request.format);
     return written.ok ? std::string() : written.message;
 }
 

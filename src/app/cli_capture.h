@@ -1,7 +1,7 @@
 #pragma once
 // The capture from the command line: no window, no event loop. It copies
 // the screen through a display context exactly as the capture handlers do
-// and writes the copy with the bitmap writer that Save uses.
+// and writes the copy with the writers that Save uses.
 
 #include <memory>
 #include <optional>

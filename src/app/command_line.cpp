@@ -86,6 +86,7 @@ ParsedCommandLine ParseCapture(const std::vector<std::string>& args) {
     CaptureRequest& request = result.capture;
     bool geometryGiven = false;
     bool activeGiven = false;
+    std::optional<output::PictureFormat> format;
     std::vector<std::string> files;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -121,6 +122,17 @@ ParsedCommandLine ParseCapture(const std::vector<std::string>& args) {
                 return Failure(error);
             }
             request.delaySeconds = *delay;
+        } else if (TakeOption(args, i, "--format", value, error)) {
+            if (!error.empty()) {
+                return Failure(error);
+            }
+            if (value == "bmp") {
+                format = output::PictureFormat::Bitmap;
+            } else if (value == "png") {
+                format = output::PictureFormat::Png;
+            } else {
+                return Failure("bad format " + Quoted(value) + ": expected bmp or png");
+            }
         } else {
             return Failure("unknown option " + Quoted(arg) + " with --capture");
         }
@@ -140,6 +152,7 @@ ParsedCommandLine ParseCapture(const std::vector<std::string>& args) {
         return Failure("the FILE name is empty");
     }
     request.file = files[0];
+    request.format = format.value_or(output::FormatForFileName(request.file));
     request.area = geometryGiven ? CaptureArea::Geometry
                    : activeGiven ? CaptureArea::ActiveWindow
                                  : CaptureArea::Screen;
@@ -182,7 +195,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         if (arg == "--") {
             break;
         }
-        for (const std::string_view option : {"--active", "--delay"}) {
+        for (const std::string_view option : {"--active", "--delay", "--format"}) {
             if (IsOptionNamed(arg, option)) {
                 return Failure(std::string(option) + " goes with --capture");
             }
@@ -272,20 +285,23 @@ std::optional<ScreenRectangle> PlaceOnScreen(const Geometry& geometry, std::int6
 
 std::string UsageText() {
     return "Usage: tessarine [--version] [--help]\n"
-           "       tessarine --capture [--geometry WxH+X+Y | --active] [--delay SECONDS] FILE\n"
+           "       tessarine --capture [--geometry WxH+X+Y | --active] [--delay SECONDS]\n"
+           "                           [--format bmp|png] FILE\n"
            "\n"
            "Captures the screen, the foreground window or a dragged rectangle, shows it\n"
-           "and saves it as a bitmap. Print Screen captures the screen and Shift+Print\n"
-           "Screen the foreground window while the program runs.\n"
+           "and saves it as a bitmap or PNG. Print Screen captures the screen and\n"
+           "Shift+Print Screen the foreground window while the program runs.\n"
            "\n"
            "With --capture, no window opens: the capture is written to FILE as a Windows\n"
-           "bitmap (.bmp, 24-bit colour), exactly as Save writes one, and the program ends.\n"
+           "bitmap (.bmp, 24-bit colour), exactly as Save writes one, or as a PNG when\n"
+           "FILE ends in .png, and the program ends.\n"
            "  --capture            capture the whole screen\n"
            "  --geometry WxH+X+Y   only this rectangle of the screen, W x H pixels with its\n"
            "                       top left corner at (X, Y); -X or -Y measure from the\n"
            "                       right or bottom edge. It must lie within the screen.\n"
            "  --active             the window in front, with its frame and title bar\n"
            "  --delay SECONDS      wait this long first (fractions allowed)\n"
+           "  --format bmp|png     the file's format, whatever its name ends in\n"
            "  --                   ends the options, for a FILE that starts with '-'\n"
            "\n"
            "Exit status: 0 when the file was written, 1 when the capture or the write\n"

@@ -3,13 +3,16 @@
 // the display. Everything here is a pure function of its inputs.
 //
 //   tessarine [--version] [--help]
-//   tessarine --capture [--geometry WxH+X+Y | --active] [--delay SECONDS] FILE
+//   tessarine --capture [--geometry WxH+X+Y | --active] [--delay SECONDS]
+//                       [--format bmp|png] FILE
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "output/picture_format.h"
 
 namespace app {
 
@@ -43,6 +46,8 @@ struct CaptureRequest {
     Geometry geometry;  // for CaptureArea::Geometry
     double delaySeconds = 0;
     std::string file;
+    // --format, or else the FILE name's extension (.png or anything else).
+    output::PictureFormat format = output::PictureFormat::Bitmap;
 };
 
 enum class Action { RunProgram, ShowHelp, ShowVersion, Capture };

@@ -20,17 +20,21 @@
 namespace {
 
 // Beside this program (the build tree, or an installation that keeps them
-// in one folder), otherwise where the installation puts it.
+// in one folder), otherwise where the installation puts it, found from this
+// program's folder first, so that an installation under another prefix
+// works too.
 std::string HelperProgram(const char* name, const char* installed) {
     char self[PATH_MAX];
     const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
     if (length > 0) {
         self[length] = '\0';
-        std::string beside(self);
-        beside.erase(beside.rfind('/') + 1);
-        beside += name;
-        if (::access(beside.c_str(), X_OK) == 0) {
-            return beside;
+        std::string folder(self);
+        folder.erase(folder.rfind('/') + 1);
+        for (const std::string& candidate :
+             {folder + name, folder + TESSARINE_HELPERS_FROM_BIN + "/" + name}) {
+            if (::access(candidate.c_str(), X_OK) == 0) {
+                return candidate;
+            }
         }
     }
     return installed;

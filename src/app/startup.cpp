@@ -12,6 +12,7 @@
 
 #include "app/cli_capture.h"
 #include "app/handle_report.h"
+#include "app/interface_font.h"
 #include "app/lost_display.h"
 #include "app/session_backends.h"
 #include "app/variables.h"
@@ -89,10 +90,7 @@ int Run(int argc, char** argv) {
     QApplication::setOrganizationName("Lumograph");
     QApplication::setApplicationVersion(TESSARINE_VERSION);
     QApplication::setQuitOnLastWindowClosed(false);
-    // Dialog-sized text, so that captions fit their classic control sizes.
-    QFont font = QApplication::font();
-    font.setPointSizeF(8);
-    QApplication::setFont(font);
+    UseInterfaceFont();
 
     int status;
     {

@@ -10,6 +10,7 @@ void Reset() {
     DragStartY = 0;
     SaveFileName.clear();
     SaveNameKnown = false;
+    SaveFileFormat = output::PictureFormat::Bitmap;
     CaptureWidth = 0;
     CaptureHeight = 0;
     CropArmed = false;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "output/picture_format.h"
 #include "platform/raster/gdi.h"
 
 namespace variables {
@@ -16,6 +17,8 @@ inline std::int16_t DragStartX = 0;
 inline std::int16_t DragStartY = 0;
 inline std::string SaveFileName;
 inline bool SaveNameKnown = false;
+// The format chosen in the save dialog with SaveFileName.
+inline output::PictureFormat SaveFileFormat = output::PictureFormat::Bitmap;
 inline std::int16_t CaptureWidth = 0;
 inline std::int16_t CaptureHeight = 0;
 inline bool CropArmed = false;

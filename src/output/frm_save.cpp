@@ -8,6 +8,7 @@
 #include "app/default_form.h"
 #include "app/do_events.h"
 #include "app/variables.h"
+#include "output/picture_file.h"
 #include "platform/controls/picture_box.h"
 #include "platform/raster/raster.h"
 
@@ -98,8 +99,9 @@ output::WriteResult frmSave::write(int width, int height) {
                 output::FailureMessage(path, "no picture of " + std::to_string(width) + " x " +
                                                  std::to_string(height) + " pixels could be made")};
     }
-    return output::WriteBitmapFile(path,
-                                   {image->pixels, image->width, image->height, image->width});
+    return output::WritePictureFile(path,
+                                    {image->pixels, image->width, image->height, image->width},
+                                    variables::SaveFileFormat);
 }
 
 void frmSave::Form_MouseDown(int button, int, float, float) {

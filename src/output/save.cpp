@@ -15,6 +15,8 @@
 namespace {
 
 const QString kTitle = QStringLiteral("Tessarine");
+// The dialog's second filter.
+constexpr int kPngFilterIndex = 2;
 
 // Before the first capture, or after one of no size, there is no picture:
 // say so instead of asking for a name or writing an empty file.
@@ -40,7 +42,7 @@ bool RefuseEmptyCapture(QWidget* parent) {
 bool AskSaveName(controls::CommonDialog& dialog) {
     dialog.DialogTitle = QStringLiteral("Save As");
     dialog.CancelError = false;
-    dialog.Filter = QStringLiteral("Bitmap File (*.bmp)|*.bmp");
+    dialog.Filter = QStringLiteral("Bitmap File (*.bmp)|*.bmp|PNG Image (*.png)|*.png");
     dialog.ShowSave();
     return !dialog.FileName.isEmpty();
 }
@@ -63,6 +65,9 @@ void SaveUnderNewName(Form1& form) {
         return;
     }
     variables::SaveFileName = QFile::encodeName(form.CommonDialog1.FileName).toStdString();
+    variables::SaveFileFormat = form.CommonDialog1.FilterIndex == kPngFilterIndex
+                                    ? output::PictureFormat::Png
+                                    : output::PictureFormat::Bitmap;
     if (WriteCapture(&form)) {
         variables::SaveNameKnown = true;
     }

@@ -151,3 +151,22 @@ TEST(Delay, AcceptsSecondsAndRefusesTheRest) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CommandLine, FormatFollowsTheNameUnlessGiven) {
+    using output::PictureFormat;
+    const auto formatOf = [](std::vector<std::string> args) { return Parse(args)->capture.format; };
+    EXPECT_EQ(formatOf({"--capture", "a.bmp"}), PictureFormat::Bitmap);
+    EXPECT_EQ(formatOf({"--capture", "a.PnG"}), PictureFormat::Png);
+    EXPECT_EQ(formatOf({"--capture", "png"}), PictureFormat::Bitmap);
+    EXPECT_EQ(formatOf({"--capture", "a.png.bmp"}), PictureFormat::Bitmap);
+    EXPECT_EQ(formatOf({"--capture", "--format", "png", "a.bmp"}), PictureFormat::Png);
+    EXPECT_EQ(formatOf({"--capture", "a.png", "--format=bmp"}), PictureFormat::Bitmap);
+    EXPECT_EQ(ErrorOf({"--capture", "--format", "jpg", "a"}),
+              "bad format \"jpg\": expected bmp or png");
+    EXPECT_EQ(ErrorOf({"--capture", "a", "--format"}), "--format needs a value");
+    EXPECT_EQ(ErrorOf({"--format", "png"}), "--format goes with --capture");
+}
+
+}  // namespace

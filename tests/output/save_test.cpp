@@ -88,7 +88,8 @@ TEST_F(Save, FirstSaveAsksThenLaterSavesWriteSilently) {
     form_->mnuSave_Click();
     ASSERT_EQ(requests_.size(), 1u);
     EXPECT_EQ(requests_[0].title, "Save As");
-    EXPECT_EQ(requests_[0].nameFilter, "Bitmap File (*.bmp)");
+    EXPECT_EQ(requests_[0].nameFilter, "Bitmap File (*.bmp);;PNG Image (*.png)");
+    EXPECT_EQ(requests_[0].filterIndex, 1);
     EXPECT_EQ(variables::SaveFileName, path("shot.bmp"));
     EXPECT_TRUE(variables::SaveNameKnown);
     auto image = ReadBitmapFile(path("shot.bmp"));

@@ -30,9 +30,12 @@ void KeepNoDialogSettings() {
 CommonDialog::CommonDialog(QWidget* owner) : owner_(owner) {}
 
 void CommonDialog::ShowSave() {
-    const SaveRequest request{DialogTitle, QtNameFilter(Filter), FileName};
-    const std::optional<QString> chosen = chooser_ ? chooser_(request) : runQtDialog(request);
-    FileName = chosen.value_or(QString());
+    const SaveRequest request{DialogTitle, QtNameFilter(Filter), FileName, FilterIndex};
+    const std::optional<SaveChoice> chosen = chooser_ ? chooser_(request) : runQtDialog(request);
+    FileName = chosen ? chosen->fileName : QString();
+    if (chosen && chosen->filterIndex > 0) {
+        FilterIndex = chosen->filterIndex;
+    }
     if (FileName.isEmpty() && CancelError) {
         throw DialogCancelled();
     }
@@ -58,15 +61,18 @@ QString CommonDialog::QtNameFilter(const QString& filter) {
     return entries.join(QStringLiteral(";;"));
 }
 
-std::optional<QString> CommonDialog::runQtDialog(const SaveRequest& request) const {
+std::optional<CommonDialog::SaveChoice> CommonDialog::runQtDialog(
+    const SaveRequest& request) const {
     KeepNoDialogSettings();
     QFileDialog dialog(owner_, request.title);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    if (!request.nameFilter.isEmpty()) {
-        dialog.setNameFilter(request.nameFilter);
+    const QStringList filters = request.nameFilter.split(QStringLiteral(";;"), Qt::SkipEmptyParts);
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        dialog.selectNameFilter(filters.value(request.filterIndex - 1, filters.first()));
     }
     if (!request.fileName.isEmpty()) {
         dialog.selectFile(request.fileName);
@@ -78,7 +84,8 @@ std::optional<QString> CommonDialog::runQtDialog(const SaveRequest& request) con
     if (files.isEmpty()) {
         return std::nullopt;
     }
-    return files.first();
+    return SaveChoice(files.first(),
+                      static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1);
 }
 
 }  // namespace controls

@@ -29,12 +29,20 @@ class CommonDialog {
     // What the save dialog is opened with.
     struct SaveRequest {
         QString title;
-        QString nameFilter;  // Qt's form: "Description (*.ext)" entries joined by ";;"
-        QString fileName;    // selected when the dialog opens, unless empty
+        QString nameFilter;   // Qt's form: "Description (*.ext)" entries joined by ";;"
+        QString fileName;     // selected when the dialog opens, unless empty
+        int filterIndex = 1;  // the filter selected when it opens, from 1
     };
-    // Shows a save dialog and returns the chosen path, or nothing when the
-    // user cancels.
-    using SaveChooser = std::function<std::optional<QString>(const SaveRequest&)>;
+    // What the user chose: a path, and the filter selected then (from 1; 0
+    // for the one the dialog opened with).
+    struct SaveChoice {
+        SaveChoice(QString name, int filter = 0) : fileName(std::move(name)), filterIndex(filter) {}
+        QString fileName;
+        int filterIndex = 0;
+    };
+    // Shows a save dialog and returns the choice, or nothing when the user
+    // cancels.
+    using SaveChooser = std::function<std::optional<SaveChoice>(const SaveRequest&)>;
 
     explicit CommonDialog(QWidget* owner = nullptr);
 
@@ -43,6 +51,9 @@ class CommonDialog {
     // "Description|pattern" pairs joined by bars, patterns separated by ";".
     QString Filter;
     QString FileName;
+    // Which of Filter's entries is selected, from 1: the dialog opens on it
+    // and ShowSave leaves the user's choice here.
+    int FilterIndex = 1;
 
     // Modal. Afterwards FileName is the chosen path, or empty if the user
     // cancelled (which throws DialogCancelled if CancelError is set).
@@ -55,7 +66,7 @@ class CommonDialog {
     static QString QtNameFilter(const QString& filter);
 
   private:
-    std::optional<QString> runQtDialog(const SaveRequest& request) const;
+    std::optional<SaveChoice> runQtDialog(const SaveRequest& request) const;
 
     QPointer<QWidget> owner_;
     SaveChooser chooser_;

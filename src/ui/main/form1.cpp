@@ -125,6 +125,9 @@ void Form1::buildMenus() {
 
     mnuEdit = bar->addMenu("&Edit");
     mnuCrop = mnuEdit->addAction(QString("Crop") + QString(16, QLatin1Char(' ')));
+    mnuCopy = mnuEdit->addAction("Copy");
+    // A window shortcut: a message box in front keeps its own Ctrl+C.
+    mnuCopy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
 
     mnuHotKeys = bar->addAction("HotKeys");
 
@@ -144,6 +147,7 @@ void Form1::wire() {
     connect(mnuSaveAs, &QAction::triggered, this, [this] { mnuSaveAs_Click(); });
     connect(mnuExit, &QAction::triggered, this, [this] { mnuExit_Click(); });
     connect(mnuCrop, &QAction::triggered, this, [this] { cmdCrop_Click(); });
+    connect(mnuCopy, &QAction::triggered, this, [this] { mnuCopy_Click(); });
     connect(cmdCrop, &controls::PopupButton::Click, this, [this](int) { cmdCrop_Click(); });
     connect(mnuHotKeys, &QAction::triggered, this, [this] { mnuHotKeys_Click(); });
     connect(mnuScreen, &QAction::triggered, this, [this] { mnuScreen_Click(); });

@@ -67,6 +67,7 @@ class Form1 : public QMainWindow {
     QAction* mnuExit = nullptr;
     QMenu* mnuEdit = nullptr;
     QAction* mnuCrop = nullptr;
+    QAction* mnuCopy = nullptr;
     QAction* mnuHotKeys = nullptr;
     QMenu* mnuCapture = nullptr;
     QAction* mnuScreen = nullptr;
@@ -104,6 +105,8 @@ class Form1 : public QMainWindow {
     // Output
     void mnuSave_Click();
     void mnuSaveAs_Click();
+    // The capture onto the clipboard; nothing before the first capture.
+    void mnuCopy_Click();
 
     // Information
     void mnuSupport_Click();
