@@ -1,9 +1,13 @@
 #include "capture/frm_select.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QRadioButton>
+#include <QScreen>
+#include <QWindow>
+#include <cmath>
 
 #include "app/default_form.h"
 #include "app/do_events.h"
@@ -19,8 +23,11 @@
 #include "ui/main/form1.h"
 #include "ui/preview/preview_redraw.h"
 
+// The window manager is bypassed: it would fit a full-screen window to one
+// monitor, where the selection must cover all of them.
 frmSelect::frmSelect()
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                           Qt::X11BypassWindowManagerHint) {
     setObjectName("frmSelect");
     setWindowTitle("Form3");
     Picture1 = new controls::PictureBox(this);
@@ -37,12 +44,20 @@ frmSelect::frmSelect()
 
 void frmSelect::Form_Load() {
     capture::OperationScope operation;
-    // The window covers the X screen exactly, so that a point on the picture
-    // is the same point of the screen.
-    setGeometry(0, 0, app::ToInt32OrZero(app::ScreenPixelWidth()),
-                app::ToInt32OrZero(app::ScreenPixelHeight()));
-    setWindowState(Qt::WindowFullScreen);
+    // The window covers the X screen exactly, every monitor of it, so that a
+    // point on the picture is the same point of the screen. The toolkit
+    // places windows in its own units, which a scaled desktop makes larger
+    // than a pixel; the monitor at the screen's origin sets that scale.
     winId();  // the native window, so that its hints can be set before it maps
+    QScreen* origin = QGuiApplication::screenAt(QPoint(0, 0));
+    if (origin) {
+        windowHandle()->setScreen(origin);
+    }
+    const qreal ratio = origin ? origin->devicePixelRatio() : devicePixelRatioF();
+    const auto units = [ratio](float pixels) {
+        return static_cast<int>(std::ceil(app::ToInt32OrZero(pixels) / ratio - 1e-6));
+    };
+    setGeometry(0, 0, units(app::ScreenPixelWidth()), units(app::ScreenPixelHeight()));
     platform::KeepOutOfTaskbar(windowHandle());
     show();
     // Showing writes the window's state afresh.
@@ -170,10 +185,10 @@ void frmSelect::Picture1_MouseUp(int, int, float, float) {
         controls::PictureBox& pane = *main->picpreview;
         // The pane's outer size; it has no border, so it is its inner size.
         if (main->opActual->isChecked()) {
-            preview::DrawActual(pane, pane.width(), pane.height());
+            preview::DrawActual(pane, pane.ScaleWidth(), pane.ScaleHeight());
         }
         if (main->opStretch->isChecked()) {
-            preview::DrawStretched(pane, pane.width(), pane.height());
+            preview::DrawStretched(pane, pane.ScaleWidth(), pane.ScaleHeight());
         }
         pane.Refresh();
         main->setVisible(true);

@@ -11,16 +11,18 @@ namespace platform {
 
 class X11ScreenReader : public raster::ScreenSource {
   public:
-    // How pixels come from the server. Shared memory saves a copy on every
-    // read but costs a new segment for the reader's first: it pays when the
-    // screen is read again and again, GetImage alone when it is read once.
+    // How pixels come from the server. Shared memory saves a copy but costs
+    // a new segment for each read (the segment is released when the read
+    // ends, so that it never stays resident beside the capture): it pays
+    // within the window program, GetImage alone for a single quick read.
     enum class Transfer { SharedMemoryWhenOffered, GetImageOnly };
 
     // Connects to `display` (null: $DISPLAY). On failure returns null and
-    // says why in `error`.
+    // says why in `error`; `unreachable`, when given, tells whether the
+    // display itself could not be reached (rather than its screen read).
     static std::unique_ptr<X11ScreenReader> Connect(
         const char* display, std::string& error,
-        Transfer transfer = Transfer::SharedMemoryWhenOffered);
+        Transfer transfer = Transfer::SharedMemoryWhenOffered, bool* unreachable = nullptr);
     ~X11ScreenReader() override;
 
     raster::Size size() override;
