@@ -63,7 +63,9 @@ void frmSelect::Form_Load() {
     // Showing writes the window's state afresh.
     platform::KeepOutOfTaskbar(windowHandle());
     // The picture covers the form: the form's size in twips over 15 is its
-    // size in pixels.
+    // size in pixels. It shows the frozen screen where the capture buffer
+    // holds it, rather than a copy as large as the screen.
+    Picture1->ShowContext(variables::CaptureDC);
     Picture1->resize(size());
     raise();
     activateWindow();
@@ -150,16 +152,10 @@ void frmSelect::Picture1_MouseUp(int, int, float, float) {
 
     capture::ReplaceContext(variables::SelectionScreenDC,
                             CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
-    // A copy of the whole snapshot to cut from.
-    const int screenWidth = app::ToInt32OrZero(app::ScreenPixelWidth());
-    const int screenHeight = app::ToInt32OrZero(app::ScreenPixelHeight());
-    const HBITMAP copyBitmap =
-        CreateCompatibleBitmap(variables::SelectionScreenDC, screenWidth, screenHeight);
-    const HDC copyDC = CreateCompatibleDC(variables::SelectionScreenDC);
-    SelectObject(copyDC, copyBitmap);
-    app::DoEvents();
-    BitBlt(copyDC, 0, 0, screenWidth, screenHeight, variables::CaptureDC, 0, 0, SRCCOPY);
-    app::DoEvents();
+    // The rectangle is cut straight from the snapshot: it stays valid until
+    // this operation ends, even once the new buffer has replaced it, so no
+    // screen-sized copy of it is needed.
+    const HDC snapshotDC = variables::CaptureDC;
 
     // The new buffer replaces the snapshot.
     capture::ReplaceBitmap(
@@ -169,11 +165,9 @@ void frmSelect::Picture1_MouseUp(int, int, float, float) {
     capture::ReplaceContext(variables::CaptureDC, CreateCompatibleDC(variables::SelectionScreenDC));
     SelectObject(variables::CaptureDC, variables::CaptureBitmap);
     app::DoEvents();
-    BitBlt(variables::CaptureDC, 0, 0, variables::CaptureWidth, variables::CaptureHeight, copyDC,
-           variables::DragStartX, variables::DragStartY, SRCCOPY);
+    BitBlt(variables::CaptureDC, 0, 0, variables::CaptureWidth, variables::CaptureHeight,
+           snapshotDC, variables::DragStartX, variables::DragStartY, SRCCOPY);
     app::DoEvents();
-    capture::RetireContext(copyDC);
-    capture::RetireBitmap(copyBitmap);
     capture::ForgetBufferBeforeSelection();
     finished_ = true;
 

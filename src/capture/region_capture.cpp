@@ -38,10 +38,9 @@ void Form1::mnuselscreen_Click() {
     app::DefaultForm<frmSelect>::Get().show();
     app::DoEvents();
 
-    // The selection may already have ended inside the yield.
+    // The selection may already have ended inside the yield. The picture
+    // shows the snapshot in the buffer itself (frmSelect's load).
     if (frmSelect* select = app::DefaultForm<frmSelect>::IfLoaded()) {
-        BitBlt(select->Picture1->hDC(), 0, 0, app::ToInt32OrZero(app::ScreenPixelWidth()),
-               app::ToInt32OrZero(app::ScreenPixelHeight()), variables::CaptureDC, 0, 0, SRCCOPY);
         select->Picture1->Refresh();
     } else {
         setVisible(true);

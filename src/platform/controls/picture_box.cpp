@@ -66,7 +66,22 @@ void PictureBox::resizeToPixels(int width, int height) {
     resizeImage(width, height);
 }
 
+void PictureBox::ShowContext(HDC source) {
+    shown_ = source;
+    // The box's own image is no longer needed: with a context that holds no
+    // bitmap, drawing into hDC() draws nothing.
+    const HDC empty = CreateCompatibleDC(dc_);
+    DeleteDC(dc_);
+    DeleteObject(bitmap_);
+    dc_ = empty;
+    bitmap_ = 0;
+    update();
+}
+
 void PictureBox::resizeImage(int width, int height) {
+    if (shown_) {
+        return;
+    }
     width = std::max(1, width);
     height = std::max(1, height);
     if (const auto current = raster::BitmapPixels(bitmap_);
@@ -107,7 +122,7 @@ void PictureBox::setBackColor(std::uint32_t rgb) {
 
 void PictureBox::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    const auto view = raster::ContextPixels(dc_);
+    const auto view = raster::ContextPixels(shown_ ? shown_ : dc_);
     if (!view) {
         painter.fillRect(event->rect(), QColor::fromRgb(backColor_));
         return;

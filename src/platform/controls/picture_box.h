@@ -34,6 +34,11 @@ class PictureBox : public QWidget {
     int ScaleHeight() const { return PixelsFor(size()).height(); }
     // Sizes the box so that its image is exactly width x height pixels.
     void resizeToPixels(int width, int height);
+    // Shows the pixels of the memory context `source` (a picture held
+    // elsewhere, such as a frozen screen) instead of an image of its own,
+    // without copying them: the box then has no image, and drawing into
+    // hDC() draws nothing. A source that goes away shows the background.
+    void ShowContext(HDC source);
     void Cls();
     void Refresh();
     void setBackColor(std::uint32_t rgb);
@@ -62,6 +67,7 @@ class PictureBox : public QWidget {
 
     HDC dc_ = 0;
     HBITMAP bitmap_ = 0;
+    HDC shown_ = 0;
     // The size resizeToPixels asked for, and the box's size it gave.
     QSize exactPixels_;
     QSize exactUnits_;
