@@ -13,19 +13,6 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import xtest  # noqa: E402
 
 
-def status_kib(pid, field):
-    with open("/proc/%d/status" % pid) as f:
-        for line in f:
-            if line.startswith(field + ":"):
-                return int(line.split()[1])
-    return 0
-
-
-def window_program(app):
-    """The tessarine-window process (tessarine executes it in its place)."""
-    return app.proc.pid
-
-
 def client_origin(app):
     """The client area's top left, found from the main window's own picture
     (a picture of the whole root would take gigabytes)."""
@@ -44,19 +31,19 @@ def visible(name):
 
 
 app = xtest.App()
-pid = window_program(app)
+pid = app.proc.pid  # tessarine executes tessarine-window in its own place
 xtest.xdotool("windowmove", "--sync", app.window, 0, 0)
 app.activate()
 ox, oy = client_origin(app)
 size = xtest.run("xdpyinfo").stdout.split("dimensions:")[1].split()[0]
-print("screen %s, program resident at start %d MiB" % (size, status_kib(pid, "VmRSS") // 1024))
+print("screen %s, program resident at start %d MiB" % (size, xtest.resident_kib(pid) // 1024))
 
 xtest.xdotool("mousemove", "--sync", ox + 56, oy + 144, "click", 1)  # Capture Selection
 xtest.wait_for(lambda: visible("Form3"), timeout=120)
 # Until the frozen screen is drawn: the resident size stops growing.
 last = -1
-while status_kib(pid, "VmRSS") != last:
-    last = status_kib(pid, "VmRSS")
+while xtest.resident_kib(pid) != last:
+    last = xtest.resident_kib(pid)
     time.sleep(1.0)
 xtest.xdotool("mousemove", "--sync", 1000, 1000)
 xtest.xdotool("mousedown", 1)
@@ -69,17 +56,17 @@ xtest.wait_for(lambda: not visible("Form3") and visible("Tessarine"), timeout=12
 elapsed = time.monotonic() - start
 time.sleep(1.0)
 print("Capture Selection: %.2f s from mouse-up to the main window; peak resident %d MiB; "
-      "resident after %d MiB" % (elapsed, status_kib(pid, "VmHWM") // 1024,
-                                  status_kib(pid, "VmRSS") // 1024))
+      "resident after %d MiB" % (elapsed, xtest.resident_kib(pid, "VmHWM") // 1024,
+                                  xtest.resident_kib(pid) // 1024))
 
 xtest.xdotool("mousemove", "--sync", ox + 56, oy + 120, "click", 1)  # Capture Screen
 time.sleep(1.0)
 xtest.wait_for(lambda: visible("Tessarine"), timeout=120)
 last = -1
-while status_kib(pid, "VmRSS") != last:
-    last = status_kib(pid, "VmRSS")
+while xtest.resident_kib(pid) != last:
+    last = xtest.resident_kib(pid)
     time.sleep(1.0)
 print("Capture Screen: peak resident %d MiB; resident after %d MiB, of it shared memory %d MiB" %
-      (status_kib(pid, "VmHWM") // 1024, status_kib(pid, "VmRSS") // 1024,
-       status_kib(pid, "RssShmem") // 1024))
+      (xtest.resident_kib(pid, "VmHWM") // 1024, xtest.resident_kib(pid) // 1024,
+       xtest.resident_kib(pid, "RssShmem") // 1024))
 app.stop()

@@ -317,10 +317,11 @@ class App(Process):
         return check(self.wait_visible(), "main window back after the capture")
 
 
-def resident_kib(pid):
-    """The process's resident memory, from /proc."""
+def resident_kib(pid, field="VmRSS"):
+    """The process's resident memory, from /proc (RssShmem: the part of it
+    in shared memory; VmHWM: its peak)."""
     with open("/proc/%d/status" % pid) as f:
         for line in f:
-            if line.startswith("VmRSS:"):
+            if line.startswith(field + ":"):
                 return int(line.split()[1])
     return 0

@@ -34,6 +34,8 @@ class ScreenSource {
     // Reads a rectangle that lies wholly within size() into dest, whose rows
     // are destStride pixels apart. Returns false when the screen cannot be read.
     virtual bool read(int x, int y, int width, int height, std::uint32_t* dest, int destStride) = 0;
+    // Nothing will be read for a while: memory kept for reading may go.
+    virtual void releaseIdle() {}
 };
 
 void SetScreenSource(std::shared_ptr<ScreenSource> source);

@@ -189,6 +189,10 @@ raster::Size X11ScreenReader::size() {
     return {geometry->width, geometry->height};
 }
 
+void X11ScreenReader::releaseIdle() {
+    impl_->releaseSharedMemory();
+}
+
 bool X11ScreenReader::usesSharedMemory() const {
     return impl_->shmAvailable;
 }
@@ -212,15 +216,13 @@ bool X11ScreenReader::read(int x, int y, int width, int height, std::uint32_t* d
     const int stripRows = static_cast<int>(
         std::clamp<std::size_t>(kStripBytes / stride, 1, static_cast<std::size_t>(height)));
     if (impl_->shmAvailable) {
-        const bool done = impl_->readShared(x, y, width, height, stripRows, dest, destStride);
-        // The segment is only needed while a read runs.
-        impl_->releaseSharedMemory();
-        if (done) {
+        if (impl_->readShared(x, y, width, height, stripRows, dest, destStride)) {
             return true;
         }
         // A lost display ends the program; any other failure of shared
         // memory (a remote server, say) means GetImage from now on.
         EndIfDisplayLost(impl_->connection);
+        impl_->releaseSharedMemory();
         impl_->shmAvailable = false;
     }
     return impl_->readStrips(x, y, width, height, stripRows, dest, destStride);
