@@ -27,13 +27,12 @@ TEST(PixelFormat, TenBitChannelsScaleToEightWithRounding) {
     ASSERT_FALSE(UnreadableReason(depth30));
     // Red 1023, green 512 (127.6), blue 3 (0.75); then 2 (0.499) and 0. The
     // top two bits are not colour.
-    const std::uint32_t a = 0xC0000000u | 1023u << 20 | 512u << 10 | 3u;
-    const std::uint32_t b = 2u << 20;
-    const std::vector<std::uint8_t> row = {
-        static_cast<std::uint8_t>(a),       static_cast<std::uint8_t>(a >> 8),
-        static_cast<std::uint8_t>(a >> 16), static_cast<std::uint8_t>(a >> 24),
-        static_cast<std::uint8_t>(b),       static_cast<std::uint8_t>(b >> 8),
-        static_cast<std::uint8_t>(b >> 16), static_cast<std::uint8_t>(b >> 24)};
+    std::vector<std::uint8_t> row;
+    for (std::uint32_t pixel : {0xC0000000u | 1023u << 20 | 512u << 10 | 3u, 2u << 20}) {
+        for (int shift = 0; shift < 32; shift += 8) {
+            row.push_back(static_cast<std::uint8_t>(pixel >> shift));
+        }
+    }
     EXPECT_EQ(Convert(depth30, row, 2), (std::vector<std::uint32_t>{0xFF8001, 0x000000}));
 }
 
