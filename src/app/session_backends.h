@@ -16,7 +16,8 @@ platform::SessionKind Session();
 
 // Opens the screen source of the session, sets the window query and the
 // hot-key claimer to match, and returns the source; null with the reason in
-// `error` when the screen cannot be reached at all.
-std::shared_ptr<raster::ScreenSource> OpenSessionBackends(std::string& error);
+// `error` when the screen cannot be reached at all, and `unreachable` set
+// when the display itself could not be.
+std::shared_ptr<raster::ScreenSource> OpenSessionBackends(std::string& error, bool& unreachable);
 
 }  // namespace app

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/cli_capture.h"
 #include "app/handle_report.h"
@@ -20,6 +21,7 @@
 #include "capture/handle_release.h"
 #include "platform/raster/raster.h"
 #include "platform/wayland/portal_screen_source.h"
+#include "platform/x11/display_name.h"
 #include "ui/main/form1.h"
 
 namespace app {
@@ -72,13 +74,18 @@ int Run(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
+    // The toolkit opens its windows where -display says; the screen is read
+    // and the windows are asked about on that same display.
+    platform::UseDisplay(platform::DisplayArgument(std::vector<std::string>(argv, argv + argc)));
     std::string error;
-    std::shared_ptr<raster::ScreenSource> reader = OpenSessionBackends(error);
+    bool unreachable = false;
+    std::shared_ptr<raster::ScreenSource> reader = OpenSessionBackends(error, unreachable);
     if (!reader) {
-        std::fprintf(stderr,
-                     "tessarine: %s. Start it from an X11 desktop session, or set DISPLAY to "
-                     "a running X server.\n",
-                     error.c_str());
+        // Advice about the display helps only when there is none to reach.
+        std::fprintf(stderr, "tessarine: %s.%s\n", error.c_str(),
+                     unreachable ? " Start it from an X11 desktop session, or set DISPLAY to a "
+                                   "running X server."
+                                 : "");
         return 1;
     }
     raster::SetScreenSource(reader);

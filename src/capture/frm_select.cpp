@@ -1,9 +1,13 @@
 #include "capture/frm_select.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QRadioButton>
+#include <QScreen>
+#include <QWindow>
+#include <cmath>
 
 #include "app/default_form.h"
 #include "app/do_events.h"
@@ -21,8 +25,11 @@
 #include "ui/main/form1.h"
 #include "ui/preview/preview_redraw.h"
 
+// The window manager is bypassed: it would fit a full-screen window to one
+// monitor, where the selection must cover all of them.
 frmSelect::frmSelect()
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                           Qt::X11BypassWindowManagerHint) {
     setObjectName("frmSelect");
     setWindowTitle("Form3");
     Picture1 = new controls::PictureBox(this);
@@ -39,27 +46,42 @@ frmSelect::frmSelect()
 
 void frmSelect::Form_Load() {
     capture::OperationScope operation;
-    const QRect desktop = capture::WaylandDesktopArea();
-    if (!desktop.isEmpty()) {
-        // Over every output of the Wayland desktop at once: a full-screen
-        // window would cover only one. Placed by us, not the compositor.
-        setWindowFlag(Qt::BypassWindowManagerHint);
+    // The window covers the X screen exactly, every monitor of it, so that a
+    // point on the picture is the same point of the screen. The toolkit
+    // places windows in its own units, which a scaled desktop makes larger
+    // than a pixel; the monitor at the screen's origin sets that scale.
+    winId();  // the native window, so that its hints can be set before it maps
+    if (const QRect desktop = capture::WaylandDesktopArea(); !desktop.isEmpty()) {
+        // Over every output of the Wayland desktop at once, as XWayland lays
+        // them out.
         setGeometry(desktop);
     } else {
-        // The window covers the X screen exactly, so that a point on the
-        // picture is the same point of the screen.
-        setGeometry(0, 0, app::ToInt32OrZero(app::ScreenPixelWidth()),
-                    app::ToInt32OrZero(app::ScreenPixelHeight()));
-        setWindowState(Qt::WindowFullScreen);
+        QScreen* origin = QGuiApplication::screenAt(QPoint(0, 0));
+        if (origin) {
+            windowHandle()->setScreen(origin);
+        }
+        const qreal ratio = origin ? origin->devicePixelRatio() : devicePixelRatioF();
+        const auto units = [ratio](float pixels) {
+            return static_cast<int>(std::ceil(app::ToInt32OrZero(pixels) / ratio - 1e-6));
+        };
+        setGeometry(0, 0, units(app::ScreenPixelWidth()), units(app::ScreenPixelHeight()));
     }
-    winId();  // the native window, so that its hints can be set before it maps
     platform::KeepOutOfTaskbar(windowHandle());
     show();
     // Showing writes the window's state afresh.
     platform::KeepOutOfTaskbar(windowHandle());
     // The picture covers the form: the form's size in twips over 15 is its
-    // size in pixels.
+    // size in pixels. It shows the frozen screen where the capture buffer
+    // holds it, rather than a copy as large as the screen, unless the frozen
+    // screen has more pixels than the window (a portal's screenshot of a
+    // scaled Wayland desktop): then the start draws it scaled down.
     Picture1->resize(size());
+    frozenScale_ = capture::FrozenScreenScale(Picture1->ScaleWidth(), Picture1->ScaleHeight(),
+                                              app::ToInt32OrZero(app::ScreenPixelWidth()),
+                                              app::ToInt32OrZero(app::ScreenPixelHeight()));
+    if (frozenScale_.isOne()) {
+        Picture1->ShowContext(variables::CaptureDC);
+    }
     raise();
     activateWindow();
     Picture1->setFocus();
@@ -117,13 +139,8 @@ void frmSelect::Picture1_MouseUp(int, int, float, float) {
     capture::OperationScope operation;
     finishing_ = true;
     CropBox->setVisible(false);
-    // The frozen screen may hold more pixels than the window shows it with.
-    const int screenWidth = app::ToInt32OrZero(app::ScreenPixelWidth());
-    const int screenHeight = app::ToInt32OrZero(app::ScreenPixelHeight());
-    const capture::FrozenScale scale = capture::FrozenScreenScale(
-        Picture1->width(), Picture1->height(), screenWidth, screenHeight);
-    const auto width = app::ToInt16(CropBox->Width() * scale.x);
-    const auto height = app::ToInt16(CropBox->Height() * scale.y);
+    const auto width = app::ToInt16(CropBox->Width() * frozenScale_.x);
+    const auto height = app::ToInt16(CropBox->Height() * frozenScale_.y);
     CropBox->setWidth(1);
     CropBox->setHeight(1);
     if (!width || !height) {
@@ -151,14 +168,10 @@ void frmSelect::Picture1_MouseUp(int, int, float, float) {
 
     capture::ReplaceContext(variables::SelectionScreenDC,
                             CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
-    // A copy of the whole snapshot to cut from.
-    const HBITMAP copyBitmap =
-        CreateCompatibleBitmap(variables::SelectionScreenDC, screenWidth, screenHeight);
-    const HDC copyDC = CreateCompatibleDC(variables::SelectionScreenDC);
-    SelectObject(copyDC, copyBitmap);
-    app::DoEvents();
-    BitBlt(copyDC, 0, 0, screenWidth, screenHeight, variables::CaptureDC, 0, 0, SRCCOPY);
-    app::DoEvents();
+    // The rectangle is cut straight from the snapshot: it stays valid until
+    // this operation ends, even once the new buffer has replaced it, so no
+    // screen-sized copy of it is needed.
+    const HDC snapshotDC = variables::CaptureDC;
 
     // The new buffer replaces the snapshot.
     capture::ReplaceBitmap(
@@ -168,12 +181,10 @@ void frmSelect::Picture1_MouseUp(int, int, float, float) {
     capture::ReplaceContext(variables::CaptureDC, CreateCompatibleDC(variables::SelectionScreenDC));
     SelectObject(variables::CaptureDC, variables::CaptureBitmap);
     app::DoEvents();
-    BitBlt(variables::CaptureDC, 0, 0, variables::CaptureWidth, variables::CaptureHeight, copyDC,
-           app::ToInt32OrZero(variables::DragStartX * scale.x),
-           app::ToInt32OrZero(variables::DragStartY * scale.y), SRCCOPY);
+    BitBlt(variables::CaptureDC, 0, 0, variables::CaptureWidth, variables::CaptureHeight,
+           snapshotDC, app::ToInt32OrZero(variables::DragStartX * frozenScale_.x),
+           app::ToInt32OrZero(variables::DragStartY * frozenScale_.y), SRCCOPY);
     app::DoEvents();
-    capture::RetireContext(copyDC);
-    capture::RetireBitmap(copyBitmap);
     capture::ForgetBufferBeforeSelection();
     finished_ = true;
 
@@ -185,10 +196,10 @@ void frmSelect::Picture1_MouseUp(int, int, float, float) {
         controls::PictureBox& pane = *main->picpreview;
         // The pane's outer size; it has no border, so it is its inner size.
         if (main->opActual->isChecked()) {
-            preview::DrawActual(pane, pane.width(), pane.height());
+            preview::DrawActual(pane, pane.ScaleWidth(), pane.ScaleHeight());
         }
         if (main->opStretch->isChecked()) {
-            preview::DrawStretched(pane, pane.width(), pane.height());
+            preview::DrawStretched(pane, pane.ScaleWidth(), pane.ScaleHeight());
         }
         pane.Refresh();
         main->setVisible(true);

@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+#include "capture/frozen_scale.h"
+
 namespace controls {
 class PictureBox;
 class RectangleShape;
@@ -24,6 +26,10 @@ class frmSelect : public QWidget {
     void Picture1_MouseMove(int button, int shift, float x, float y);
     void Picture1_MouseUp(int button, int shift, float x, float y);
 
+    // Frozen-screen pixels per picture pixel: one, but for a portal's
+    // screenshot of a scaled Wayland desktop.
+    capture::FrozenScale frozenScale() const { return frozenScale_; }
+
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -37,4 +43,5 @@ class frmSelect : public QWidget {
     bool finishing_ = false;
     // The selection became the capture.
     bool finished_ = false;
+    capture::FrozenScale frozenScale_;
 };

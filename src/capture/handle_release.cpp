@@ -72,6 +72,10 @@ void ReleaseRetired() {
         }
     }
     r.bitmaps = std::move(stillSelected);
+    // Between operations the screen is not being read.
+    if (const auto screen = raster::CurrentScreenSource()) {
+        screen->releaseIdle();
+    }
 }
 
 std::size_t RetiredCount() {

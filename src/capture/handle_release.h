@@ -28,7 +28,8 @@ void RetireBitmap(HBITMAP bitmap);
 void ReplaceContext(HDC& slot, HDC next);
 void ReplaceBitmap(HBITMAP& slot, HBITMAP next);
 
-// Deletes what is retired if no operation is in progress.
+// Deletes what is retired if no operation is in progress, and lets the
+// screen source give back the memory it keeps for reading.
 void ReleaseRetired();
 std::size_t RetiredCount();
 

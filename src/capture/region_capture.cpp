@@ -49,18 +49,16 @@ void Form1::mnuselscreen_Click() {
     app::DefaultForm<frmSelect>::Get().show();
     app::DoEvents();
 
-    // The selection may already have ended inside the yield.
+    // The selection may already have ended inside the yield. The picture
+    // shows the snapshot in the buffer itself (frmSelect's load).
     if (frmSelect* select = app::DefaultForm<frmSelect>::IfLoaded()) {
-        const int width = app::ToInt32OrZero(app::ScreenPixelWidth());
-        const int height = app::ToInt32OrZero(app::ScreenPixelHeight());
         controls::PictureBox& picture = *select->Picture1;
-        if (capture::FrozenScreenScale(picture.width(), picture.height(), width, height).isOne()) {
-            BitBlt(picture.hDC(), 0, 0, width, height, variables::CaptureDC, 0, 0, SRCCOPY);
-        } else {
+        if (const capture::FrozenScale scale = select->frozenScale(); !scale.isOne()) {
             // Device pixels shown on a window measured in logical ones.
             SetStretchBltMode(picture.hDC(), HALFTONE);
-            StretchBlt(picture.hDC(), 0, 0, picture.width(), picture.height(), variables::CaptureDC,
-                       0, 0, width, height, SRCCOPY);
+            StretchBlt(picture.hDC(), 0, 0, picture.ScaleWidth(), picture.ScaleHeight(),
+                       variables::CaptureDC, 0, 0, app::ToInt32OrZero(app::ScreenPixelWidth()),
+                       app::ToInt32OrZero(app::ScreenPixelHeight()), SRCCOPY);
         }
         picture.Refresh();
     } else {

@@ -61,7 +61,7 @@ void frmSave::Form_Load() {
         app::DefaultForm<frmSave>::Unload();
         return;
     }
-    Picture1->resize(width, height);
+    Picture1->resizeToPixels(width, height);
     setGeometry(screen()->geometry());
     setWindowState(Qt::WindowMaximized);
     show();

@@ -1,4 +1,5 @@
 #include <QCoreApplication>
+#include <QImage>
 #include <QKeyEvent>
 #include <QRadioButton>
 #include <QTimer>
@@ -83,8 +84,9 @@ TEST_F(RegionCapture, TheStartFreezesTheScreenUnderTheSelectionWindow) {
     EXPECT_EQ(select.windowTitle(), "Form3");
     EXPECT_EQ(select.Picture1->width(), kScreenWidth);
     EXPECT_EQ(select.Picture1->height(), kScreenHeight);
-    const auto picture = *raster::ContextPixels(select.Picture1->hDC());
-    EXPECT_EQ(picture.row(700)[1000], FakeScreen::PatternAt(1000, 700));
+    // What the picture draws is the frozen screen.
+    const QImage shown = select.Picture1->grab(QRect(1000, 700, 1, 1)).toImage();
+    EXPECT_EQ(shown.pixel(0, 0) & 0xFFFFFFu, FakeScreen::PatternAt(1000, 700));
     // The sizes stay the previous capture's while the user selects.
     EXPECT_EQ(variables::CaptureWidth, kScreenWidth);
     EXPECT_EQ(CapturePixel(3, 4), FakeScreen::PatternAt(3, 4));

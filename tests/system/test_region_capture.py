@@ -27,15 +27,6 @@ def start_selection():
     return found[0] if found else None
 
 
-def drag(x0, y0, x1, y1):
-    xtest.xdotool("mousemove", "--sync", x0, y0)
-    xtest.xdotool("mousedown", 1)
-    xtest.xdotool("mousemove", "--sync", (x0 + x1) // 2, (y0 + y1) // 2)
-    xtest.xdotool("mousemove", "--sync", x1, y1)
-    time.sleep(0.2)
-    xtest.xdotool("mouseup", 1)
-
-
 def back_to_main():
     gone = xtest.wait_for(lambda: not xtest.find_windows("^Form3$"), timeout=10)
     check(gone, "selection window is gone")
@@ -86,7 +77,7 @@ if window:
     check(shot.crop(cx, cy, cw, ch).differing_pixels(before.crop(cx, cy, cw, ch)) == 0,
           "selection window shows the frozen screen")
     check(not xtest.find_windows("^Tessarine$"), "main window hidden while selecting")
-drag(660, 520, 860, 660)
+xtest.drag(660, 520, 860, 660)
 region = (660, 520, 200, 140)
 shot = back_to_main()
 pane_shows(shot, region, "drag")
@@ -111,7 +102,7 @@ redraw_from_buffer_shows(region, "after Escape")
 
 # A rectangle without width captures nothing and keeps the capture.
 start_selection()
-drag(700, 540, 700, 640)
+xtest.drag(700, 540, 700, 640)
 back_to_main()
 redraw_from_buffer_shows(region, "after a selection without width")
 

@@ -24,29 +24,8 @@ def message_boxes(app):
     return [w for w in xtest.find_windows("^Tessarine$") if w != app.window]
 
 
-def answer_dialog(path):
-    """Types a full path into the open save dialog and confirms it."""
-    window = xtest.wait_for(dialog_windows, timeout=10)
-    if not check(window, "the save dialog opens"):
-        return False
-    xtest.xdotool("windowactivate", "--sync", window[0])
-    time.sleep(0.3)
-    xtest.xdotool("key", "ctrl+a")
-    xtest.xdotool("type", "--delay", "20", path)
-    time.sleep(0.3)
-    xtest.xdotool("key", "Return")
-    check(xtest.wait_for(lambda: not dialog_windows(), timeout=10), "the save dialog closes")
-    return True
-
-
-def wait_saved(path, previous_mtime=None):
-    def written():
-        if not os.path.exists(path):
-            return False
-        if previous_mtime is not None and os.stat(path).st_mtime_ns == previous_mtime:
-            return False
-        return not xtest.find_windows("^frmSave$")
-    return xtest.wait_for(written, timeout=10)
+answer_dialog = xtest.answer_save_dialog
+wait_saved = xtest.wait_saved
 
 
 def app_windows(app):

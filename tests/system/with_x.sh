@@ -4,33 +4,52 @@
 #
 #   with_x.sh COMMAND [ARGS...]
 #
-# TESS_SCREEN (default 1024x768x24) sets the screen. Openbox runs from a copy
-# of Debian's configuration without its Print and Alt+Print bindings, which
-# start another capture tool and would hold those keys.
+# The desktop it makes can be varied, to try the program on the setups that
+# people have:
+#   TESS_SCREEN     the screen, WxHxDEPTH (default 1024x768x24)
+#   TESS_MONITORS   split the screen into this many side-by-side monitors
+#                   (RandR monitors on one X screen, as with a laptop and an
+#                   external monitor)
+#   TESS_XFT_DPI    the Xft.dpi resource that desktops set for scaling, which
+#                   the toolkit follows (192 scales it by 2, 144 by 1.5)
+#   TESS_DECOY_DISPLAY=1
+#                   also start a second, bare display, exported as
+#                   TESS_DECOY_DISPLAY, for a program that is told to use
+#                   one display while $DISPLAY names another
+# Openbox runs from a copy of Debian's configuration without its Print and
+# Alt+Print bindings, which start another capture tool and would hold those
+# keys.
 set -u
 screen=${TESS_SCREEN:-1024x768x24}
 work=$(mktemp -d /tmp/tess-x.XXXXXX)
 xvfb_pid=""
+decoy_pid=""
 wm_pid=""
 cleanup() {
     [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    [ -n "$decoy_pid" ] && kill "$decoy_pid" 2>/dev/null
     wait 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
 
-Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 1 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-if [ ! -s "$work/display" ]; then
+# Starts an Xvfb with screen $2, writing its display number to file $1.
+start_xvfb() {
+    # -noreset: settings made before the first lasting client connects stay.
+    Xvfb -displayfd 3 -screen 0 "$2" -nolisten tcp -noreset 3>"$1" 2>"$1.log" &
+    started_pid=$!
+    for _ in $(seq 1 100); do
+        [ -s "$1" ] && return 0
+        sleep 0.1
+    done
     echo "with_x.sh: Xvfb did not start" >&2
-    cat "$work/xvfb.log" >&2
-    exit 1
-fi
+    cat "$1.log" >&2
+    return 1
+}
+
+start_xvfb "$work/display" "$screen" || exit 1
+xvfb_pid=$started_pid
 export DISPLAY=":$(head -n1 "$work/display")"
 # An X11 session, even when started from inside a Wayland desktop.
 unset WAYLAND_DISPLAY
@@ -41,6 +60,33 @@ unset WAYLAND_DISPLAY
 if [ "${TESS_WM:-openbox}" = none ]; then
     "$@"
     exit
+fi
+
+if [ "${TESS_DECOY_DISPLAY:-}" = 1 ]; then
+    start_xvfb "$work/decoy" 640x480x24 || exit 1
+    decoy_pid=$started_pid
+    export TESS_DECOY_DISPLAY=":$(head -n1 "$work/decoy")"
+    DISPLAY=$TESS_DECOY_DISPLAY xsetroot -solid '#aa2200'
+fi
+
+monitors=${TESS_MONITORS:-1}
+if [ "$monitors" -gt 1 ]; then
+    size=${screen%x*}
+    width=$((${size%x*} / monitors))
+    height=${size#*x}
+    # The first monitor takes over Xvfb's one output, whose own monitor would
+    # otherwise span the whole screen; the others have none.
+    output=$(xrandr --listmonitors | awk 'NR == 2 { print $NF }')
+    for i in $(seq 0 $((monitors - 1))); do
+        # About 96 dots per inch: width and height in millimetres.
+        xrandr --setmonitor "TESS-$i" \
+            "$width/$((width * 254 / 960))x$height/$((height * 254 / 960))+$((i * width))+0" \
+            "$([ "$i" = 0 ] && echo "$output" || echo none)" >/dev/null || exit 1
+    done
+fi
+
+if [ -n "${TESS_XFT_DPI:-}" ]; then
+    echo "Xft.dpi: $TESS_XFT_DPI" | xrdb -nocpp -merge
 fi
 
 sed -e '/<keybind key="A-Print">/,/<\/keybind>/d' \

@@ -12,6 +12,8 @@ import time
 
 TESSARINE = os.environ.get("TESSARINE_BIN", "build/tessarine")
 PATTERN = os.environ.get("PATTERN_BIN", "build/tests/tess_pattern_window")
+# Toolkit units per screen pixel on the desktop with_x.sh made (Xft.dpi).
+SCALE = float(os.environ.get("TESS_XFT_DPI") or 96) / 96
 PANE_BACKGROUND = (0xC8, 0xC8, 0xC8)
 ROOT_COLOUR = (0x33, 0x66, 0x99)
 
@@ -60,13 +62,21 @@ class Image:
             rows.append(self.data[start:start + w * 3])
         return Image(w, h, b"".join(rows))
 
-    def differing_pixels(self, other):
+    def differing_pixels(self, other, tolerance=0):
+        """Pixels with a channel more than `tolerance` apart; -1 when the
+        sizes differ."""
         if (self.width, self.height) != (other.width, other.height):
             return -1
         count = 0
-        for i in range(0, len(self.data), 3):
-            if self.data[i:i + 3] != other.data[i:i + 3]:
-                count += 1
+        row_bytes = self.width * 3
+        for start in range(0, len(self.data), row_bytes):
+            mine = self.data[start:start + row_bytes]
+            theirs = other.data[start:start + row_bytes]
+            if mine == theirs:
+                continue
+            for i in range(0, row_bytes, 3):
+                if any(abs(mine[i + c] - theirs[i + c]) > tolerance for c in range(3)):
+                    count += 1
         return count
 
 
@@ -98,6 +108,56 @@ def read_image(path):
     blob = subprocess.run(["convert", path, "-depth", "8", "ppm:-"],
                           check=True, capture_output=True).stdout
     return parse_ppm(blob)
+
+
+def near(colour, other, tolerance=8):
+    """Colours equal as far as a screen of fewer than 8 bits a channel can
+    tell."""
+    return all(abs(a - b) <= tolerance for a, b in zip(colour, other))
+
+
+def channel_tolerance():
+    """How far apart two readings of one screen pixel may lie on 8-bit
+    channels: 0 at depth 24; at other depths the server's own screenshot and
+    a capture may round each channel's conversion differently by one."""
+    depth = os.environ.get("TESS_SCREEN", "1024x768x24").split("x")[2]
+    return 0 if depth == "24" else 1
+
+
+def drag(x0, y0, x1, y1, button=1):
+    """Presses at (x0, y0), moves to (x1, y1) by way of the middle, releases."""
+    xdotool("mousemove", "--sync", x0, y0)
+    xdotool("mousedown", button)
+    xdotool("mousemove", "--sync", (x0 + x1) // 2, (y0 + y1) // 2)
+    xdotool("mousemove", "--sync", x1, y1)
+    time.sleep(0.2)
+    xdotool("mouseup", button)
+
+
+def answer_save_dialog(path):
+    """Types a full path into the open save dialog and confirms it."""
+    window = wait_for(lambda: find_windows("^Save As$"), timeout=10)
+    if not check(window, "the save dialog opens"):
+        return False
+    xdotool("windowactivate", "--sync", window[0])
+    time.sleep(0.3)
+    xdotool("key", "ctrl+a")
+    xdotool("type", "--delay", "20", path)
+    time.sleep(0.3)
+    xdotool("key", "Return")
+    check(wait_for(lambda: not find_windows("^Save As$"), timeout=10), "the save dialog closes")
+    return True
+
+
+def wait_saved(path, previous_mtime=None):
+    """Waits until `path` is written (anew, if its old time is given)."""
+    def written():
+        if not os.path.exists(path):
+            return False
+        if previous_mtime is not None and os.stat(path).st_mtime_ns == previous_mtime:
+            return False
+        return not find_windows("^frmSave$")
+    return wait_for(written, timeout=10)
 
 
 def wait_for(predicate, timeout=10.0, interval=0.1):
@@ -211,10 +271,10 @@ class App(Process):
         if self._client is None:
             x, y, w, h = window_geometry(self.window)
             shot = screenshot()
-            column = x + 120 + 20
+            column = x + round((120 + 20) * SCALE)
             for row in range(y, y + h):
-                if shot.pixel(column, row) == PANE_BACKGROUND and \
-                        shot.pixel(column + 10, row + 10) == PANE_BACKGROUND:
+                if near(shot.pixel(column, row), PANE_BACKGROUND) and \
+                        near(shot.pixel(column + 10, row + 10), PANE_BACKGROUND):
                     self._client = (x, row)
                     break
             else:
@@ -223,7 +283,10 @@ class App(Process):
         return self._client
 
     def click_client(self, cx, cy, button=1):
+        """Clicks at (cx, cy) of the client area, in the window's design
+        units (scaled like the toolkit on a scaled desktop)."""
         ox, oy = self.client_origin()
+        cx, cy = round(cx * SCALE), round(cy * SCALE)
         # (--sync would wait forever when the pointer is already there.)
         xdotool("mousemove", ox + cx, oy + cy, "sleep", "0.05", "click", button)
 
@@ -242,7 +305,7 @@ class App(Process):
         ox, oy = self.client_origin()
         _, _, w, h = window_geometry(self.window)
         menu = oy - window_geometry(self.window)[1]
-        return (ox + 120, oy, w - 122, h - menu - 20)
+        return (ox + round(120 * SCALE), oy, w - round(122 * SCALE), h - menu - round(20 * SCALE))
 
     def wait_visible(self, timeout=10):
         return wait_for(lambda: find_windows("^Tessarine$"), timeout=timeout)
@@ -254,10 +317,11 @@ class App(Process):
         return check(self.wait_visible(), "main window back after the capture")
 
 
-def resident_kib(pid):
-    """The process's resident memory, from /proc."""
+def resident_kib(pid, field="VmRSS"):
+    """The process's resident memory, from /proc (RssShmem: the part of it
+    in shared memory; VmHWM: its peak)."""
     with open("/proc/%d/status" % pid) as f:
         for line in f:
-            if line.startswith("VmRSS:"):
+            if line.startswith(field + ":"):
                 return int(line.split()[1])
     return 0

@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 
 #include "platform/raster/raster.h"
 
@@ -46,7 +47,41 @@ PictureBox::~PictureBox() {
     DeleteObject(bitmap_);
 }
 
+QSize PictureBox::PixelsFor(QSize units) const {
+    if (units == exactUnits_) {
+        return exactPixels_;
+    }
+    // A hair below the next whole pixel still counts as that pixel.
+    const auto pixels = [this](int n) { return static_cast<int>(std::ceil(n * ratio() - 1e-6)); };
+    return {pixels(units.width()), pixels(units.height())};
+}
+
+void PictureBox::resizeToPixels(int width, int height) {
+    // On a scaled desktop the box's units may not divide the pixels evenly:
+    // the box covers them and the image is exactly as asked.
+    const auto units = [this](int n) { return static_cast<int>(std::ceil(n / ratio() - 1e-6)); };
+    exactUnits_ = QSize(units(width), units(height));
+    exactPixels_ = QSize(width, height);
+    resize(exactUnits_);
+    resizeImage(width, height);
+}
+
+void PictureBox::ShowContext(HDC source) {
+    shown_ = source;
+    // The box's own image is no longer needed: with a context that holds no
+    // bitmap, drawing into hDC() draws nothing.
+    const HDC empty = CreateCompatibleDC(dc_);
+    DeleteDC(dc_);
+    DeleteObject(bitmap_);
+    dc_ = empty;
+    bitmap_ = 0;
+    update();
+}
+
 void PictureBox::resizeImage(int width, int height) {
+    if (shown_) {
+        return;
+    }
     width = std::max(1, width);
     height = std::max(1, height);
     if (const auto current = raster::BitmapPixels(bitmap_);
@@ -87,44 +122,67 @@ void PictureBox::setBackColor(std::uint32_t rgb) {
 
 void PictureBox::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    const auto view = raster::ContextPixels(dc_);
+    const auto view = raster::ContextPixels(shown_ ? shown_ : dc_);
     if (!view) {
         painter.fillRect(event->rect(), QColor::fromRgb(backColor_));
         return;
     }
-    const QRect area = event->rect() & QRect(0, 0, view->width, view->height);
-    QImage image(area.size(), QImage::Format_RGB32);
-    for (int y = 0; y < area.height(); ++y) {
-        const std::uint32_t* in = view->row(area.y() + y) + area.x();
-        auto* out = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
-        for (int x = 0; x < area.width(); ++x) {
-            out[x] = in[x] | 0xFF000000u;
-        }
+    // The exposed area in image pixels, drawn a band of rows at a time: a
+    // screen-sized image is then never copied whole.
+    const qreal r = ratio();
+    const QRectF exposed = event->rect();
+    const QRect area =
+        QRect(QPoint(static_cast<int>(std::floor(exposed.left() * r)),
+                     static_cast<int>(std::floor(exposed.top() * r))),
+              QPoint(static_cast<int>(std::ceil((exposed.left() + exposed.width()) * r)) - 1,
+                     static_cast<int>(std::ceil((exposed.top() + exposed.height()) * r)) - 1)) &
+        QRect(0, 0, view->width, view->height);
+    if (area.isEmpty()) {
+        return;
     }
-    painter.drawImage(area.topLeft(), image);
+    constexpr int kBandRows = 256;
+    QImage band(area.width(), std::min(kBandRows, area.height()), QImage::Format_RGB32);
+    band.setDevicePixelRatio(r);
+    for (int top = area.top(); top <= area.bottom(); top += kBandRows) {
+        const int rows = std::min(kBandRows, area.bottom() + 1 - top);
+        for (int y = 0; y < rows; ++y) {
+            const std::uint32_t* in = view->row(top + y) + area.x();
+            auto* out = reinterpret_cast<std::uint32_t*>(band.scanLine(y));
+            for (int x = 0; x < area.width(); ++x) {
+                out[x] = in[x] | 0xFF000000u;
+            }
+        }
+        painter.drawImage(QPointF(area.x() / r, top / r), band, QRectF(0, 0, area.width(), rows));
+    }
 }
 
 void PictureBox::resizeEvent(QResizeEvent* event) {
-    resizeImage(event->size().width(), event->size().height());
+    const QSize pixels = PixelsFor(event->size());
+    resizeImage(pixels.width(), pixels.height());
     QWidget::resizeEvent(event);
 }
 
+void PictureBox::emitMouse(void (PictureBox::*signal)(int, int, float, float), int button,
+                           QMouseEvent* event) {
+    // The toolkit rounds a widget's event position to whole units, which a
+    // scaled desktop makes larger than a pixel; the position in the window
+    // keeps the fraction, so the pixel is found from that.
+    const qreal r = ratio();
+    const QPointF inWindow = event->scenePosition() - QPointF(mapTo(window(), QPoint(0, 0)));
+    emit(this->*signal)(button, ShiftCode(event->modifiers()), static_cast<float>(inWindow.x() * r),
+                        static_cast<float>(inWindow.y() * r));
+}
+
 void PictureBox::mousePressEvent(QMouseEvent* event) {
-    emit MouseDown(ButtonCode(event->button()), ShiftCode(event->modifiers()),
-                   static_cast<float>(event->position().x()),
-                   static_cast<float>(event->position().y()));
+    emitMouse(&PictureBox::MouseDown, ButtonCode(event->button()), event);
 }
 
 void PictureBox::mouseMoveEvent(QMouseEvent* event) {
-    emit MouseMove(ButtonCodes(event->buttons()), ShiftCode(event->modifiers()),
-                   static_cast<float>(event->position().x()),
-                   static_cast<float>(event->position().y()));
+    emitMouse(&PictureBox::MouseMove, ButtonCodes(event->buttons()), event);
 }
 
 void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
-    emit MouseUp(ButtonCode(event->button()), ShiftCode(event->modifiers()),
-                 static_cast<float>(event->position().x()),
-                 static_cast<float>(event->position().y()));
+    emitMouse(&PictureBox::MouseUp, ButtonCode(event->button()), event);
 }
 
 }  // namespace controls

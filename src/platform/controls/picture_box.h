@@ -2,6 +2,11 @@
 // A picture box with a persistent image: drawing goes into an off-screen
 // bitmap of the box's inner size (a raster-layer context, `hDC`), which
 // survives hiding and uncovering and is shown on screen by Refresh.
+//
+// The image, its scale sizes and the mouse coordinates are in the screen's
+// own (device) pixels: on a scaled desktop one image pixel is still one
+// pixel of the screen, so a capture shown at actual size is exact and a
+// point clicked is the pixel under the pointer.
 
 #include <QWidget>
 #include <cstdint>
@@ -25,8 +30,15 @@ class PictureBox : public QWidget {
     ~PictureBox() override;
 
     HDC hDC() const { return dc_; }
-    int ScaleWidth() const { return width(); }
-    int ScaleHeight() const { return height(); }
+    int ScaleWidth() const { return PixelsFor(size()).width(); }
+    int ScaleHeight() const { return PixelsFor(size()).height(); }
+    // Sizes the box so that its image is exactly width x height pixels.
+    void resizeToPixels(int width, int height);
+    // Shows the pixels of the memory context `source` (a picture held
+    // elsewhere, such as a frozen screen) instead of an image of its own,
+    // without copying them: the box then has no image, and drawing into
+    // hDC() draws nothing. A source that goes away shows the background.
+    void ShowContext(HDC source);
     void Cls();
     void Refresh();
     void setBackColor(std::uint32_t rgb);
@@ -46,9 +58,19 @@ class PictureBox : public QWidget {
 
   private:
     void resizeImage(int width, int height);
+    // The screen pixels that a size in the toolkit's scaled units covers.
+    QSize PixelsFor(QSize units) const;
+    // Toolkit units over screen pixels (1 on an unscaled desktop).
+    qreal ratio() const { return devicePixelRatioF(); }
+    void emitMouse(void (PictureBox::*signal)(int, int, float, float), int button,
+                   QMouseEvent* event);
 
     HDC dc_ = 0;
     HBITMAP bitmap_ = 0;
+    HDC shown_ = 0;
+    // The size resizeToPixels asked for, and the box's size it gave.
+    QSize exactPixels_;
+    QSize exactUnits_;
     std::uint32_t backColor_ = kScrollBarColour;
 };
 

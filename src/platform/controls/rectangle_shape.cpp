@@ -60,8 +60,11 @@ void RectangleShape::setVisible(bool visible) {
 }
 
 void RectangleShape::place() {
-    setGeometry(app::ToInt32OrZero(left_), app::ToInt32OrZero(top_), app::ToInt32OrZero(width_),
-                app::ToInt32OrZero(height_));
+    // Shown in the toolkit's units, which a scaled desktop makes larger
+    // than a pixel.
+    const double ratio = devicePixelRatioF();
+    setGeometry(app::ToInt32OrZero(left_ / ratio), app::ToInt32OrZero(top_ / ratio),
+                app::ToInt32OrZero(width_ / ratio), app::ToInt32OrZero(height_ / ratio));
 }
 
 void RectangleShape::paintEvent(QPaintEvent*) {

@@ -1,7 +1,8 @@
 #pragma once
 // A rectangle outline over its container, like a rubber band. Its position
-// and size are real numbers in the container's pixels; a negative width or
-// height is refused and the previous value kept.
+// and size are real numbers in the screen's own (device) pixels, as the
+// picture boxes it lies on count them; a negative width or height is refused
+// and the previous value kept.
 
 #include <QColor>
 #include <QWidget>

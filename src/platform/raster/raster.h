@@ -40,6 +40,8 @@ class ScreenSource {
     // desktop portal). Returns empty, or why the screen cannot be had now.
     // Sources that read the live screen have nothing to do.
     virtual std::string freeze() { return {}; }
+    // Nothing will be read for a while: memory kept for reading may go.
+    virtual void releaseIdle() {}
 };
 
 void SetScreenSource(std::shared_ptr<ScreenSource> source);

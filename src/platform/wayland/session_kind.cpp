@@ -57,7 +57,7 @@ bool XServerIsXWayland(const char* display) {
                0;
 }
 
-SessionKind DetectSession() {
+SessionKind DetectSession(const char* display) {
     if (const char* forced = std::getenv("TESSARINE_SESSION")) {
         if (std::strcmp(forced, "wayland") == 0) {
             return SessionKind::Wayland;
@@ -69,7 +69,9 @@ SessionKind DetectSession() {
     if (IsSet("WAYLAND_DISPLAY")) {
         return SessionKind::Wayland;
     }
-    return IsSet("DISPLAY") && XServerIsXWayland(nullptr) ? SessionKind::Wayland : SessionKind::X11;
+    return (display != nullptr || IsSet("DISPLAY")) && XServerIsXWayland(display)
+               ? SessionKind::Wayland
+               : SessionKind::X11;
 }
 
 }  // namespace platform

@@ -11,8 +11,9 @@ enum class SessionKind { X11, Wayland };
 
 // TESSARINE_SESSION=x11 or =wayland decides (for tests); otherwise a session
 // is Wayland when WAYLAND_DISPLAY is set or when the X server is XWayland
-// (its RandR outputs are named XWAYLAND0, XWAYLAND1, ...).
-SessionKind DetectSession();
+// (its RandR outputs are named XWAYLAND0, XWAYLAND1, ...). `display` names
+// the X server (null: $DISPLAY).
+SessionKind DetectSession(const char* display = nullptr);
 
 // True when the X server of `display` (null: $DISPLAY) is XWayland.
 bool XServerIsXWayland(const char* display);

@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/x11/display_name.h"
 #include "platform/x11/hot_key_masks.h"
 #include "platform/x11/key_repeat.h"
 #include "platform/x11/xcb_reply.h"
@@ -31,11 +32,11 @@ struct KeyGrabSpec {
 };
 
 xcb_window_t DefaultRoot(xcb_connection_t* c) {
-    // The screen that $DISPLAY names, as the toolkit connected to it.
+    // The screen of the display the toolkit connected to.
     char* host = nullptr;
     int displayNumber = 0;
     int screenNumber = 0;
-    if (xcb_parse_display(nullptr, &host, &displayNumber, &screenNumber)) {
+    if (xcb_parse_display(DisplayName(), &host, &displayNumber, &screenNumber)) {
         std::free(host);
     } else {
         screenNumber = 0;

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/x11/display_lost.h"
+#include "platform/x11/display_name.h"
 #include "platform/x11/xcb_reply.h"
 
 namespace platform {
@@ -47,7 +48,7 @@ class WindowQueryConnection {
 
     static std::unique_ptr<WindowQueryConnection> Open() {
         int screenNumber = 0;
-        xcb_connection_t* c = xcb_connect(nullptr, &screenNumber);
+        xcb_connection_t* c = xcb_connect(DisplayName(), &screenNumber);
         if (xcb_connection_has_error(c)) {
             xcb_disconnect(c);
             return nullptr;

@@ -6,60 +6,87 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "platform/x11/display_lost.h"
+#include "platform/x11/pixel_format.h"
 #include "platform/x11/x11_screen_reader_impl.h"
 #include "platform/x11/xcb_reply.h"
 
 namespace platform {
 namespace {
 
-// Pixels must come as 32 bits per pixel, little-endian, 24-bit colour: what
-// every X server on a PC offers for its default visual.
-bool ZPixmapIs32BitLittleEndian(xcb_connection_t* c, std::uint8_t depth) {
-    const xcb_setup_t* setup = xcb_get_setup(c);
-    if (setup->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST) {
-        return false;
-    }
-    xcb_format_iterator_t it = xcb_setup_pixmap_formats_iterator(setup);
-    for (; it.rem; xcb_format_next(&it)) {
-        if (it.data->depth == depth) {
-            return it.data->bits_per_pixel == 32;
+// The root window's pixel layout, or why it cannot be read.
+std::optional<PixelFormat> RootPixelFormat(const xcb_setup_t* setup, const xcb_screen_t* screen,
+                                           std::string& error) {
+    PixelFormat format;
+    format.mostSignificantByteFirst = setup->image_byte_order == XCB_IMAGE_ORDER_MSB_FIRST;
+    bool found = false;
+    for (xcb_format_iterator_t it = xcb_setup_pixmap_formats_iterator(setup); it.rem;
+         xcb_format_next(&it)) {
+        if (it.data->depth == screen->root_depth) {
+            format.bitsPerPixel = it.data->bits_per_pixel;
+            format.scanlinePadBits = it.data->scanline_pad;
+            found = true;
         }
     }
-    return false;
+    const xcb_visualtype_t* visual = nullptr;
+    for (xcb_depth_iterator_t d = xcb_screen_allowed_depths_iterator(screen); d.rem && !visual;
+         xcb_depth_next(&d)) {
+        for (xcb_visualtype_iterator_t v = xcb_depth_visuals_iterator(d.data); v.rem;
+             xcb_visualtype_next(&v)) {
+            if (v.data->visual_id == screen->root_visual) {
+                visual = v.data;
+                break;
+            }
+        }
+    }
+    const std::string depth = std::to_string(screen->root_depth);
+    if (!found || !visual) {
+        error = "the X server does not describe the pixels of its depth-" + depth + " screen";
+        return std::nullopt;
+    }
+    const bool colourVisual = visual->_class == XCB_VISUAL_CLASS_TRUE_COLOR ||
+                              visual->_class == XCB_VISUAL_CLASS_DIRECT_COLOR;
+    if (colourVisual) {
+        format.redMask = visual->red_mask;
+        format.greenMask = visual->green_mask;
+        format.blueMask = visual->blue_mask;
+    } else {
+        // Filled from the colour map at each read; one entry says "palette".
+        format.palette.assign(1, 0);
+    }
+    if (std::optional<std::string> reason = UnreadableReason(format)) {
+        error = "this program cannot read the X screen's depth-" + depth + " pixels: " + *reason;
+        return std::nullopt;
+    }
+    return format;
 }
 
-// Built twice on x86-64, for AVX2 and for the baseline, and chosen when the
-// program loads: the copy then runs at the speed of memcpy.
-#if defined(__x86_64__) && defined(__GNUC__)
-#define TESSARINE_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define TESSARINE_VECTOR_CLONES
-#endif
-
-TESSARINE_VECTOR_CLONES
-void CopyRows(const std::uint8_t* data, int width, int height, std::uint32_t* dest,
-              int destStride) {
-    // Eight pixels at a time, the unused top byte of each dropped: one pass
-    // at the speed of a plain copy.
-    using EightPixels = std::uint32_t __attribute__((vector_size(32)));
-    for (int row = 0; row < height; ++row) {
-        std::uint32_t* out = dest + static_cast<std::ptrdiff_t>(row) * destStride;
-        const std::uint8_t* in = data + static_cast<std::size_t>(row) * width * 4;
-        int i = 0;
-        for (; i + 8 <= width; i += 8) {
-            EightPixels pixels;
-            std::memcpy(&pixels, in + static_cast<std::size_t>(i) * 4, sizeof pixels);
-            pixels &= 0x00FFFFFF;
-            std::memcpy(out + i, &pixels, sizeof pixels);
-        }
-        for (; i < width; ++i) {
-            std::uint32_t pixel;
-            std::memcpy(&pixel, in + static_cast<std::size_t>(i) * 4, 4);
-            out[i] = pixel & 0x00FFFFFF;
-        }
+// The colours of every pixel value of a palette screen, from its colour map
+// as it is now.
+bool ReadPalette(xcb_connection_t* c, xcb_colormap_t colormap, int depth,
+                 std::vector<std::uint32_t>& palette) {
+    const int entries = 1 << std::min(depth, 8);
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(entries));
+    for (int i = 0; i < entries; ++i) {
+        pixels[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(i);
     }
+    Reply<xcb_query_colors_reply_t> reply(xcb_query_colors_reply(
+        c, xcb_query_colors(c, colormap, static_cast<std::uint32_t>(entries), pixels.data()),
+        nullptr));
+    if (!reply || xcb_query_colors_colors_length(reply.get()) < entries) {
+        return false;
+    }
+    const xcb_rgb_t* colours = xcb_query_colors_colors(reply.get());
+    palette.resize(static_cast<std::size_t>(entries));
+    for (int i = 0; i < entries; ++i) {
+        palette[static_cast<std::size_t>(i)] =
+            PaletteColour(colours[i].red, colours[i].green, colours[i].blue);
+    }
+    return true;
 }
 
 }  // namespace
@@ -114,13 +141,16 @@ X11ScreenReader::X11ScreenReader(std::unique_ptr<Impl> impl) : impl_(std::move(i
 X11ScreenReader::~X11ScreenReader() = default;
 
 std::unique_ptr<X11ScreenReader> X11ScreenReader::Connect(const char* display, std::string& error,
-                                                          Transfer transfer) {
+                                                          Transfer transfer, bool* unreachable) {
     int screenNumber = 0;
     auto impl = std::make_unique<Impl>();
     impl->connection = xcb_connect(display, &screenNumber);
     if (xcb_connection_has_error(impl->connection)) {
         const char* name = display ? display : std::getenv("DISPLAY");
         error = std::string("cannot open X display \"") + (name ? name : "") + "\"";
+        if (unreachable) {
+            *unreachable = true;
+        }
         return nullptr;
     }
     xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(impl->connection));
@@ -132,10 +162,14 @@ std::unique_ptr<X11ScreenReader> X11ScreenReader::Connect(const char* display, s
         return nullptr;
     }
     impl->root = it.data->root;
-    if (!ZPixmapIs32BitLittleEndian(impl->connection, it.data->root_depth)) {
-        error = "the X screen's pixel format is not 32-bit little-endian colour";
+    impl->colormap = it.data->default_colormap;
+    impl->depth = it.data->root_depth;
+    std::optional<PixelFormat> format =
+        RootPixelFormat(xcb_get_setup(impl->connection), it.data, error);
+    if (!format) {
         return nullptr;
     }
+    impl->format = std::move(*format);
     if (transfer == Transfer::SharedMemoryWhenOffered &&
         std::getenv("TESSARINE_NO_SHM") == nullptr) {
         Reply<xcb_shm_query_version_reply_t> shm(xcb_shm_query_version_reply(
@@ -155,6 +189,10 @@ raster::Size X11ScreenReader::size() {
     return {geometry->width, geometry->height};
 }
 
+void X11ScreenReader::releaseIdle() {
+    impl_->releaseSharedMemory();
+}
+
 bool X11ScreenReader::usesSharedMemory() const {
     return impl_->shmAvailable;
 }
@@ -164,36 +202,77 @@ bool X11ScreenReader::read(int x, int y, int width, int height, std::uint32_t* d
     if (width <= 0 || height <= 0 || width > 0x7FFF || height > 0x7FFF) {
         return false;
     }
-    xcb_connection_t* c = impl_->connection;
-    const std::size_t bytes = static_cast<std::size_t>(width) * height * 4;
-    if (impl_->shmAvailable && impl_->ensureSharedMemory(bytes)) {
-        Reply<xcb_shm_get_image_reply_t> reply(xcb_shm_get_image_reply(
-            c,
-            xcb_shm_get_image(c, impl_->root, static_cast<std::int16_t>(x),
-                              static_cast<std::int16_t>(y), static_cast<std::uint16_t>(width),
-                              static_cast<std::uint16_t>(height), ~0u, XCB_IMAGE_FORMAT_Z_PIXMAP,
-                              impl_->shmSeg, 0),
-            nullptr));
-        if (reply) {
-            CopyRows(static_cast<const std::uint8_t*>(impl_->shmAddress), width, height, dest,
-                     destStride);
+    if (!impl_->format.palette.empty() &&
+        !ReadPalette(impl_->connection, impl_->colormap, impl_->depth, impl_->format.palette)) {
+        EndIfDisplayLost(impl_->connection);
+        return false;
+    }
+    // A strip of about 1 MiB at a time, the next strip asked for before the
+    // last one is converted. The transfer memory then stays small whatever
+    // the screen's size, and each strip is still in the cache when it is
+    // converted.
+    const std::size_t stride = impl_->format.rowBytes(width);
+    constexpr std::size_t kStripBytes = std::size_t{1} << 20;
+    const int stripRows = static_cast<int>(
+        std::clamp<std::size_t>(kStripBytes / stride, 1, static_cast<std::size_t>(height)));
+    if (impl_->shmAvailable) {
+        if (impl_->readShared(x, y, width, height, stripRows, dest, destStride)) {
             return true;
         }
         // A lost display ends the program; any other failure of shared
         // memory (a remote server, say) means GetImage from now on.
-        EndIfDisplayLost(c);
+        EndIfDisplayLost(impl_->connection);
         impl_->releaseSharedMemory();
         impl_->shmAvailable = false;
     }
-    // GetImage a strip of about 1 MiB at a time, the next strip asked for
-    // before the last one is copied. Each reply buffer is then small enough
-    // for the heap to reuse instead of mapping fresh pages and faulting
-    // them in one by one, and is still in the cache when it is copied.
-    constexpr std::size_t kStripBytes = std::size_t{1} << 20;
-    const int stripRows =
-        std::max(1, static_cast<int>(kStripBytes / (static_cast<std::size_t>(width) * 4)));
+    return impl_->readStrips(x, y, width, height, stripRows, dest, destStride);
+}
+
+bool X11ScreenReader::Impl::readShared(int x, int y, int width, int height, int stripRows,
+                                       std::uint32_t* dest, int destStride) {
+    const std::size_t stride = format.rowBytes(width);
+    const std::size_t half = stride * static_cast<std::size_t>(stripRows);
+    // Two halves: the server fills one while the other is converted.
+    if (!ensureSharedMemory(2 * half)) {
+        return false;
+    }
     const auto request = [&](int top) {
-        return xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, impl_->root,
+        return xcb_shm_get_image(connection, root, static_cast<std::int16_t>(x),
+                                 static_cast<std::int16_t>(y + top),
+                                 static_cast<std::uint16_t>(width),
+                                 static_cast<std::uint16_t>(std::min(stripRows, height - top)), ~0u,
+                                 XCB_IMAGE_FORMAT_Z_PIXMAP, shmSeg,
+                                 static_cast<std::uint32_t>((top / stripRows) % 2 * half));
+    };
+    xcb_shm_get_image_cookie_t next = request(0);
+    for (int top = 0; top < height; top += stripRows) {
+        const int rows = std::min(stripRows, height - top);
+        const xcb_shm_get_image_cookie_t current = next;
+        const bool more = top + rows < height;
+        if (more) {
+            next = request(top + rows);
+        }
+        Reply<xcb_shm_get_image_reply_t> reply(
+            xcb_shm_get_image_reply(connection, current, nullptr));
+        if (!reply) {
+            if (more) {
+                xcb_discard_reply(connection, next.sequence);
+            }
+            return false;
+        }
+        const auto* data =
+            static_cast<const std::uint8_t*>(shmAddress) + (top / stripRows) % 2 * half;
+        ConvertRows(format, data, stride, width, rows,
+                    dest + static_cast<std::ptrdiff_t>(top) * destStride, destStride);
+    }
+    return true;
+}
+
+bool X11ScreenReader::Impl::readStrips(int x, int y, int width, int height, int stripRows,
+                                       std::uint32_t* dest, int destStride) {
+    const std::size_t stride = format.rowBytes(width);
+    const auto request = [&](int top) {
+        return xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, root,
                              static_cast<std::int16_t>(x), static_cast<std::int16_t>(y + top),
                              static_cast<std::uint16_t>(width),
                              static_cast<std::uint16_t>(std::min(stripRows, height - top)), ~0u);
@@ -206,17 +285,17 @@ bool X11ScreenReader::read(int x, int y, int width, int height, std::uint32_t* d
         if (more) {
             next = request(top + rows);
         }
-        Reply<xcb_get_image_reply_t> reply(xcb_get_image_reply(c, current, nullptr));
+        Reply<xcb_get_image_reply_t> reply(xcb_get_image_reply(connection, current, nullptr));
         if (!reply || static_cast<std::size_t>(xcb_get_image_data_length(reply.get())) <
-                          static_cast<std::size_t>(width) * rows * 4) {
+                          stride * static_cast<std::size_t>(rows)) {
             if (more) {
-                xcb_discard_reply(c, next.sequence);
+                xcb_discard_reply(connection, next.sequence);
             }
-            EndIfDisplayLost(c);
+            EndIfDisplayLost(connection);
             return false;
         }
-        CopyRows(xcb_get_image_data(reply.get()), width, rows,
-                 dest + static_cast<std::ptrdiff_t>(top) * destStride, destStride);
+        ConvertRows(format, xcb_get_image_data(reply.get()), stride, width, rows,
+                    dest + static_cast<std::ptrdiff_t>(top) * destStride, destStride);
     }
     return true;
 }

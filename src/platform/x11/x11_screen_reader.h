@@ -12,19 +12,25 @@ namespace platform {
 class X11ScreenReader : public raster::ScreenSource {
   public:
     // How pixels come from the server. Shared memory saves a copy on every
-    // read but costs a new segment for the reader's first: it pays when the
-    // screen is read again and again, GetImage alone when it is read once.
+    // read but costs a new segment for the reader's first and after each
+    // releaseIdle(): it pays when the screen is read again and again,
+    // GetImage alone when it is read once. Either way the pixels come in
+    // strips of about 1 MiB, so the segment stays small whatever the
+    // screen's size.
     enum class Transfer { SharedMemoryWhenOffered, GetImageOnly };
 
     // Connects to `display` (null: $DISPLAY). On failure returns null and
-    // says why in `error`.
+    // says why in `error`; `unreachable`, when given, tells whether the
+    // display itself could not be reached (rather than its screen read).
     static std::unique_ptr<X11ScreenReader> Connect(
         const char* display, std::string& error,
-        Transfer transfer = Transfer::SharedMemoryWhenOffered);
+        Transfer transfer = Transfer::SharedMemoryWhenOffered, bool* unreachable = nullptr);
     ~X11ScreenReader() override;
 
     raster::Size size() override;
     bool read(int x, int y, int width, int height, std::uint32_t* dest, int destStride) override;
+    // Gives the shared-memory segment back until the next read.
+    void releaseIdle() override;
 
     bool usesSharedMemory() const;
     // The reader's own X connection, for the other X11 queries of this layer.

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/x11/pixel_format.h"
 #include "platform/x11/x11_screen_reader.h"
 
 namespace platform {
@@ -14,6 +15,9 @@ namespace platform {
 struct X11ScreenReader::Impl {
     xcb_connection_t* connection = nullptr;
     xcb_window_t root = 0;
+    xcb_colormap_t colormap = 0;
+    int depth = 0;
+    PixelFormat format;
     bool shmAvailable = false;
     xcb_shm_seg_t shmSeg = 0;
     void* shmAddress = nullptr;
@@ -22,6 +26,11 @@ struct X11ScreenReader::Impl {
     ~Impl();
     bool ensureSharedMemory(std::size_t bytes);
     void releaseSharedMemory();
+    // Read a rectangle strip by strip, through shared memory or GetImage.
+    bool readShared(int x, int y, int width, int height, int stripRows, std::uint32_t* dest,
+                    int destStride);
+    bool readStrips(int x, int y, int width, int height, int stripRows, std::uint32_t* dest,
+                    int destStride);
 };
 
 }  // namespace platform

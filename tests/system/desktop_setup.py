@@ -1,0 +1,129 @@
+"""The capture paths on the desktop that with_x.sh was asked to make (several
+monitors, a scaled desktop, another colour depth, a -display argument): the
+screen (Print), the window in front (Shift+Print), a rectangle dragged on
+the frozen screen and a crop of it are each saved, and each file holds
+exactly the screen pixels the server shows, within what the depth can tell
+apart. CTest runs it once per setup."""
+
+import os
+import tempfile
+import time
+
+import xtest
+from xtest import check
+
+SCALE = xtest.SCALE
+TOLERANCE = xtest.channel_tolerance()
+monitors = int(os.environ.get("TESS_MONITORS") or 1)
+decoy = os.environ.get("TESS_DECOY_DISPLAY")
+folder = tempfile.mkdtemp(prefix="tess-setup-")
+width, height = xtest.screenshot().width, xtest.screenshot().height
+
+# The pattern lies near the bottom right, on the last monitor, away from the
+# main window; the toolkit places it in its own (scaled) units.
+pw, ph = 320, 260
+px, py = width - pw - 60, height - ph - 80
+pattern = xtest.start_pattern("%dx%d+%d+%d" % (round(pw / SCALE), round(ph / SCALE),
+                                               round(px / SCALE), round(py / SCALE)))
+if decoy:
+    # $DISPLAY names another display; -display names the one to work on.
+    env = dict(os.environ, DISPLAY=decoy)
+    app = xtest.App("-display", os.environ["DISPLAY"], env=env)
+else:
+    app = xtest.App()
+# The main window moves to the top left, out of the pattern's way.
+xtest.xdotool("windowmove", "--sync", app.window, 0, 0)
+app.activate()
+app.client_origin()
+app.click_client(10, 48 + 41 + 8)  # "Actual Size"
+time.sleep(0.3)
+
+
+def main_window_hidden_and_back():
+    """Waits for the main window to hide for a capture and come back."""
+    xtest.wait_for(lambda: not xtest.find_windows("^Tessarine$"), timeout=3, interval=0.02)
+    return check(app.wait_visible(), "main window back after the capture")
+
+
+def save(name):
+    """Saves the capture as `name`; a file already named for it (after a
+    crop) is written again without a dialog."""
+    path = os.path.join(folder, name)
+    known = os.stat(path).st_mtime_ns if os.path.exists(path) else None
+    app.activate()
+    xtest.xdotool("key", "ctrl+s")
+    if (known or xtest.answer_save_dialog(path)) and \
+            check(xtest.wait_saved(path, known), name + " written"):
+        return xtest.read_image(path)
+    return None
+
+
+def same_pixels(image, shot, rect, label):
+    """The image equals the screenshot's rect."""
+    x, y, w, h = rect
+    size = (image.width, image.height) if image else (0, 0)
+    if check(size == (w, h), "%s: %dx%d saved, %dx%d expected" % ((label,) + size + (w, h))):
+        diff = image.differing_pixels(shot.crop(x, y, w, h), TOLERANCE)
+        check(diff == 0, "%s: %d pixels differ from the server's screenshot" % (label, diff))
+
+
+# Print: the whole screen, every monitor. The main window (top left) hides
+# for it; the pattern and the bare screen right of the main window, the
+# full height, must come out as the server shows them.
+mx, my, mw, mh = xtest.frame_geometry(app.window)
+before = xtest.screenshot()
+xtest.xdotool("key", "Print")
+main_window_hidden_and_back()
+screen = save("screen.bmp")
+if check(screen and (screen.width, screen.height) == (width, height), "Print: the whole screen"):
+    px, py, pw, ph = xtest.window_geometry(pattern.window)
+    same_pixels(screen.crop(px, py, pw, ph), before, (px, py, pw, ph), "Print, the pattern")
+    right = (mx + mw, 0, px - mx - mw, height)
+    same_pixels(screen.crop(*right), before, right, "Print, the screen beside it")
+
+# Shift+Print: the window in front, frame and all.
+xtest.xdotool("windowactivate", "--sync", pattern.window)
+time.sleep(0.5)
+before = xtest.screenshot()
+xtest.xdotool("key", "shift+Print")
+time.sleep(1.0)
+same_pixels(save("window.bmp"), before, xtest.frame_geometry(pattern.window), "Shift+Print")
+
+# Capture Selection: the frozen screen covers every monitor 1:1, and the
+# rectangle dragged on it (on the last monitor) is saved pixel for pixel.
+cx, cy, cw, ch = xtest.window_geometry(pattern.window)
+before = xtest.screenshot()
+app.click_button("Capture Selection")
+select = xtest.wait_for(lambda: xtest.find_windows("^Form3$"), timeout=10)
+if check(select, "the selection window appears"):
+    time.sleep(0.8)
+    check(xtest.frame_geometry(select[0]) == (0, 0, width, height),
+          "the selection window covers the screen: %r" % (xtest.frame_geometry(select[0]),))
+    shown = xtest.screenshot().crop(cx, cy, cw, ch)
+    check(shown.differing_pixels(before.crop(cx, cy, cw, ch)) == 0,
+          "the selection window shows the frozen screen 1:1")
+region = (cx + 23, cy + 17, 201, 133)
+xtest.drag(region[0], region[1], region[0] + region[2], region[1] + region[3])
+check(xtest.wait_for(lambda: not xtest.find_windows("^Form3$"), timeout=10),
+      "the selection window goes")
+check(app.wait_visible(), "main window back after the selection")
+time.sleep(0.5)
+same_pixels(save("selection.bmp"), before, region, "selection")
+
+# The preview shows it at actual size, one pane pixel a capture pixel, and a
+# crop dragged on the pane keeps exactly the pixels under the band.
+ax, ay, _, _ = app.pane_rect()
+xtest.xdotool("mousemove", "--sync", 1, 1)
+time.sleep(0.3)
+pane = xtest.screenshot()
+check(pane.crop(ax, ay, region[2], region[3]).differing_pixels(before.crop(*region)) == 0,
+      "the preview shows the selection 1:1")
+app.click_button("Crop")
+time.sleep(0.3)
+xtest.drag(ax + 31, ay + 12, ax + 31 + 97, ay + 12 + 61)
+time.sleep(0.8)
+same_pixels(save("selection.bmp"), before, (region[0] + 31, region[1] + 12, 97, 61), "crop")
+
+app.stop()
+pattern.stop()
+xtest.finish()
