@@ -50,7 +50,7 @@ def wait_saved(path, previous_mtime=None):
 
 
 def app_windows(app):
-    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(app.proc.pid), "."],
+    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(app.proc.pid)],
                          capture_output=True, text=True).stdout
     return set(out.split())
 
