@@ -139,6 +139,13 @@ def find_windows(name, visible=True):
     return [int(w) for w in out]
 
 
+def find_windows_of(pid):
+    """Visible windows of one process, menus and message boxes included."""
+    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(pid)],
+                         capture_output=True, text=True).stdout
+    return [int(w) for w in out.split()]
+
+
 def window_geometry(window):
     """Absolute x, y, width, height of a window's own area (without the
     window manager's frame)."""
