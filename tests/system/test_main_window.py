@@ -154,7 +154,7 @@ check(shot.pixel(px + 150, py + 50) == xtest.PANE_BACKGROUND and
 path = os.path.join(tempfile.mkdtemp(prefix="tess-main-"), "button.bmp")
 app.click_button("Save")
 check(xtest.answer_save_dialog(path), "the Save button asks for a name")
-if check(xtest.wait_for(lambda: os.path.exists(path)), "the Save button writes the file"):
+if check(xtest.saved(path), "the Save button writes the file"):
     saved = xtest.read_image(path)
     check((saved.width, saved.height) == (100, 80),
           "the Save button saves the crop: %dx%d" % (saved.width, saved.height))

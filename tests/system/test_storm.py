@@ -123,7 +123,7 @@ try:
     warm_up = os.path.join(folder, "warm-up.bmp")
     app.key("ctrl+s")
     xtest.answer_save_dialog(warm_up)
-    check(xtest.wait_for(lambda: os.path.exists(warm_up)), "the warm-up capture is saved")
+    check(xtest.saved(warm_up), "the warm-up capture is saved")
     app.activate()
     app.capture_screen()
     baseline = settled_count(app, errors)
@@ -166,8 +166,7 @@ try:
     final = os.path.join(folder, "final.bmp")
     app.key("ctrl+s")
     check(xtest.answer_save_dialog(final), "the save dialog opens after the storm")
-    if check(xtest.wait_for(lambda: os.path.exists(final) and
-                            not xtest.find_windows("^frmSave$")),
+    if check(xtest.saved(final),
              "the last capture is saved"):
         saved = xtest.read_image(final)
         check((saved.width, saved.height) == (shot.width, shot.height),

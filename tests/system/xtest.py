@@ -262,6 +262,22 @@ def answer_save_dialog(path):
     return True
 
 
+def saved(path, replaced=None):
+    """Waits until the save window has written path and gone (it covers the
+    screen while it works); with replaced, the os.stat() of the file it
+    must replace. True when both happened."""
+    def done():
+        try:
+            st = os.stat(path)
+        except FileNotFoundError:
+            return False
+        if replaced is not None and (st.st_ino, st.st_mtime_ns) == \
+                (replaced.st_ino, replaced.st_mtime_ns):
+            return False
+        return not find_windows("^frmSave$")
+    return bool(wait_for(done))
+
+
 def painted(x, y, colour):
     """True when the screen shows colour at (x, y)."""
     return screenshot().pixel(x, y) == colour
