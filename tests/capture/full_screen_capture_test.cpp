@@ -97,18 +97,4 @@ TEST_F(FullScreenCapture, NestedCaptureDuringAYieldLeavesAConsistentBuffer) {
     EXPECT_EQ(capture::RetiredCount(), 0u);
 }
 
-TEST(MainWindowLayout, DesignSizeGivesThePaneAndLimits) {
-    testing_support::ScopedFakeScreen screen(1024, 768);
-    Form1 form;
-    form.Form_Load();
-    EXPECT_EQ(form.SizeLimit1.minwidth, 604.0f);
-    EXPECT_EQ(form.SizeLimit1.maxwidth, 1024.0f);
-    EXPECT_EQ(form.SizeLimit1.maxheight, 768.0f);
-    EXPECT_EQ(form.SizeLimit1.minheight, 448.0f);
-    EXPECT_EQ(form.picpreview->width(), form.ScaleWidth() - 122);
-    EXPECT_EQ(form.picpreview->height(), form.ScaleHeight() - 20);
-    EXPECT_TRUE(form.opStretch->isChecked());
-    EXPECT_FALSE(form.opActual->isChecked());
-}
-
 }  // namespace

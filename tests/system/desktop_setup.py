@@ -7,7 +7,6 @@ apart. CTest runs it once per setup."""
 
 import os
 import tempfile
-import time
 
 import xtest
 from xtest import check
@@ -36,26 +35,30 @@ xtest.xdotool("windowmove", "--sync", app.window, 0, 0)
 app.activate()
 app.client_origin()
 app.click_client(10, 48 + 41 + 8)  # "Actual Size"
-time.sleep(0.3)
-
-
-def main_window_hidden_and_back():
-    """Waits for the main window to hide for a capture and come back."""
-    xtest.wait_for(lambda: not xtest.find_windows("^Tessarine$"), timeout=3, interval=0.02)
-    return check(app.wait_visible(), "main window back after the capture")
 
 
 def save(name):
     """Saves the capture as `name`; a file already named for it (after a
     crop) is written again without a dialog."""
     path = os.path.join(folder, name)
-    known = os.stat(path).st_mtime_ns if os.path.exists(path) else None
-    app.activate()
-    xtest.xdotool("key", "ctrl+s")
+    known = os.stat(path) if os.path.exists(path) else None
+    app.key("ctrl+s")
     if (known or xtest.answer_save_dialog(path)) and \
-            check(xtest.wait_saved(path, known), name + " written"):
+            check(xtest.saved(path, known), name + " written"):
         return xtest.read_image(path)
     return None
+
+
+def pane_settles(image, label):
+    """Waits until the preview (at actual size) shows image at its corner."""
+    ax, ay, aw, ah = app.pane_rect()
+    w, h = min(image.width, aw), min(image.height, ah)
+    want = image.crop(0, 0, w, h)
+    xtest.xdotool("mousemove", "--sync", 1, 1)  # off the pane
+    shot = xtest.settle(xtest.screenshot,
+                        lambda shot: shot.crop(ax, ay, w, h).differing_pixels(want, TOLERANCE) == 0)
+    check(shot.crop(ax, ay, w, h).differing_pixels(want, TOLERANCE) == 0,
+          "the preview shows %s 1:1" % label)
 
 
 def same_pixels(image, shot, rect, label):
@@ -72,8 +75,7 @@ def same_pixels(image, shot, rect, label):
 # full height, must come out as the server shows them.
 mx, my, mw, mh = xtest.frame_geometry(app.window)
 before = xtest.screenshot()
-xtest.xdotool("key", "Print")
-main_window_hidden_and_back()
+app.hidden_and_back(lambda: xtest.xdotool("key", "Print"))
 screen = save("screen.bmp")
 if check(screen and (screen.width, screen.height) == (width, height), "Print: the whole screen"):
     px, py, pw, ph = xtest.window_geometry(pattern.window)
@@ -82,47 +84,42 @@ if check(screen and (screen.width, screen.height) == (width, height), "Print: th
     same_pixels(screen.crop(*right), before, right, "Print, the screen beside it")
 
 # Shift+Print: the window in front, frame and all.
-xtest.xdotool("windowactivate", "--sync", pattern.window)
-time.sleep(0.5)
+xtest.activate(pattern.window)
 before = xtest.screenshot()
+frame = xtest.frame_geometry(pattern.window)
 xtest.xdotool("key", "shift+Print")
-time.sleep(1.0)
+pane_settles(before.crop(*frame), "the window")
 same_pixels(save("window.bmp"), before, xtest.frame_geometry(pattern.window), "Shift+Print")
 
 # Capture Selection: the frozen screen covers every monitor 1:1, and the
 # rectangle dragged on it (on the last monitor) is saved pixel for pixel.
 cx, cy, cw, ch = xtest.window_geometry(pattern.window)
 before = xtest.screenshot()
+since = app.events.mark()
 app.click_button("Capture Selection")
-select = xtest.wait_for(lambda: xtest.find_windows("^Form3$"), timeout=10)
+select = xtest.wait_for(lambda: xtest.find_windows("^Form3$"))
 if check(select, "the selection window appears"):
-    time.sleep(0.8)
     check(xtest.frame_geometry(select[0]) == (0, 0, width, height),
           "the selection window covers the screen: %r" % (xtest.frame_geometry(select[0]),))
-    shown = xtest.screenshot().crop(cx, cy, cw, ch)
-    check(shown.differing_pixels(before.crop(cx, cy, cw, ch)) == 0,
-          "the selection window shows the frozen screen 1:1")
+    frozen = before.crop(cx, cy, cw, ch)
+    shown = xtest.settle(xtest.screenshot, lambda shot: shot.crop(
+        cx, cy, cw, ch).differing_pixels(frozen) == 0).crop(cx, cy, cw, ch)
+    check(shown.differing_pixels(frozen) == 0, "the selection window shows the frozen screen 1:1")
 region = (cx + 23, cy + 17, 201, 133)
 xtest.drag(region[0], region[1], region[0] + region[2], region[1] + region[3])
-check(xtest.wait_for(lambda: not xtest.find_windows("^Form3$"), timeout=10),
-      "the selection window goes")
-check(app.wait_visible(), "main window back after the selection")
-time.sleep(0.5)
+check(xtest.wait_for(lambda: not xtest.find_windows("^Form3$")), "the selection window goes")
+check(app.events.wait(["UnmapNotify", "MapNotify"], since), "main window back after the selection")
+pane_settles(before.crop(*region), "the selection")
 same_pixels(save("selection.bmp"), before, region, "selection")
 
 # The preview shows it at actual size, one pane pixel a capture pixel, and a
 # crop dragged on the pane keeps exactly the pixels under the band.
 ax, ay, _, _ = app.pane_rect()
-xtest.xdotool("mousemove", "--sync", 1, 1)
-time.sleep(0.3)
-pane = xtest.screenshot()
-check(pane.crop(ax, ay, region[2], region[3]).differing_pixels(before.crop(*region)) == 0,
-      "the preview shows the selection 1:1")
 app.click_button("Crop")
-time.sleep(0.3)
 xtest.drag(ax + 31, ay + 12, ax + 31 + 97, ay + 12 + 61)
-time.sleep(0.8)
-same_pixels(save("selection.bmp"), before, (region[0] + 31, region[1] + 12, 97, 61), "crop")
+cropped = (region[0] + 31, region[1] + 12, 97, 61)
+pane_settles(before.crop(*cropped), "the crop")
+same_pixels(save("selection.bmp"), before, cropped, "crop")
 
 app.stop()
 pattern.stop()

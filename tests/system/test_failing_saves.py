@@ -34,53 +34,62 @@ def enter_name(path):
     xtest.xdotool("key", "ctrl+v")
 
 
+def open_save_as(app):
+    """File > Save As from the keyboard; the dialog's window, focused, or
+    None."""
+    app.key("alt+f")
+    xtest.wait_for(lambda: set(xtest.find_windows_of(app.proc.pid)) - {app.window})
+    xtest.xdotool("key", "Down", "Return")
+    window = xtest.wait_for(lambda: xtest.find_windows(DIALOG))
+    return window if window and xtest.activate(window[0]) else None
+
+
+def confirm_replacing(window):
+    """Qt's dialog may ask before replacing a file whose name is typed: yes.
+    Waits until the dialog closes or asks."""
+    def asked():
+        return [w for w in xtest.find_windows(DIALOG) if w != window]
+    xtest.wait_for(lambda: not xtest.find_windows(DIALOG) or asked())
+    confirm = asked()
+    if confirm and xtest.activate(confirm[0]):
+        xtest.xdotool("key", "alt+y")
+
+
 def save_as(app, path):
     """File > Save As, types `path` into the dialog and confirms it."""
-    app.activate()
-    xtest.xdotool("key", "alt+f")
-    time.sleep(0.4)
-    xtest.xdotool("key", "Down", "Return")
-    window = xtest.wait_for(lambda: xtest.find_windows(DIALOG), timeout=10)
+    window = open_save_as(app)
     if not check(window, "the save dialog opens for %r" % os.path.basename(path)[:40]):
         return False
-    xtest.xdotool("windowactivate", "--sync", window[0])
-    time.sleep(0.3)
     enter_name(path)
-    time.sleep(0.3)
     xtest.xdotool("key", "Return")
-    # Qt's dialog asks before replacing a file whose name is typed: yes.
-    time.sleep(0.5)
-    confirm = [w for w in xtest.find_windows(DIALOG) if w != window[0]]
-    if confirm:
-        xtest.xdotool("windowactivate", "--sync", confirm[0])
-        xtest.xdotool("key", "alt+y")
-    check(xtest.wait_for(lambda: not xtest.find_windows(DIALOG), timeout=10),
-          "the save dialog closes")
+    confirm_replacing(window[0])
+    check(xtest.wait_for(lambda: not xtest.find_windows(DIALOG)), "the save dialog closes")
     return True
 
 
 def message_text(app):
     """The text of the message box that comes up, which is then closed; None
     when none comes."""
-    boxes = xtest.wait_for(lambda: others(app), timeout=10)
+    boxes = xtest.wait_for(lambda: others(app))
     if not boxes:
         return None
     subprocess.run(["xclip", "-selection", "clipboard"], input=b"(nothing copied)", check=True)
-    xtest.xdotool("windowactivate", "--sync", boxes[0])
-    time.sleep(0.3)
+    xtest.activate(boxes[0])
     xtest.xdotool("key", "ctrl+c")
-    time.sleep(0.3)
-    text = xtest.wait_for(lambda: subprocess.run(
-        ["xclip", "-o", "-selection", "clipboard"],
-        capture_output=True).stdout.decode(errors="replace"), timeout=2) or ""
+    text = xtest.settle(lambda: subprocess.run(
+        ["xclip", "-o", "-selection", "clipboard"], capture_output=True,
+        timeout=10).stdout.decode(errors="replace"), lambda text: text != "(nothing copied)", 10)
     if text == "(nothing copied)":
         text = ""
     xtest.xdotool("key", "Return")
-    xtest.wait_for(lambda: not others(app), timeout=5)
+    xtest.wait_for(lambda: not others(app))
     return text
 
 
 def no_message(app, seconds=2.0):
+    """No message box once the save window has done its work, nor for a
+    while after (a message would come within moments)."""
+    xtest.wait_for(lambda: not xtest.find_windows("^frmSave$"))
     deadline = time.time() + seconds
     while time.time() < deadline:
         if others(app):
@@ -90,8 +99,7 @@ def no_message(app, seconds=2.0):
 
 
 def wait_written(path):
-    return xtest.wait_for(lambda: os.path.exists(path) and not xtest.find_windows("^frmSave$"),
-                          timeout=10)
+    return xtest.wait_for(lambda: os.path.exists(path) and not xtest.find_windows("^frmSave$"))
 
 
 def is_bitmap_of_screen(path):
@@ -164,16 +172,11 @@ try:
     # ever lets one through, the program must refuse it with a message.
     too_long = os.path.join(folder, "m" * 252 + ".bmp")
     entries = sorted(os.listdir(folder))
-    app.activate()
-    xtest.xdotool("key", "alt+f")
-    time.sleep(0.4)
-    xtest.xdotool("key", "Down", "Return")
-    window = xtest.wait_for(lambda: xtest.find_windows(DIALOG), timeout=10)
+    window = open_save_as(app)
     if check(window, "the save dialog opens for a 256-byte name"):
-        xtest.xdotool("windowactivate", "--sync", window[0])
         enter_name(too_long)
         xtest.xdotool("key", "Return")
-        time.sleep(1.0)
+        time.sleep(1.0)  # for the dialog to refuse or hand the name over
         dialog_refused_or_message(
             app, "File name too long",
             "the dialog that refused a 256-byte name closes on Escape",
@@ -194,48 +197,29 @@ try:
     moving = os.path.join(folder, "moving.bmp")
     with open(moving, "wb") as f:
         f.write(OLD)
-    app.activate()
-    xtest.xdotool("key", "alt+f")
-    time.sleep(0.4)
-    xtest.xdotool("key", "Down", "Return")
-    window = xtest.wait_for(lambda: xtest.find_windows(DIALOG), timeout=10)
+    window = open_save_as(app)
     if check(window, "the save dialog opens"):
-        xtest.xdotool("windowactivate", "--sync", window[0])
         enter_name(moving)
         replacement = moving + ".new"
         with open(replacement, "wb") as f:
             f.write(b"written by another program\n")
         os.rename(replacement, moving)
         xtest.xdotool("key", "Return")
-        time.sleep(0.5)
-        confirm = [w for w in xtest.find_windows(DIALOG) if w != window[0]]
-        if confirm:
-            xtest.xdotool("windowactivate", "--sync", confirm[0])
-            xtest.xdotool("key", "alt+y")
+        confirm_replacing(window[0])
         check(no_message(app), "a file replaced under the dialog: no message")
-        check(xtest.wait_for(lambda: is_bitmap_of_screen(moving), timeout=10),
+        check(xtest.wait_for(lambda: is_bitmap_of_screen(moving)),
               "a file replaced under the dialog is replaced by the picture")
     became_folder = os.path.join(folder, "became-folder.bmp")
     with open(became_folder, "wb") as f:
         f.write(OLD)
-    app.activate()
-    xtest.xdotool("key", "alt+f")
-    time.sleep(0.4)
-    xtest.xdotool("key", "Down", "Return")
-    window = xtest.wait_for(lambda: xtest.find_windows(DIALOG), timeout=10)
+    window = open_save_as(app)
     if check(window, "the save dialog opens"):
-        xtest.xdotool("windowactivate", "--sync", window[0])
         enter_name(became_folder)
         os.remove(became_folder)
         os.mkdir(became_folder)
         entries = sorted(os.listdir(folder))
         xtest.xdotool("key", "Return")
-        time.sleep(0.5)
-        confirm = [w for w in xtest.find_windows(DIALOG) if w != window[0]]
-        if confirm:
-            xtest.xdotool("windowactivate", "--sync", confirm[0])
-            xtest.xdotool("key", "alt+y")
-        xtest.wait_for(lambda: not xtest.find_windows(DIALOG), timeout=5)
+        confirm_replacing(window[0])
         # Qt's own dialog may refuse a folder's name itself and stay open;
         # if it let it through, the program must say why it cannot write.
         dialog_refused_or_message(app, "Is a directory", "the dialog closes on Escape",

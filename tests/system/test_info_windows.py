@@ -40,12 +40,19 @@ def about_window(app):
     return others[0] if others else None
 
 
+def open_help_menu(app):
+    app.key("alt+h")
+    xtest.wait_for(lambda: set(xtest.find_windows_of(app.proc.pid)) - {app.window})
+
+
 def open_about(app):
-    app.activate()
-    xtest.xdotool("key", "alt+h")
-    time.sleep(0.4)
+    """Help > About...; the box once it has the focus and is drawn."""
+    open_help_menu(app)
     xtest.xdotool("key", "Down", "Return")
-    return xtest.wait_for(lambda: about_window(app), timeout=5)
+    about = xtest.wait_for(lambda: about_window(app))
+    if about and xtest.activate(about):
+        xtest.wait_for(lambda: xtest.painted(*about_point((5, 5)), WHITE))
+    return about
 
 
 def drag(start, end, steps=12):
@@ -104,7 +111,6 @@ def check_about_and_camel(app):
     about = open_about(app)
     if not check(about, "Help > About... opens the About box"):
         return
-    time.sleep(0.5)
     check(xtest.window_geometry(about) == ABOUT,
           "About box client area at (156, 129), 382 x 136: %r" % (xtest.window_geometry(about),))
     check("_NET_WM_STATE_SKIP_TASKBAR" in net_wm_state(about), "About box is not in the taskbar")
@@ -113,18 +119,17 @@ def check_about_and_camel(app):
 
     # Enter presses OK.
     xtest.xdotool("key", "Return")
-    check(xtest.wait_for(lambda: about_window(app) is None, timeout=5), "Enter closes the box")
+    check(xtest.wait_for(lambda: about_window(app) is None), "Enter closes the box")
 
     # Esc presses OK too; the box opens again at the same place.
     about = open_about(app)
     check(about and xtest.window_geometry(about) == ABOUT, "About box reopens at the same place")
     xtest.xdotool("key", "Escape")
-    check(xtest.wait_for(lambda: about_window(app) is None, timeout=5), "Esc closes the box")
+    check(xtest.wait_for(lambda: about_window(app) is None), "Esc closes the box")
 
     about = open_about(app)
     if not check(about, "About box opens a third time"):
         return
-    time.sleep(0.5)
 
     # A drop on the white band beside the title opens nothing.
     drag(about_point(SUPPORT_PRESS), about_point(BESIDE_TITLE))
@@ -136,12 +141,12 @@ def check_about_and_camel(app):
     for attempt in (1, 2):
         # A drop on the title opens "Camel", modal, over the still-open box.
         drag(about_point(SUPPORT_PRESS), about_point(ON_TITLE))
-        camel = xtest.wait_for(lambda: visible("Camel"), timeout=5)
+        camel = xtest.wait_for(lambda: visible("Camel"))
         if not check(camel, "drop on the title opens Camel (round %d)" % attempt):
             return
         camel = camel[0]
-        time.sleep(0.5)
         cx, cy, cw, ch = xtest.window_geometry(camel)
+        xtest.wait_for(lambda: xtest.painted(cx + 8, cy + 8, camel_bmp.pixel(0, 0)))
         check((cw, ch) == (320, 298), "Camel client area 320 x 298: %r" % ((cw, ch),))
         check("_NET_WM_STATE_SKIP_TASKBAR" not in net_wm_state(camel), "Camel is in the taskbar")
         check(about_window(app), "About box stays open under Camel")
@@ -158,39 +163,38 @@ def check_about_and_camel(app):
               "picture clipped at the box's bottom edge: %r" % (below,))
 
         # Esc does nothing on this ordinary window; the close box closes it.
+        xtest.activate(camel)
         xtest.xdotool("key", "Escape")
         time.sleep(0.5)
         check(visible("Camel"), "Esc leaves Camel open")
-        xtest.xdotool("windowactivate", "--sync", camel)
+        xtest.activate(camel)
         xtest.xdotool("key", "alt+F4")
-        check(xtest.wait_for(lambda: not visible("Camel"), timeout=5),
+        check(xtest.wait_for(lambda: not visible("Camel")),
               "closing Camel (round %d)" % attempt)
         time.sleep(0.5)
         check(about_window(app), "About box still open after Camel closed (round %d)" % attempt)
 
     # The box takes input again.
-    xtest.xdotool("windowactivate", "--sync", about_window(app))
+    xtest.activate(about_window(app))
     xtest.xdotool("key", "Return")
-    check(xtest.wait_for(lambda: about_window(app) is None, timeout=5),
+    check(xtest.wait_for(lambda: about_window(app) is None),
           "About box closes after the picture window")
 
 
 def check_support_message(app):
-    app.activate()
-    xtest.xdotool("key", "alt+h")
-    time.sleep(0.4)
+    open_help_menu(app)
     xtest.xdotool("key", "Return")
-    box = xtest.wait_for(lambda: visible("Support"), timeout=5)
+    box = xtest.wait_for(lambda: visible("Support"))
     if not check(box, "Help > Getting Support... shows the support message"):
         return
-    time.sleep(0.5)
+    xtest.activate(box[0])
     xtest.xdotool("key", "ctrl+c")
-    copied = xtest.wait_for(lambda: clipboard() or None, timeout=5) or ""
+    copied = xtest.settle(clipboard, lambda text: message_text(text) == SUPPORT_TEXT, 10)
     check(message_text(copied) == SUPPORT_TEXT, "support message text exactly: %r" % copied)
     check(copied.startswith("---------------------------\nSupport\n"),
           "message box titled Support: %r" % copied[:60])
     xtest.xdotool("key", "Return")
-    check(xtest.wait_for(lambda: not visible("Support"), timeout=5), "OK closes the message")
+    check(xtest.wait_for(lambda: not visible("Support")), "OK closes the message")
 
 
 def hot_key_control_present():
@@ -211,21 +215,21 @@ def check_banner(app):
         return
     # The key is system-wide: it works while another program is in front.
     pattern = xtest.start_pattern("200x150+600+450", title="Elsewhere")
-    xtest.xdotool("windowactivate", "--sync", pattern.window)
-    time.sleep(0.3)
+    check(xtest.activate(pattern.window), "the other program's window takes the focus")
     for press in (1, 2):
         xtest.xdotool("key", "ctrl+alt+shift+Print")
-        banner = xtest.wait_for(lambda: visible("Form4"), timeout=5)
+        banner = xtest.wait_for(lambda: visible("Form4"))
         check(banner and len(banner) == 1,
               "press %d: exactly one banner window: %r" % (press, banner))
-        time.sleep(0.7)
+        time.sleep(0.7)  # for a second banner, if the press made one, to show
     banner = visible("Form4")
     if banner:
         window = banner[0]
         check(xtest.window_geometry(window) == (0, 0, 1024, 768),
               "banner covers the screen: %r" % (xtest.window_geometry(window),))
         check("_NET_WM_STATE_SKIP_TASKBAR" in net_wm_state(window), "banner not in the taskbar")
-        shot = xtest.screenshot()
+        shot = xtest.settle(xtest.screenshot,
+                            lambda shot: red_pixels(shot, 144, 168, 257, 113) > 300)
         check(shot.pixel(900, 700) == (0, 0, 0), "banner is black")
         check(red_pixels(shot, 144, 168, 257, 113) > 300, "red text in the label's box")
         check(red_pixels(shot, 410, 168, 200, 113) == 0, "the text wraps inside its box")
@@ -234,15 +238,15 @@ def check_banner(app):
         # A click beside the text closes it.
         xtest.xdotool("mousemove", "--sync", 800, 600)
         xtest.xdotool("click", 1)
-        check(xtest.wait_for(lambda: not visible("Form4"), timeout=5),
+        check(xtest.wait_for(lambda: not visible("Form4")),
               "a click on the black closes the banner")
         # A click on the text closes a new one too.
         xtest.xdotool("key", "ctrl+alt+shift+Print")
-        if check(xtest.wait_for(lambda: visible("Form4"), timeout=5), "banner comes back"):
-            time.sleep(0.7)
+        if check(xtest.wait_for(lambda: visible("Form4")), "banner comes back"):
+            xtest.wait_for(lambda: red_pixels(xtest.screenshot(), 144, 168, 257, 113) > 300)
             xtest.xdotool("mousemove", "--sync", 170, 190)
             xtest.xdotool("click", 1)
-            check(xtest.wait_for(lambda: not visible("Form4"), timeout=5),
+            check(xtest.wait_for(lambda: not visible("Form4")),
                   "a click on the text closes the banner")
     pattern.stop()
 

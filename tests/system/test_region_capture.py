@@ -2,8 +2,6 @@
 capture, shown 1:1 in the preview; a click takes the one pixel under it; a
 right press or Escape cancels and keeps the capture that was there."""
 
-import time
-
 import xtest
 from xtest import check
 
@@ -13,34 +11,37 @@ app.activate()
 app.client_origin()
 px, py, pw, ph = app.pane_rect()
 app.click_client(10, 48 + 41 + 8)  # "Actual Size"
-time.sleep(0.3)
 # The pattern window does not overlap the main window, so the frozen screen
 # shows it exactly as it is now.
 before = xtest.screenshot()
 
 
 def start_selection():
+    """Starts a selection; the main window hides until back_to_main()."""
+    global since
+    since = app.events.mark()
     app.click_button("Capture Selection")
-    found = xtest.wait_for(lambda: xtest.find_windows("^Form3$"), timeout=10)
+    found = xtest.wait_for(lambda: xtest.find_windows("^Form3$"))
     check(found, "selection window appears")
-    time.sleep(0.5)
     return found[0] if found else None
 
 
 def back_to_main():
-    gone = xtest.wait_for(lambda: not xtest.find_windows("^Form3$"), timeout=10)
+    gone = xtest.wait_for(lambda: not xtest.find_windows("^Form3$"))
     check(gone, "selection window is gone")
-    check(app.wait_visible(), "main window is back")
-    time.sleep(0.8)
+    check(app.events.wait(["UnmapNotify", "MapNotify"], since), "main window is back")
     # Park the pointer off the pane so that it never hides a pixel.
     xtest.xdotool("mousemove", "--sync", 1010, 10)
-    time.sleep(0.2)
-    return xtest.screenshot()
 
 
-def pane_shows(shot, rect, label):
+def pane_shows(rect, label):
     x, y, w, h = rect
     want = before.crop(x, y, w, h)
+
+    def shown(shot):
+        return shot.crop(px, py, w, h).differing_pixels(want) == 0 and \
+            shot.pixel(px + w, py + 5) == xtest.PANE_BACKGROUND
+    shot = xtest.settle(xtest.screenshot, shown)
     got = shot.crop(px, py, w, h)
     diff = got.differing_pixels(want)
     check(diff == 0, "%s: pane shows the %dx%d rectangle at (%d, %d), %d pixels differ"
@@ -54,12 +55,9 @@ def redraw_from_buffer_shows(rect, label):
     """Switches styles, which redraws the preview from the capture buffer, and
     checks the pane shows `rect` of the screen at actual size."""
     app.click_client(10, 48 + 24 + 8)  # "Stretch to fit"
-    time.sleep(0.3)
     app.click_client(10, 48 + 41 + 8)  # "Actual Size"
-    time.sleep(0.3)
     xtest.xdotool("mousemove", "--sync", 1010, 10)
-    time.sleep(0.2)
-    pane_shows(xtest.screenshot(), rect, label)
+    pane_shows(rect, label)
 
 
 
@@ -73,14 +71,16 @@ if window:
     # The pattern's own area; its title bar may change colour when the main
     # window hides and the focus moves.
     cx, cy, cw, ch = xtest.window_geometry(pattern.window)
-    shot = xtest.screenshot()
-    check(shot.crop(cx, cy, cw, ch).differing_pixels(before.crop(cx, cy, cw, ch)) == 0,
+    frozen = before.crop(cx, cy, cw, ch)
+    shot = xtest.settle(xtest.screenshot,
+                        lambda shot: shot.crop(cx, cy, cw, ch).differing_pixels(frozen) == 0)
+    check(shot.crop(cx, cy, cw, ch).differing_pixels(frozen) == 0,
           "selection window shows the frozen screen")
     check(not xtest.find_windows("^Tessarine$"), "main window hidden while selecting")
 xtest.drag(660, 520, 860, 660)
 region = (660, 520, 200, 140)
-shot = back_to_main()
-pane_shows(shot, region, "drag")
+back_to_main()
+pane_shows(region, "drag")
 
 # Right press: cancelled, the capture stays. Switching styles redraws the
 # preview from the buffer, so it shows what the buffer holds.
@@ -110,8 +110,8 @@ redraw_from_buffer_shows(region, "after a selection without width")
 start_selection()
 xtest.xdotool("mousemove", "--sync", 777, 555)
 xtest.xdotool("click", 1)
-shot = back_to_main()
-pane_shows(shot, (777, 555, 1, 1), "click")
+back_to_main()
+pane_shows((777, 555, 1, 1), "click")
 
 app.stop()
 pattern.stop()

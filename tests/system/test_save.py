@@ -7,7 +7,6 @@ import os
 import shutil
 import subprocess
 import tempfile
-import time
 
 import xtest
 from xtest import check
@@ -24,12 +23,30 @@ def message_boxes(app):
     return [w for w in xtest.find_windows("^Tessarine$") if w != app.window]
 
 
-answer_dialog = xtest.answer_save_dialog
-wait_saved = xtest.wait_saved
+def answer_dialog(path):
+    """Types a full path into the open save dialog and confirms it."""
+    if not check(xtest.answer_save_dialog(path), "the save dialog opens"):
+        return False
+    check(xtest.wait_for(lambda: not dialog_windows()), "the save dialog closes")
+    return True
+
+
+def identity(path):
+    """Changes whenever the file is replaced, as the writer always does."""
+    st = os.stat(path)
+    return (st.st_ino, st.st_mtime_ns)
+
+
+def wait_saved(path, previous=None):
+    def written():
+        if not os.path.exists(path) or identity(path) == previous:
+            return False
+        return not xtest.find_windows("^frmSave$")
+    return xtest.wait_for(written)
 
 
 def app_windows(app):
-    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(app.proc.pid), "."],
+    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(app.proc.pid)],
                          capture_output=True, text=True).stdout
     return set(out.split())
 
@@ -39,29 +56,19 @@ def save_menu(app, item_index):
     app.activate()
     shown = app_windows(app)
     xtest.xdotool("key", "alt+f")
-    check(xtest.wait_for(lambda: app_windows(app) - shown, timeout=5), "the File menu opens")
-    time.sleep(0.2)
+    check(xtest.wait_for(lambda: app_windows(app) - shown), "the File menu opens")
     for _ in range(item_index):
         xtest.xdotool("key", "Down")
     xtest.xdotool("key", "Return")
 
 
 def dismiss_message(app):
-    boxes = xtest.wait_for(lambda: message_boxes(app), timeout=10)
+    boxes = xtest.wait_for(lambda: message_boxes(app))
     if not check(boxes, "a message box comes up"):
         return
-    xtest.xdotool("windowactivate", "--sync", boxes[0])
+    xtest.activate(boxes[0])
     xtest.xdotool("key", "Return")
-    check(xtest.wait_for(lambda: not message_boxes(app), timeout=5), "the message box closes")
-
-
-def no_dialog_during(seconds):
-    deadline = time.time() + seconds
-    while time.time() < deadline:
-        if dialog_windows():
-            return False
-        time.sleep(0.05)
-    return True
+    check(xtest.wait_for(lambda: not message_boxes(app)), "the message box closes")
 
 
 folder = tempfile.mkdtemp(prefix="tess-save-")
@@ -78,8 +85,7 @@ try:
     # (which the capture hid, and which is back on screen now).
     app.capture_screen()
     shot = xtest.screenshot()
-    app.activate()
-    xtest.xdotool("key", "ctrl+s")
+    app.key("ctrl+s")
     first = os.path.join(folder, "shot.bmp")
     answer_dialog(first)
     check(wait_saved(first), "the first Save writes the chosen file")
@@ -102,12 +108,10 @@ try:
         check(f.read(2) == b"BM", "a Windows bitmap file")
 
     # A second Save writes again without asking.
-    before = os.stat(first).st_mtime_ns
-    time.sleep(1.1)
-    app.activate()
-    xtest.xdotool("key", "ctrl+s")
-    check(no_dialog_during(1.5), "no dialog on the second Save")
+    before = identity(first)
+    app.key("ctrl+s")
     check(wait_saved(first, before), "the second Save rewrites the file")
+    check(not dialog_windows(), "no dialog on the second Save")
 
     # Save As asks, opening on the previous name; a name without ".bmp" is
     # used as it is.

@@ -24,10 +24,15 @@ def status_region(app):
     return xtest.screenshot().crop(ox + 6, top + 5, 360, 12)
 
 
-def move_to(app, point):
+def move_to(app, point, expect=None):
+    """Moves the pointer; with expect, waits until the status bar shows it.
+    Without, it waits a moment, for the checks that the bar stays as it is."""
     ox, oy = app.client_origin()
     xtest.xdotool("mousemove", "--sync", ox + point[0], oy + point[1])
-    time.sleep(0.4)
+    if expect is None:
+        time.sleep(0.4)
+    else:
+        xtest.settle(lambda: status_region(app), lambda region: same(region, expect))
 
 
 def same(a, b):
@@ -43,7 +48,7 @@ try:
           == 1, "the status bar starts empty")
 
     move_to(app, LABEL5)
-    hint = status_region(app)
+    hint = xtest.settle(lambda: status_region(app), lambda region: not same(region, empty))
     check(hint.differing_pixels(empty) > 50, "hovering over Preview Style shows a hint")
 
     # An option button has no hint of its own: the hint stays.
@@ -56,21 +61,19 @@ try:
     # The frame's own area clears it...
     move_to(app, LABEL5)
     move_to(app, OPTION)
-    move_to(app, FRAME_EMPTY)
+    move_to(app, FRAME_EMPTY, empty)
     check(same(status_region(app), empty), "the frame's empty area clears the hint")
 
     # ... and so does the window's bare surface.
-    move_to(app, LABEL5)
+    move_to(app, LABEL5, hint)
     check(same(status_region(app), hint), "the hint comes back on the label")
-    move_to(app, BARE)
+    move_to(app, BARE, empty)
     check(same(status_region(app), empty), "the window's surface clears the hint")
 
     # A capture leaves the status bar as it is.
-    move_to(app, LABEL5)
+    move_to(app, LABEL5, hint)
     move_to(app, OPTION)
-    app.click_button("Capture Screen")
-    time.sleep(1.5)
-    check(app.wait_visible(), "main window back after the capture")
+    app.capture_screen()
     xtest.xdotool("mousemove", "--sync", 0, 0)  # off the window: no mouse-move on it
     time.sleep(0.4)
     check(same(status_region(app), hint), "a capture does not change the status bar")

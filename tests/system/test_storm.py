@@ -58,16 +58,20 @@ def handle_count(app, errors, timeout=10):
 
 
 def settled_count(app, errors, timeout=60):
-    """The count once the program is idle: two answers a second apart agree
-    and the main window is up."""
+    """The count once the program is idle: two answers agree, the main window
+    is up, and no capture hid or showed it between them."""
     deadline = time.time() + timeout
     last = None
+    since = app.events.mark()
     while time.time() < deadline:
         count = handle_count(app, errors)
-        if count is not None and count == last and xtest.find_windows("^Tessarine$"):
+        quiet = not app.events.wait(["UnmapNotify"], since, timeout=0) and \
+            not app.events.wait(["MapNotify"], since, timeout=0)
+        if count is not None and count == last and quiet and app.wait_visible(0):
             return count
         last = count
-        time.sleep(1.0)
+        since = app.events.mark()
+        time.sleep(1.0)  # the span over which the program must stay idle
     return last
 
 
@@ -89,9 +93,7 @@ def save_as(path):
     dialog that does not come (the name is known) is fine."""
     xtest.xdotool("key", "ctrl+s")
     dialog = xtest.wait_for(lambda: xtest.find_windows("^Save As$"), timeout=3)
-    if dialog:
-        xtest.xdotool("windowactivate", dialog[0])
-        time.sleep(0.2)
+    if dialog and xtest.activate(dialog[0]):
         xtest.xdotool("key", "ctrl+a", "type", "--delay", "0", path)
         xtest.xdotool("key", "Return")
 
@@ -103,9 +105,9 @@ def dismiss_stray_windows(app):
         if not stray:
             return
         for w in stray:
-            subprocess.run(["xdotool", "windowactivate", "--sync", str(w)], capture_output=True)
-            xtest.xdotool("key", "Escape")
-        time.sleep(0.5)
+            if xtest.activate(w):
+                xtest.xdotool("key", "Escape")
+        xtest.wait_for(lambda: not [w for w in stray if w in xtest.find_windows(".")], 5)
 
 
 folder = tempfile.mkdtemp(prefix="tess-storm-")
@@ -119,12 +121,12 @@ try:
     # what the program then keeps for the rest of the run.
     app.capture_screen()
     crop_drag(app)
-    time.sleep(1.0)
-    save_as(os.path.join(folder, "warm-up.bmp"))
-    time.sleep(1.5)
+    warm_up = os.path.join(folder, "warm-up.bmp")
+    app.key("ctrl+s")
+    xtest.answer_save_dialog(warm_up)
+    check(xtest.saved(warm_up), "the warm-up capture is saved")
     app.activate()
-    app.click_button("Capture Screen")
-    time.sleep(1.5)
+    app.capture_screen()
     baseline = settled_count(app, errors)
     first_rss = xtest.resident_kib(app.proc.pid)
     check(baseline is not None, "the program reports its handle count on SIGUSR1")
@@ -135,7 +137,7 @@ try:
     round_number = 0
     while sent < PRESSES:
         storm = press_print(BATCH)
-        app.activate()
+        xtest.activate(app.window)  # may not get it while captures run
         if round_number % 3 == 0:
             crop_drag(app)
         elif round_number % 3 == 1:
@@ -160,21 +162,12 @@ try:
 
     # One more capture, saved and compared with the screen.
     app.activate()
-    app.click_button("Capture Screen")
-    time.sleep(1.5)
-    check(app.wait_visible(), "main window back after the last capture")
+    app.capture_screen()
     shot = xtest.screenshot()
     final = os.path.join(folder, "final.bmp")
-    app.activate()
-    xtest.xdotool("key", "ctrl+s")
-    dialog = xtest.wait_for(lambda: xtest.find_windows("^Save As$"), timeout=10)
-    if check(dialog, "the save dialog opens after the storm"):
-        xtest.xdotool("windowactivate", "--sync", dialog[0])
-        time.sleep(0.3)
-        xtest.xdotool("key", "ctrl+a", "type", "--delay", "0", final)
-        xtest.xdotool("key", "Return")
-    if check(xtest.wait_for(lambda: os.path.exists(final) and
-                            not xtest.find_windows("^frmSave$"), timeout=15),
+    app.key("ctrl+s")
+    check(xtest.answer_save_dialog(final), "the save dialog opens after the storm")
+    if check(xtest.saved(final),
              "the last capture is saved"):
         saved = xtest.read_image(final)
         check((saved.width, saved.height) == (shot.width, shot.height),

@@ -2,16 +2,12 @@
 included, exactly as the screen shows it; parts off the screen come out
 black. Capture > Window... shows the instructions, which the capture hides."""
 
-import subprocess
-import time
-
 import xtest
 from xtest import check
 
 
 def activate(window):
-    subprocess.run(["xdotool", "windowactivate", "--sync", str(window)], capture_output=True)
-    time.sleep(0.4)
+    check(xtest.activate(window), "window %d takes the focus" % window)
 
 
 def compare_capture(app, frame, label):
@@ -19,12 +15,8 @@ def compare_capture(app, frame, label):
     top-left corner (Actual Size) with the screen under the frame."""
     fx, fy, fw, fh = frame
     before = xtest.screenshot()
-    xtest.xdotool("key", "shift+Print")
-    time.sleep(1.0)
-    after = xtest.screenshot()
     px, py, pw, ph = app.pane_rect()
     w, h = min(fw, pw), min(fh, ph)
-    got = after.crop(px, py, w, h)
     # What the screen showed there, black where the frame leaves the screen.
     want_rows = []
     for y in range(h):
@@ -37,7 +29,10 @@ def compare_capture(app, frame, label):
                 row.append(b"\0\0\0")
         want_rows.append(b"".join(row))
     want = xtest.Image(w, h, b"".join(want_rows))
-    diff = got.differing_pixels(want)
+    xtest.xdotool("key", "shift+Print")
+    after = xtest.settle(xtest.screenshot,
+                         lambda shot: shot.crop(px, py, w, h).differing_pixels(want) == 0)
+    diff = after.crop(px, py, w, h).differing_pixels(want)
     check(diff == 0, "%s: capture equals the framed window on screen (%d pixels differ)"
           % (label, diff))
     # Just past the capture the pane is clear again.
@@ -53,19 +48,19 @@ def compare_capture(app, frame, label):
 app = xtest.App()
 app.activate()
 xtest.xdotool("windowmove", "--sync", app.window, 0, 0)
-time.sleep(0.5)
+xtest.wait_for(lambda: xtest.window_geometry(app.window)[:2] == (0, 0))
 app.activate()
 app.client_origin()
 app.click_client(10, 48 + 41 + 8)  # "Actual Size"
-time.sleep(0.3)
 
 # Capture > Window... shows the instructions and nothing else.
 wx, wy, _, _ = xtest.window_geometry(app.window)
 xtest.xdotool("mousemove", "--sync", wx + 160, wy + 9)
 xtest.xdotool("click", 1)
-time.sleep(0.4)
+check(xtest.wait_for(lambda: set(xtest.find_windows_of(app.proc.pid)) - {app.window}),
+      "the Capture menu opens")
 xtest.xdotool("key", "Down", "Down", "Down", "Return")
-form2 = xtest.wait_for(lambda: xtest.find_windows("^Capture Individual Window$"), timeout=5)
+form2 = xtest.wait_for(lambda: xtest.find_windows("^Capture Individual Window$"))
 check(form2, "Capture > Window... shows the instructions")
 if form2:
     _, _, f2w, f2h = xtest.window_geometry(form2[0])
@@ -91,10 +86,9 @@ check(after.pixel(px + ix + 8, py + iy + 8) == xtest.pattern_colour(8, 8),
 # Reaching past the right and bottom edges: those parts are black. Caps Lock
 # and Num Lock are on this time: the key works whatever the lock keys.
 xtest.xdotool("windowmove", "--sync", pattern.window, 900, 680)
-time.sleep(0.5)
+xtest.wait_for(lambda: xtest.frame_geometry(pattern.window)[:2] == (900, 680))
 activate(pattern.window)
 xtest.xdotool("key", "Caps_Lock", "Num_Lock")
-time.sleep(0.3)
 frame = xtest.frame_geometry(pattern.window)
 check(frame[0] + frame[2] > 1024 and frame[1] + frame[3] > 768,
       "pattern window reaches off the screen: %r" % (frame,))

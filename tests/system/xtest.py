@@ -8,6 +8,7 @@ between pixels the X server (or a written file) really holds.
 import os
 import subprocess
 import sys
+import threading
 import time
 
 TESSARINE = os.environ.get("TESSARINE_BIN", "build/tessarine")
@@ -134,40 +135,33 @@ def drag(x0, y0, x1, y1, button=1):
     xdotool("mouseup", button)
 
 
-def answer_save_dialog(path):
-    """Types a full path into the open save dialog and confirms it."""
-    window = wait_for(lambda: find_windows("^Save As$"), timeout=10)
-    if not check(window, "the save dialog opens"):
-        return False
-    xdotool("windowactivate", "--sync", window[0])
-    time.sleep(0.3)
-    xdotool("key", "ctrl+a")
-    xdotool("type", "--delay", "20", path)
-    time.sleep(0.3)
-    xdotool("key", "Return")
-    check(wait_for(lambda: not find_windows("^Save As$"), timeout=10), "the save dialog closes")
-    return True
+# Deadlines are generous: they only bound how long a broken program keeps a
+# test waiting, and a loaded machine (or the sanitizer build) is slow.
+DEADLINE = 30.0
 
 
-def wait_saved(path, previous_mtime=None):
-    """Waits until `path` is written (anew, if its old time is given)."""
-    def written():
-        if not os.path.exists(path):
-            return False
-        if previous_mtime is not None and os.stat(path).st_mtime_ns == previous_mtime:
-            return False
-        return not find_windows("^frmSave$")
-    return wait_for(written, timeout=10)
-
-
-def wait_for(predicate, timeout=10.0, interval=0.1):
+def wait_for(predicate, timeout=DEADLINE, interval=0.1):
+    """Polls predicate until it gives a true value, which it returns; None
+    when the deadline passes. The predicate always runs at least once more
+    after the deadline, so a slow poll cannot make a wait fail early."""
     deadline = time.time() + timeout
-    while time.time() < deadline:
+    while True:
         value = predicate()
-        if value:
-            return value
+        if value or time.time() >= deadline:
+            return value or None
         time.sleep(interval)
-    return None
+
+
+def settle(read, good, timeout=DEADLINE):
+    """Reads (a screenshot, say) until good(reading) holds; returns the last
+    reading, good or not, for the caller's check to judge."""
+    result = []
+
+    def attempt():
+        result[:] = [read()]
+        return good(result[0])
+    wait_for(attempt, timeout)
+    return result[0]
 
 
 def find_windows(name, visible=True):
@@ -177,6 +171,13 @@ def find_windows(name, visible=True):
     args += ["--name", name]
     out = subprocess.run(args, capture_output=True, text=True).stdout.split()
     return [int(w) for w in out]
+
+
+def find_windows_of(pid):
+    """Visible windows of one process, menus and message boxes included."""
+    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(pid)],
+                         capture_output=True, text=True).stdout
+    return [int(w) for w in out.split()]
 
 
 def window_geometry(window):
@@ -218,6 +219,104 @@ def pattern_colour(x, y):
     return ((bx * 53 + 17) & 0xFF, (by * 97 + 31) & 0xFF, ((bx + by) * 29 + 71) & 0xFF)
 
 
+class WindowEvents:
+    """Map, unmap and focus events of one window, as the X server sends them
+    (through xev), so that a window hidden and shown again between two polls
+    is not missed."""
+
+    def __init__(self, window):
+        self.names = []
+        self._lock = threading.Lock()
+        self._xev = subprocess.Popen(
+            ["xev", "-id", str(window), "-event", "structure", "-event", "focus", "-event",
+             "property"],
+            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, bufsize=1)
+        threading.Thread(target=self._read, daemon=True).start()
+        # Once a property change of ours shows, xev is listening: no event
+        # after this constructor is missed.
+        def listening():
+            run("xprop", "-id", str(window), "-f", "_TESS_PROBE", "8s", "-set", "_TESS_PROBE",
+                "1")
+            with self._lock:
+                return "PropertyNotify" in self.names
+        if not wait_for(listening, interval=0.2):
+            raise RuntimeError("xev does not report the window's events")
+
+    def _read(self):
+        for line in self._xev.stdout:
+            name = line.split(" event,")[0] if " event," in line else None
+            if name:
+                with self._lock:
+                    self.names.append(name)
+
+    def mark(self):
+        with self._lock:
+            return len(self.names)
+
+    def wait(self, sequence, since, timeout=DEADLINE):
+        """True once the named events have come, in this order, after mark
+        `since`."""
+        def seen():
+            with self._lock:
+                wanted = list(sequence)
+                for name in self.names[since:]:
+                    if wanted and name == wanted[0]:
+                        wanted.pop(0)
+                return not wanted
+        return bool(wait_for(seen, timeout, interval=0.02))
+
+    def stop(self):
+        self._xev.kill()
+        self._xev.wait()
+
+
+def focused_window():
+    return int(run("xdotool", "getwindowfocus", "-f").stdout.strip() or 0)
+
+
+def activate(window):
+    """Brings a window to the front and waits until it has the keyboard focus."""
+    def focused():
+        if focused_window() != window:
+            subprocess.run(["xdotool", "windowactivate", "--sync", str(window)],
+                           capture_output=True, timeout=DEADLINE)
+        return focused_window() == window
+    return wait_for(focused, interval=0.2)
+
+
+def answer_save_dialog(path):
+    """Waits for the Save As dialog, types path into it and confirms. False
+    when no dialog came."""
+    dialog = wait_for(lambda: find_windows("^Save As$"))
+    if not dialog or not activate(dialog[0]):
+        return False
+    xdotool("key", "ctrl+a")
+    xdotool("type", "--delay", "20", path)
+    xdotool("key", "Return")
+    return True
+
+
+def saved(path, replaced=None):
+    """Waits until the save window has written path and gone (it covers the
+    screen while it works); with replaced, the os.stat() of the file it
+    must replace. True when both happened."""
+    def done():
+        try:
+            st = os.stat(path)
+        except FileNotFoundError:
+            return False
+        if replaced is not None and (st.st_ino, st.st_mtime_ns) == \
+                (replaced.st_ino, replaced.st_mtime_ns):
+            return False
+        return not find_windows("^frmSave$")
+    return bool(wait_for(done))
+
+
+def painted(x, y, colour):
+    """True when the screen shows colour at (x, y)."""
+    return screenshot().pixel(x, y) == colour
+
+
 class Process:
     def __init__(self, args, env=None):
         self.proc = subprocess.Popen(args, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
@@ -242,7 +341,10 @@ def start_pattern(geometry="400x300+100+100", title="Pattern", frameless=False):
     if not window:
         raise RuntimeError("pattern window did not appear")
     p.window = window[0]
-    time.sleep(0.3)
+    # Drawn once its first block shows on the screen.
+    x, y, _, _ = window_geometry(p.window)
+    if not wait_for(lambda: painted(x + 8, y + 8, pattern_colour(8, 8))):
+        raise RuntimeError("pattern window was not drawn")
     return p
 
 
@@ -257,30 +359,45 @@ class App(Process):
             raise RuntimeError("main window did not appear: " +
                                self.proc.stderr.read().decode(errors="replace"))
         self.window = found[0]
-        time.sleep(0.5)
-        self._client = None
+        self.events = WindowEvents(self.window)
+        self._menu_height = None
+        # Drawn once the empty pane shows (unless other windows cover it).
+        wait_for(self._find_client_origin)
+
+    def stop(self):
+        super().stop()
+        self.events.stop()
 
     def activate(self):
-        subprocess.run(["xdotool", "windowactivate", "--sync", str(self.window)],
-                       capture_output=True)
-        time.sleep(0.2)
+        """Brings the main window to the front and waits until it has the
+        keyboard focus, so that keys sent next go to it."""
+        return check(activate(self.window), "the main window takes the focus")
+
+    def key(self, *keys):
+        """Sends keys to the main window once it has the focus."""
+        self.activate()
+        xdotool("key", *keys)
+
+    def _find_client_origin(self):
+        x, y, w, h = window_geometry(self.window)
+        shot = screenshot()
+        column = x + round((120 + 20) * SCALE)
+        for row in range(y, y + h):
+            if near(shot.pixel(column, row), PANE_BACKGROUND) and \
+                    near(shot.pixel(column + 10, row + 10), PANE_BACKGROUND):
+                self._menu_height = row - y
+                return (x, row)
+        return None
 
     def client_origin(self):
         """Screen position of the client area's (0, 0), below the menu bar.
-        Found from the empty preview pane, whose top is the client's top."""
-        if self._client is None:
-            x, y, w, h = window_geometry(self.window)
-            shot = screenshot()
-            column = x + round((120 + 20) * SCALE)
-            for row in range(y, y + h):
-                if near(shot.pixel(column, row), PANE_BACKGROUND) and \
-                        near(shot.pixel(column + 10, row + 10), PANE_BACKGROUND):
-                    self._client = (x, row)
-                    break
-            else:
-                raise RuntimeError("preview pane not found; call client_origin() before the "
-                                   "first capture")
-        return self._client
+        The menu bar's height is found once, from the empty preview pane,
+        whose top is the client's top."""
+        if self._menu_height is None and not self._find_client_origin():
+            raise RuntimeError("preview pane not found; call client_origin() before the "
+                               "first capture")
+        x, y, _, _ = window_geometry(self.window)
+        return (x, y + self._menu_height)
 
     def click_client(self, cx, cy, button=1):
         """Clicks at (cx, cy) of the client area, in the window's design
@@ -307,14 +424,25 @@ class App(Process):
         menu = oy - window_geometry(self.window)[1]
         return (ox + round(120 * SCALE), oy, w - round(122 * SCALE), h - menu - round(20 * SCALE))
 
-    def wait_visible(self, timeout=10):
-        return wait_for(lambda: find_windows("^Tessarine$"), timeout=timeout)
+    def wait_visible(self, timeout=DEADLINE):
+        return wait_for(lambda: self.window in find_windows("^Tessarine$"), timeout=timeout)
+
+    def hidden_and_back(self, action, label="the capture"):
+        """Runs action, which starts something that hides the main window,
+        and waits until the window has been hidden, shown again and is back
+        where it stood. False (after a failed check) if any of that fails."""
+        place = window_geometry(self.window)[:2]
+        since = self.events.mark()
+        action()
+        return check(self.events.wait(["UnmapNotify", "MapNotify"], since),
+                     "%s hides the main window and shows it again" % label) and \
+            check(wait_for(lambda: window_geometry(self.window)[:2] == place),
+                  "after %s the main window is back at %r: %r"
+                  % (label, place, window_geometry(self.window)[:2]))
 
     def capture_screen(self):
         """Clicks "Capture Screen" and waits for the main window to return."""
-        self.click_button("Capture Screen")
-        time.sleep(1.5)
-        return check(self.wait_visible(), "main window back after the capture")
+        return self.hidden_and_back(lambda: self.click_button("Capture Screen"))
 
 
 def resident_kib(pid, field="VmRSS"):

@@ -7,7 +7,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QRadioButton>
-#include <QTimer>
+#include <QWindow>
 
 #include "app/rounding.h"
 #include "platform/controls/picture_box.h"
@@ -193,6 +193,10 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         }
     } else if (event->type() == QEvent::Resize && watched == client_) {
         Form_Resize();
+    } else if (event->type() == QEvent::Expose && restorePlacePending_ &&
+               watched == windowHandle() && windowHandle()->isExposed()) {
+        restorePlacePending_ = false;
+        restorePlace();
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -249,18 +253,26 @@ void Form1::setVisible(bool visible) {
     }
     QMainWindow::setVisible(visible);
     if (reshow) {
-        // The window manager places the window when it is mapped; put it
-        // back when that placement arrives.
+        // The window manager places the window when it maps it, which is
+        // before the window is first exposed: until then, every placement
+        // that arrives is undone, however long the window manager takes.
         restorePlacePending_ = true;
-        QTimer::singleShot(1000, this, [this] { restorePlacePending_ = false; });
+        if (QWindow* window = windowHandle()) {
+            window->installEventFilter(this);
+        }
+    }
+}
+
+void Form1::restorePlace() {
+    if (geometry().topLeft() != placeBeforeHide_.topLeft()) {
+        move(pos() + (placeBeforeHide_.topLeft() - geometry().topLeft()));
     }
 }
 
 void Form1::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
-    if (restorePlacePending_ && geometry().topLeft() != placeBeforeHide_.topLeft()) {
-        restorePlacePending_ = false;
-        move(pos() + (placeBeforeHide_.topLeft() - geometry().topLeft()));
+    if (restorePlacePending_) {
+        restorePlace();
     }
 }
 

@@ -132,6 +132,7 @@ class Form1 : public QMainWindow {
     void buildMenus();
     void wire();
     void buildHotKeys();
+    void restorePlace();
 
     QWidget* client_ = nullptr;
     QRect placeBeforeHide_;

@@ -1,0 +1,28 @@
+// The main window at its design size: the pane fills the client area less
+// its margins, the size limits follow the client size, "Stretch to fit" is on.
+
+#include <gtest/gtest.h>
+
+#include <QRadioButton>
+
+#include "platform/controls/picture_box.h"
+#include "support/fake_screen.h"
+#include "ui/main/form1.h"
+
+namespace {
+
+TEST(MainWindowLayout, DesignSizeGivesThePaneAndLimits) {
+    testing_support::ScopedFakeScreen screen(1024, 768);
+    Form1 form;
+    form.Form_Load();
+    EXPECT_EQ(form.SizeLimit1.minwidth, 604.0f);
+    EXPECT_EQ(form.SizeLimit1.maxwidth, 1024.0f);
+    EXPECT_EQ(form.SizeLimit1.maxheight, 768.0f);
+    EXPECT_EQ(form.SizeLimit1.minheight, 448.0f);
+    EXPECT_EQ(form.picpreview->width(), form.ScaleWidth() - 122);
+    EXPECT_EQ(form.picpreview->height(), form.ScaleHeight() - 20);
+    EXPECT_TRUE(form.opStretch->isChecked());
+    EXPECT_FALSE(form.opActual->isChecked());
+}
+
+}  // namespace
