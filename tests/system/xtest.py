@@ -313,8 +313,8 @@ def saved(path, replaced=None):
 
 
 def painted(x, y, colour):
-    """True when the screen shows colour at (x, y)."""
-    return screenshot().pixel(x, y) == colour
+    """True when the screen shows colour at (x, y), as near as its depth can."""
+    return near(screenshot().pixel(x, y), colour, 0 if channel_tolerance() == 0 else 8)
 
 
 class Process:
