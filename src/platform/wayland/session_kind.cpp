@@ -25,7 +25,11 @@ bool IsSet(const char* name) {
 
 bool XServerIsXWayland(const char* display) {
     int screenNumber = 0;
-    std::unique_ptr<xcb_connection_t, Disconnect> c(xcb_connect(display, &screenNumber));
+    // Kept open until the process ends. Were it the server's only client,
+    // closing it would make the server reset, and the connection that comes
+    // next (the screen reader's, the toolkit's) could be refused meanwhile.
+    static std::unique_ptr<xcb_connection_t, Disconnect> c;
+    c.reset(xcb_connect(display, &screenNumber));
     if (xcb_connection_has_error(c.get())) {
         return false;
     }
