@@ -43,16 +43,14 @@ def clipboard_image(target):
 
 def save_as(app, path, png):
     """File > Save As, typing the path and, for PNG, picking the second filter."""
-    app.activate()
-    xtest.xdotool("key", "alt+f")
-    time.sleep(0.5)
-    xtest.xdotool("key", "Down")
-    xtest.xdotool("key", "Return")
-    dialog = xtest.wait_for(lambda: xtest.find_windows("^Save As$"), timeout=10)
-    if not check(dialog, "the save dialog opens"):
+    app.key("alt+f")
+    if not check(xtest.wait_for(lambda: set(xtest.find_windows_of(app.proc.pid)) - {app.window}),
+                 "the File menu opens"):
         return
-    xtest.xdotool("windowactivate", "--sync", dialog[0])
-    time.sleep(0.3)
+    xtest.xdotool("key", "Down", "Return")
+    dialog = xtest.wait_for(lambda: xtest.find_windows("^Save As$"))
+    if not check(dialog and xtest.activate(dialog[0]), "the save dialog opens"):
+        return
     # "Files of type" comes after the name, and the dialog opens on the
     # filter chosen last. The filter first: switching it afterwards would
     # change the typed extension.
@@ -61,18 +59,24 @@ def save_as(app, path, png):
     xtest.xdotool("key", "shift+Tab")
     xtest.xdotool("key", "ctrl+a")
     xtest.xdotool("type", "--delay", "20", path)
-    time.sleep(0.3)
     xtest.xdotool("key", "Return")
-    check(xtest.wait_for(lambda: os.path.exists(path) and not xtest.find_windows("^frmSave$")),
-          "Save As writes %s" % path)
+    check(xtest.saved(path), "Save As writes %s" % path)
+
+
+def copied(good):
+    """Presses Copy until the clipboard's PNG satisfies good (a capture or
+    crop still under way may not have replaced the picture yet)."""
+    def attempt():
+        app.key("ctrl+c")
+        image = clipboard_image("image/png")
+        return image if image and good(image) else None
+    return xtest.wait_for(attempt, interval=0.5)
 
 
 pattern = xtest.start_pattern("400x300+150+120", title="PngPattern")
 try:
     # Command line: the format follows the name, or --format.
-    subprocess.run(["xdotool", "windowactivate", "--sync", str(pattern.window)],
-                   capture_output=True)
-    time.sleep(0.5)
+    xtest.activate(pattern.window)
     cases = [("shot.PNG", [], PNG_SIGNATURE), ("forced.bmp", ["--format", "png"], PNG_SIGNATURE),
              ("forced.png", ["--format=bmp"], b"BM")]
     for name, options, expected in cases:
@@ -103,10 +107,8 @@ try:
         check(signature(shot) == PNG_SIGNATURE, "the PNG filter writes PNG under the typed name")
         first = xtest.read_image(shot)
         os.remove(shot)
-        app.activate()
-        xtest.xdotool("key", "ctrl+s")
-        check(xtest.wait_for(lambda: os.path.exists(shot)), "the silent Save writes again")
-        time.sleep(0.5)
+        app.key("ctrl+s")
+        check(xtest.saved(shot), "the silent Save writes again")
         check(signature(shot) == PNG_SIGNATURE, "the silent Save keeps PNG")
         # The bitmap filter, still first, writes bitmaps whatever the name.
         as_bitmap = os.path.join(folder, "named.png")
@@ -116,9 +118,7 @@ try:
               "bitmap and PNG hold the same picture")
 
         # Copy: the capture on the clipboard, as PNG and as a bitmap.
-        app.activate()
-        xtest.xdotool("key", "ctrl+c")
-        got = xtest.wait_for(lambda: clipboard_image("image/png"))
+        got = copied(lambda image: True)
         check(got is not None and got.differing_pixels(first) == 0,
               "the clipboard's PNG equals the capture")
         bitmap = clipboard_image("image/bmp")
@@ -128,21 +128,11 @@ try:
         # After a crop, Copy gives the crop: the silent Save writes the same.
         px, py, _, _ = app.pane_rect()
         app.click_button("Crop")
-        time.sleep(0.3)
-        xtest.xdotool("mousemove", "--sync", px + 40, py + 30)
-        xtest.xdotool("mousedown", 1)
-        xtest.xdotool("mousemove", "--sync", px + 120, py + 90)
-        xtest.xdotool("mousemove", "--sync", px + 200, py + 150)
-        xtest.xdotool("mouseup", 1)
-        time.sleep(0.8)
-        app.activate()
-        xtest.xdotool("key", "ctrl+c")
-        cropped = xtest.wait_for(lambda: (lambda i: i if i and i.width < first.width else None)(
-            clipboard_image("image/png")))
-        before = os.stat(as_bitmap).st_mtime_ns
-        xtest.xdotool("key", "ctrl+s")
-        xtest.wait_for(lambda: os.stat(as_bitmap).st_mtime_ns != before and
-                       not xtest.find_windows("^frmSave$"))
+        xtest.drag(px + 40, py + 30, px + 200, py + 150)
+        cropped = copied(lambda image: image.width < first.width)
+        before = os.stat(as_bitmap)
+        app.key("ctrl+s")
+        xtest.saved(as_bitmap, before)
         saved = xtest.read_image(as_bitmap)
         check(cropped is not None and saved.width < first.width and
               cropped.differing_pixels(saved) == 0, "after a crop the clipboard holds the crop "
