@@ -43,9 +43,7 @@ def clipboard_image(target):
 
 def save_as(app, path, png):
     """File > Save As, typing the path and, for PNG, picking the second filter."""
-    app.key("alt+f")
-    if not check(xtest.wait_for(lambda: set(xtest.find_windows_of(app.proc.pid)) - {app.window}),
-                 "the File menu opens"):
+    if not check(app.open_menu("alt+f"), "the File menu opens"):
         return
     xtest.xdotool("key", "Down", "Return")
     dialog = xtest.wait_for(lambda: xtest.find_windows("^Save As$"))

@@ -45,18 +45,9 @@ def wait_saved(path, previous=None):
     return xtest.wait_for(written)
 
 
-def app_windows(app):
-    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(app.proc.pid)],
-                         capture_output=True, text=True).stdout
-    return set(out.split())
-
-
 def save_menu(app, item_index):
     """Opens the File menu from the keyboard and picks its item_index-th item."""
-    app.activate()
-    shown = app_windows(app)
-    xtest.xdotool("key", "alt+f")
-    check(xtest.wait_for(lambda: app_windows(app) - shown), "the File menu opens")
+    check(app.open_menu("alt+f"), "the File menu opens")
     for _ in range(item_index):
         xtest.xdotool("key", "Down")
     xtest.xdotool("key", "Return")

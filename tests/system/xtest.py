@@ -378,6 +378,18 @@ class App(Process):
         self.activate()
         xdotool("key", *keys)
 
+    def open_menu(self, keys):
+        """Opens a menu of the main window from the keyboard; True once its
+        popup shows. The keys go again when no popup has come within a few
+        seconds: on a loaded machine a first press was seen to go unanswered
+        although the window had the focus."""
+        known = set(find_windows_of(self.proc.pid))
+
+        def opened():
+            self.key(keys)
+            return wait_for(lambda: set(find_windows_of(self.proc.pid)) - known, timeout=5)
+        return bool(wait_for(opened, interval=0))
+
     def _find_client_origin(self):
         x, y, w, h = window_geometry(self.window)
         shot = screenshot()
