@@ -125,6 +125,8 @@ def command(title, item):
           "the %s menu opens" % title)
     steps = [i.split("@")[0] for i in MENUS[index][1] if i != "-"].index(item) + 1
     xtest.xdotool("key", *(["Down"] * steps + ["Return"]))
+    # Until the menu has gone, its pointer grab takes the next click.
+    xtest.wait_for(lambda: not popups(app.proc.pid, [app.window]))
 
 
 # Capture > Screen: a capture, shown 1:1 once "Actual Size" is chosen.
