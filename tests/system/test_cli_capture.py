@@ -6,7 +6,6 @@ import os
 import shutil
 import subprocess
 import tempfile
-import time
 
 import xtest
 from xtest import check
@@ -46,9 +45,7 @@ def fails(result, status, message, path, label):
 
 pattern = xtest.start_pattern("400x300+150+120", title="CliPattern")
 try:
-    subprocess.run(["xdotool", "windowactivate", "--sync", str(pattern.window)],
-                   capture_output=True)
-    time.sleep(0.5)
+    xtest.activate(pattern.window)
     width, height = xtest.screenshot().width, xtest.screenshot().height
 
     # The whole screen, and nothing of the program shows on it meanwhile.
@@ -119,7 +116,7 @@ finally:
 
 # With the last window gone, no window is in front (openbox goes on naming
 # the closed window as the active one).
-time.sleep(0.5)
+xtest.wait_for(lambda: not xtest.find_windows("^CliPattern$"))
 missing = os.path.join(folder, "nothing.bmp")
 fails(capture("--active", missing), 1,
       "no window is in the foreground (the window last named active is gone)", missing,

@@ -5,7 +5,6 @@ resident memory end where they started."""
 
 import os
 import signal
-import subprocess
 import threading
 import time
 
@@ -43,14 +42,11 @@ try:
     baseline = settled_handles()
     first_rss = xtest.resident_kib(app.proc.pid)
     # The main window is unmapped each time it steps aside for a capture.
-    watch = subprocess.Popen(["stdbuf", "-oL", "xev", "-id", str(app.window), "-event",
-                              "structure"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-    events = collect(watch.stdout)
-    time.sleep(0.5)
+    events = xtest.WindowEvents(app.window)
     xtest.xdotool("keydown", "Print", "sleep", 3, "keyup", "Print")  # held: the point here
     after = settled_handles()
-    watch.terminate()
-    hides = sum(line.startswith("UnmapNotify") for line in events)
+    events.stop()
+    hides = events.names.count("UnmapNotify")
     last_rss = xtest.resident_kib(app.proc.pid)
     print("held Print: %d captures; handles %s -> %s; resident %d -> %d KiB"
           % (hides, baseline, after, first_rss, last_rss))

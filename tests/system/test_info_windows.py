@@ -58,15 +58,11 @@ def open_about(app):
 def drag(start, end, steps=12):
     """A real drag with the left button: press, move in steps, release."""
     xtest.xdotool("mousemove", "--sync", *start)
-    time.sleep(0.1)
     xtest.xdotool("mousedown", 1)
-    time.sleep(0.2)
     for i in range(1, steps + 1):
         x = start[0] + (end[0] - start[0]) * i // steps
         y = start[1] + (end[1] - start[1]) * i // steps
         xtest.xdotool("mousemove", "--sync", x, y)
-        time.sleep(0.04)
-    time.sleep(0.2)
     xtest.xdotool("mouseup", 1)
 
 

@@ -50,7 +50,7 @@ def run_case(label, kill_signal, during_capture):
             capture_output=True).stdout.strip(), timeout=20)
         if not check(up, "%s: the main window comes up on the private display" % label):
             return
-        time.sleep(0.5)
+        time.sleep(0.5)  # the program idle, whatever it still had to do at start
         if during_capture:
             # Print Screen hides the window and reads the screen: the server
             # dies while that is under way.

@@ -100,7 +100,7 @@ try:
         subprocess.run(["xclip", "-selection", "clipboard", "-i"], input=b"before", timeout=10)
         app.activate()
         xtest.xdotool("key", "ctrl+c")
-        time.sleep(0.5)
+        time.sleep(0.5)  # a span in which nothing may reach the clipboard
         check(clipboard("UTF8_STRING") == b"before", "Copy before a capture does nothing")
 
         # Save As with the PNG filter, then a silent Save, both PNG.

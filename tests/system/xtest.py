@@ -131,7 +131,6 @@ def drag(x0, y0, x1, y1, button=1):
     xdotool("mousedown", button)
     xdotool("mousemove", "--sync", (x0 + x1) // 2, (y0 + y1) // 2)
     xdotool("mousemove", "--sync", x1, y1)
-    time.sleep(0.2)
     xdotool("mouseup", button)
 
 
