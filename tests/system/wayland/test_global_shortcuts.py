@@ -40,10 +40,14 @@ def activate(shortcut):
 
 
 def preview():
-    """grim's picture of the middle of the main window, in its preview pane
-    (the window has grown to the picture it shows)."""
-    x, y, w, h = wl.xtest.window_geometry(app.window)
-    return wl.grim().crop(x + w // 2, y + h // 2, 100, 100).data
+    """The middle of the main window's own picture, in its preview pane. (Read
+    from the X server: with grim polling the screen during the capture, the
+    portal's picture was seen with the focused window's title bar drawn as
+    unfocused.)"""
+    _, _, w, h = wl.xtest.window_geometry(app.window)
+    blob = subprocess.run(["import", "-window", str(app.window), "-depth", "8", "ppm:-"],
+                          capture_output=True).stdout
+    return blob and wl.xtest.parse_ppm(blob).crop(w // 2, h // 2, 100, 100).data
 
 
 # Print captures the whole screen: the main window steps aside for it.

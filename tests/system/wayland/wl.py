@@ -107,17 +107,27 @@ def find_window(title):
     return found[0] if found else None
 
 
+FOCUSED_TITLE = (0x28, 0x55, 0x77)
+
+
 def focus(title=None, window=None):
     """Gives sway's focus to the window with this title (or X id) and waits
-    until sway and the X server both have it there: keys sent before that
-    are lost."""
+    until sway and the X server both have it there (keys sent before that
+    are lost) and the screen shows its title bar as focused (a screenshot
+    taken before that is not the desktop the test means)."""
     criteria = "[id=%d]" % window if window else "[title=\"%s\"]" % title
     matches = (lambda node: node.get("window") == window) if window else titled(title)
 
     def focused():
         node = focused_node()
         if node and matches(node) and xtest.focused_window() == node.get("window"):
-            return True
+            rect, s, shot = node["rect"], scale(), grim()
+            # Left of the title's text; a window larger than the screen has
+            # its title bar off it, and nothing on the screen to wait for.
+            x = int((rect["x"] + 2) * s)
+            y = int((rect["y"] - node["deco_rect"]["height"] // 2) * s)
+            return not (0 <= x < shot.width and 0 <= y < shot.height) or \
+                shot.pixel(x, y) == FOCUSED_TITLE
         swaymsg(criteria + " focus")
         return False
     return check(wait_for(focused, interval=0.2), "sway focuses %s" % criteria)
