@@ -107,6 +107,7 @@ def find_window(title):
     return found[0] if found else None
 
 
+# sway's default colour of the focused window's title bar.
 FOCUSED_TITLE = (0x28, 0x55, 0x77)
 
 
