@@ -6,7 +6,6 @@ the whole screen, Shift+Print the window sway has focused."""
 import os
 import subprocess
 import threading
-import time
 
 import wl
 from wl import check
@@ -35,23 +34,37 @@ check(wl.wait_for(lambda: len(bound()) == 3, timeout=20) and
 check(sum(line.startswith("CreateSession") for line in calls) == 1, "one shortcuts session")
 
 
-def activate(shortcut, path):
+def activate(shortcut):
     mock.stdin.write(shortcut + "\n")
     mock.stdin.flush()
-    time.sleep(1.5)
-    check(wl.wait_for(lambda: wl.xtest.find_windows("^Tessarine$")), "main window shown")
-    return app.save(path)
 
 
+def preview():
+    """The middle of the main window's own picture, in its preview pane. (Read
+    from the X server: with grim polling the screen during the capture, the
+    portal's picture was seen with the focused window's title bar drawn as
+    unfocused.)"""
+    _, _, w, h = wl.xtest.window_geometry(app.window)
+    blob = subprocess.run(["import", "-window", str(app.window), "-depth", "8", "ppm:-"],
+                          capture_output=True).stdout
+    return blob and wl.xtest.parse_ppm(blob).crop(w // 2, h // 2, 100, 100).data
+
+
+# Print captures the whole screen: the main window steps aside for it.
 path = os.path.join(wl.OUT, "print.bmp")
-if activate("print", path):
+if app.hidden_and_back(lambda: activate("print"), "Print") and app.save(path):
     wl.same_pixels(path, ref, "Print")
 
 wl.focus("^Pattern$")
 node = wl.focused_node()
 rect, title = node["rect"], node["deco_rect"]["height"]
+# Shift+Print leaves the main window where it is: its preview shows the
+# new picture once the capture is done.
+before = preview()
+activate("shift-print")
 path = os.path.join(wl.OUT, "shift-print.bmp")
-if activate("shift-print", path):
+if check(wl.wait_for(lambda: preview() != before), "Shift+Print shows a new picture") and \
+        app.save(path):
     wl.same_pixels(path, ref.crop(rect["x"], rect["y"] - title, rect["width"],
                                   rect["height"] + title), "Shift+Print")
 

@@ -4,7 +4,6 @@ why in a message and leaves no picture behind to save (no black one)."""
 
 import os
 import subprocess
-import time
 
 import wl
 from wl import check, xdotool
@@ -20,14 +19,16 @@ app = wl.App()
 app.click(56, 120)  # Capture Screen
 boxes = wl.wait_for(app.messages, timeout=30)
 if check(boxes, "a message comes up"):
-    def copied():
-        # Keys pressed while sway is still moving the focus are lost.
-        wl.swaymsg("[id=%d] focus" % boxes[0])
-        xdotool("key", "ctrl+c")
-        time.sleep(0.3)
+    def clipboard():
         return subprocess.run(["xclip", "-o", "-selection", "clipboard"],
                               capture_output=True, text=True).stdout
-    text = wl.wait_for(copied, timeout=10) or ""
+
+    def copied():
+        # Pressed again if the text does not come: a first press was seen lost.
+        wl.focus(window=boxes[0])
+        xdotool("key", "ctrl+c")
+        return wl.wait_for(clipboard, timeout=5)
+    text = wl.wait_for(copied, interval=0) or ""
     check("could not be captured" in text and "no desktop portal" in text,
           "the message names the reason: %r" % text)
     xdotool("key", "Return")

@@ -4,7 +4,6 @@ scale 1, at scale 2 (where each X11 pixel covers two by two), and on a
 second output beside the first."""
 
 import os
-import time
 
 import wl
 from wl import check
@@ -20,7 +19,7 @@ def select_and_compare(label, pattern_at, drag):
     app = wl.App()
     wl.move("^Tessarine$", 300, 10)
     x0, y0, x1, y1 = drag
-    if app.capture_selection(x0, y0, x1, y1):
+    if app.capture_selection(x0, y0, x1, y1, ref):
         path = os.path.join(wl.OUT, label.replace(" ", "_") + ".bmp")
         if app.save(path):
             wl.same_pixels(path, ref.crop(int(x0 * s), int(y0 * s), int((x1 - x0) * s),
@@ -33,14 +32,14 @@ select_and_compare("scale 1", (100, 100), (120, 130, 181, 171))
 
 wl.swaymsg("output HEADLESS-1 scale 2")
 check(wl.wait_for(lambda: wl.scale() == 2), "output at scale 2")
-time.sleep(0.5)
+wl.outputs_settled([(0, 0, 512, 384)])
 select_and_compare("scale 2", (60, 100), (70, 130, 131, 171))
 
 wl.swaymsg("output HEADLESS-1 scale 1")
 wl.swaymsg("create_output")
 wl.swaymsg("output HEADLESS-2 resolution 1024x768 position 1024 0")
 check(wl.wait_for(lambda: len(wl.swaymsg("-t", "get_outputs")) == 2), "second output")
-time.sleep(0.5)
+wl.outputs_settled([(0, 0, 1024, 768), (1024, 0, 1024, 768)])
 select_and_compare("second output", (1200, 200), (1210, 230, 1301, 291))
 
 keyboard.stop()

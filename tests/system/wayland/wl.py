@@ -9,9 +9,9 @@ desktop's logical pixels; grim's pictures are device pixels."""
 
 import json
 import os
+import re
 import subprocess
 import sys
-import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 import xtest  # noqa: E402
@@ -25,10 +25,10 @@ def swaymsg(*args):
     return json.loads(out) if out.strip() else None
 
 
-def focused_node():
-    """sway's node of the focused window."""
+def find_node(matches):
+    """The first window of sway's tree for which matches(node) holds."""
     def walk(node):
-        if node.get("focused") and node["type"] in ("con", "floating_con"):
+        if node["type"] in ("con", "floating_con") and matches(node):
             return node
         for child in node.get("nodes", []) + node.get("floating_nodes", []):
             found = walk(child)
@@ -36,6 +36,15 @@ def focused_node():
                 return found
         return None
     return walk(swaymsg("-t", "get_tree"))
+
+
+def focused_node():
+    """sway's node of the focused window."""
+    return find_node(lambda node: node.get("focused"))
+
+
+def titled(title):
+    return lambda node: re.search(title, node.get("name") or "") is not None
 
 
 def grim():
@@ -78,8 +87,19 @@ def start_pattern(x, y, width, height):
 
 
 def move(title, x, y):
-    swaymsg("[title=\"%s\"] move position %d %d" % (title, x, y))
-    time.sleep(0.3)
+    """Moves a floating window's frame to (x, y) and waits until sway has it
+    there and the X window has heard of its new place."""
+    def there():
+        node = find_node(titled(title))
+        if not node:
+            return False
+        rect, inner = node["rect"], node["window_rect"]
+        if (rect["x"], rect["y"] - node["deco_rect"]["height"]) != (x, y):
+            swaymsg("[title=\"%s\"] move absolute position %d %d" % (title, x, y))
+            return False
+        return xtest.window_geometry(node["window"])[:2] == (rect["x"] + inner["x"],
+                                                              rect["y"] + inner["y"])
+    return check(wait_for(there, interval=0.2), "%s moved to %d, %d" % (title, x, y))
 
 
 def find_window(title):
@@ -87,9 +107,81 @@ def find_window(title):
     return found[0] if found else None
 
 
-def focus(title):
-    swaymsg("[title=\"%s\"] focus" % title)
-    time.sleep(0.3)
+# sway's default colour of the focused window's title bar.
+FOCUSED_TITLE = (0x28, 0x55, 0x77)
+
+
+def focus(title=None, window=None):
+    """Gives sway's focus to the window with this title (or X id) and waits
+    until sway and the X server both have it there (keys sent before that
+    are lost) and the screen shows its title bar as focused (a screenshot
+    taken before that is not the desktop the test means)."""
+    criteria = "[id=%d]" % window if window else "[title=\"%s\"]" % title
+    matches = (lambda node: node.get("window") == window) if window else titled(title)
+
+    def focused():
+        node = focused_node()
+        if node and matches(node) and xtest.focused_window() == node.get("window"):
+            rect, s, shot = node["rect"], scale(), grim()
+            # Left of the title's text; a window larger than the screen has
+            # its title bar off it, and nothing on the screen to wait for.
+            x = int((rect["x"] + 2) * s)
+            y = int((rect["y"] - node["deco_rect"]["height"] // 2) * s)
+            return not (0 <= x < shot.width and 0 <= y < shot.height) or \
+                shot.pixel(x, y) == FOCUSED_TITLE
+        swaymsg(criteria + " focus")
+        return False
+    return check(wait_for(focused, interval=0.2), "sway focuses %s" % criteria)
+
+
+def pointer_to(x, y):
+    """Moves the pointer and waits until the X server has it there."""
+    xdotool("mousemove", x, y)
+    return check(wait_for(lambda: xdotool("getmouselocation").split()[:2] ==
+                          ["x:%d" % x, "y:%d" % y]), "pointer at %d, %d" % (x, y))
+
+
+def shows(expected, points, window=None):
+    """True when grim's picture has expected's pixels (an xtest.Image in
+    device pixels) at these points of the desktop (X coordinates), and so
+    has the X window's own picture (what its program drew) if one is named."""
+    s = scale()
+    pictures = [(grim(), 0, 0, s)]
+    if window:
+        blob = subprocess.run(["import", "-window", str(window), "-depth", "8", "ppm:-"],
+                              capture_output=True).stdout
+        if not blob:
+            return False
+        pictures.append((xtest.parse_ppm(blob), *xtest.window_geometry(window)[:2], 1))
+    return all(picture.pixel(int((x - left) * f), int((y - top) * f)) ==
+               expected.pixel(int(x * s), int(y * s))
+               for picture, left, top, f in pictures for x, y in points)
+
+
+def screen_size():
+    """Width and height of the X screen, in X coordinates."""
+    out = xtest.run("xwininfo", "-root").stdout
+    return tuple(int(line.split(":")[1]) for line in out.splitlines()
+                 if line.strip().startswith(("Width:", "Height:")))
+
+
+def outputs_settled(rects):
+    """Waits until sway's active outputs cover these logical rectangles
+    (x, y, width, height) and both grim's picture and the X screen have
+    grown or shrunk to match."""
+    width = max(x + w for x, y, w, h in rects)
+    height = max(y + h for x, y, w, h in rects)
+
+    def settled():
+        outputs = [o for o in swaymsg("-t", "get_outputs") if o["active"]]
+        if sorted((o["rect"]["x"], o["rect"]["y"], o["rect"]["width"], o["rect"]["height"])
+                  for o in outputs) != sorted(rects):
+            return False
+        s = max(o["scale"] for o in outputs)
+        shot = grim()
+        return (shot.width, shot.height) == (int(width * s), int(height * s)) and \
+            screen_size() == (width, height)
+    return check(wait_for(settled), "outputs at %r" % (rects,))
 
 
 class Keyboard:
@@ -97,7 +189,8 @@ class Keyboard:
 
     def __init__(self):
         self.proc = subprocess.Popen(["wtype", "-s", "3600000", "-k", "Shift_L"])
-        time.sleep(0.5)
+        check(wait_for(lambda: any(i["type"] == "keyboard" for i in
+                                   swaymsg("-t", "get_inputs"))), "sway has a keyboard")
 
     def stop(self):
         self.proc.kill()
@@ -105,7 +198,8 @@ class Keyboard:
 
 
 class App(xtest.Process):
-    """The window program on XWayland, its main window focused by sway."""
+    """The window program on XWayland, its main window drawn and focused by
+    sway."""
 
     def __init__(self, *args, env=None):
         super().__init__([xtest.TESSARINE, *args], env=env)
@@ -114,55 +208,83 @@ class App(xtest.Process):
             self.stop()
             raise RuntimeError("main window did not appear: " +
                                self.proc.stderr.read().decode(errors="replace"))
-        time.sleep(0.5)
-        focus("^Tessarine$")
-        self._client = None
+        self.events = xtest.WindowEvents(self.window)
+        self._menu_height = None
+        check(wait_for(self._find_menu_height), "the main window is drawn")
+        focus(window=self.window)
+
+    def stop(self):
+        super().stop()
+        if hasattr(self, "events"):
+            self.events.stop()
+
+    def _find_menu_height(self):
+        """The menu bar's height, found from the top of the empty preview
+        pane in grim's picture; None until the pane shows."""
+        x, y, w, h = xtest.window_geometry(self.window)
+        s = scale()
+        shot = grim()
+        column = int((x + 140) * s)
+        for row in range(int(y * s), min(int((y + h) * s), shot.height - int(10 * s))):
+            if shot.pixel(column, row) == xtest.PANE_BACKGROUND and \
+                    shot.pixel(column, row + int(10 * s)) == xtest.PANE_BACKGROUND:
+                self._menu_height = int(round(row / s)) - y
+                return self._menu_height
+        return None
 
     def client_origin(self):
-        """X position of the client area below the menu bar, found from the
-        empty preview pane in grim's picture (call before the first capture)."""
-        if self._client is None:
-            x, y, w, h = xtest.window_geometry(self.window)
-            s = scale()
-            shot = grim()
-            column = int((x + 140) * s)
-            for row in range(int(y * s), int((y + h) * s)):
-                if shot.pixel(column, row) == xtest.PANE_BACKGROUND and \
-                        shot.pixel(column, row + int(10 * s)) == xtest.PANE_BACKGROUND:
-                    self._client = (x, int(round(row / s)))
-                    break
-            else:
-                raise RuntimeError("preview pane not found")
-        return self._client
+        """X position of the client area below the menu bar."""
+        if self._menu_height is None:
+            raise RuntimeError("preview pane not found")
+        x, y, _, _ = xtest.window_geometry(self.window)
+        return (x, y + self._menu_height)
 
     def click(self, cx, cy, button=1):
         ox, oy = self.client_origin()
-        xdotool("mousemove", ox + cx, oy + cy, "sleep", "0.05", "click", button)
+        pointer_to(ox + cx, oy + cy)
+        xdotool("click", button)
 
-    def capture_selection(self, x0, y0, x1, y1):
+    def hidden_and_back(self, action, label):
+        """Runs action, which starts a capture that hides the main window,
+        and waits until the window has been hidden and shown again."""
+        since = self.events.mark()
+        action()
+        return check(self.events.wait(["UnmapNotify", "MapNotify"], since),
+                     "%s hides the main window and shows it again" % label)
+
+    def capture_selection(self, x0, y0, x1, y1, frozen):
         """Capture Selection, then a drag from (x0, y0) to (x1, y1) in X
-        coordinates; True when the main window came back."""
+        coordinates once the selection window shows `frozen` (grim's picture
+        of the desktop) there; True when the main window came back."""
+        since = self.events.mark()
         self.click(56, 144)
-        if not check(wait_for(lambda: xtest.find_windows("^Form3$"), timeout=20),
-                     "selection window appears"):
+        selection = wait_for(lambda: xtest.find_windows("^Form3$"))
+        if not check(selection, "selection window appears"):
             return False
-        time.sleep(0.5)
-        xdotool("mousemove", x0, y0, "sleep", "0.1", "mousedown", 1)
-        xdotool("mousemove", (x0 + x1) // 2, (y0 + y1) // 2, "sleep", "0.1")
-        xdotool("mousemove", x1, y1, "sleep", "0.2", "mouseup", 1)
-        return check(wait_for(lambda: not xtest.find_windows("^Form3$"), timeout=20),
-                     "selection window goes")
+        # It covers the screen outside sway's tree, and draws the frozen
+        # picture after it first shows.
+        check(wait_for(lambda: shows(frozen, [(x0, y0), (x1, y1), ((x0 + x1) // 2, y0)],
+                                     selection[0])),
+              "the selection window shows the frozen screen")
+        pointer_to(x0, y0)
+        xdotool("mousedown", 1)
+        pointer_to((x0 + x1) // 2, (y0 + y1) // 2)
+        pointer_to(x1, y1)
+        xdotool("mouseup", 1)
+        return check(wait_for(lambda: not xtest.find_windows("^Form3$")),
+                     "selection window goes") and \
+            check(self.events.wait(["UnmapNotify", "MapNotify"], since), "main window back")
 
     def messages(self):
         return [w for w in xtest.find_windows("^Tessarine$") if w != self.window]
 
     def save(self, path):
         """Ctrl+S, the path typed into the save dialog, and the file written."""
-        # A key pressed while sway is still moving the focus is lost.
+        # Pressed again if no dialog comes: a first press was seen lost.
         for _ in range(5):
-            focus("^Tessarine$")
+            focus(window=self.window)
             xdotool("key", "ctrl+s")
-            dialog = wait_for(lambda: xtest.find_windows("^Save As$"), timeout=3)
+            dialog = wait_for(lambda: xtest.find_windows("^Save As$"), timeout=6)
             if dialog:
                 break
         if not check(dialog, "the save dialog opens"):
@@ -172,5 +294,5 @@ class App(xtest.Process):
         xdotool("type", "--delay", "20", path)
         xdotool("key", "Return")
         return check(wait_for(lambda: os.path.exists(path) and
-                              not xtest.find_windows("^frmSave$"), timeout=20),
+                              not xtest.find_windows("^frmSave$")),
                      "%s saved" % path)
