@@ -24,7 +24,14 @@ constexpr int kDesignPictureHeight = 2055 / 15;
 
 output::WriteResult frmSave::lastWrite_;
 
-frmSave::frmSave() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint) {
+// The window covers the screen only while the file is written. It goes past
+// the window manager and never takes the keyboard: when a focused window
+// vanishes this fast, a window manager's hand-back of the focus can come too
+// late for the server, leaving the main window looking active but deaf to
+// its keys.
+frmSave::frmSave()
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                           Qt::X11BypassWindowManagerHint) {
     setObjectName("frmSave");
     setWindowTitle("frmSave");
     resize(kDesignClientWidth, kDesignClientHeight);
@@ -66,7 +73,6 @@ void frmSave::Form_Load() {
     setWindowState(Qt::WindowMaximized);
     show();
     raise();
-    activateWindow();
     app::DoEvents();
     if (!stillLoaded()) {
         lastWrite_ = {false, output::FailureMessage(path, "the save window was closed first")};
