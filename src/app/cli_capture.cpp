@@ -13,6 +13,7 @@
 #include "capture/foreground_window.h"
 #include "output/picture_file.h"
 #include "platform/raster/raster.h"
+#include "platform/text/printable.h"
 #include "platform/x11/x11_screen_reader.h"
 
 namespace app {
@@ -130,7 +131,7 @@ bool Print(const std::string& text) {
 }
 
 int Fail(const std::string& message) {
-    std::fprintf(stderr, "tessarine: %s\n", message.c_str());
+    std::fprintf(stderr, "tessarine: %s\n", platform::Printable(message).c_str());
     return kExitFailure;
 }
 
@@ -175,7 +176,8 @@ std::optional<int> RunWithoutWindow(int argc, char** argv, CaptureRunner runCapt
     const ParsedCommandLine parsed =
         ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.commandLine) {
-        std::fprintf(stderr, "tessarine: %s (see tessarine --help)\n", parsed.error.c_str());
+        std::fprintf(stderr, "tessarine: %s (see tessarine --help)\n",
+                     platform::Printable(parsed.error).c_str());
         return kExitUsage;
     }
     switch (parsed.commandLine->action) {

@@ -17,6 +17,8 @@
 #include <optional>
 #include <utility>
 
+#include "platform/text/printable.h"
+
 namespace output {
 namespace {
 
@@ -45,7 +47,7 @@ std::string SystemReason(int error) {
 }
 
 std::string Quoted(const std::string& text) {
-    return "\"" + text + "\"";
+    return "\"" + platform::Printable(text) + "\"";
 }
 
 std::string FolderOf(const std::string& path) {
