@@ -44,7 +44,8 @@ output::WriteResult frmSave::ShowAndWrite() {
     if (frmSave* open = app::DefaultForm<frmSave>::IfLoaded()) {
         open->show();
         open->raise();
-        return {true, {}};
+        return {false, output::FailureMessage(variables::SaveFileName,
+                                              "another picture is still being saved")};
     }
     lastWrite_ = {false, output::FailureMessage(variables::SaveFileName,
                                                 "the save window closed before writing")};
@@ -59,7 +60,11 @@ void frmSave::Form_Load() {
     const auto stillLoaded = [&self] {
         return self && app::DefaultForm<frmSave>::IfLoaded() == self.data();
     };
-    const std::string& path = variables::SaveFileName;
+    // What is saved where is fixed now: the yields below may run handlers
+    // that choose another name or format for a later save.
+    path_ = variables::SaveFileName;
+    format_ = variables::SaveFileFormat;
+    const std::string& path = path_;
 
     const int width = variables::CaptureWidth;
     const int height = variables::CaptureHeight;
@@ -98,16 +103,15 @@ void frmSave::Form_Load() {
 }
 
 output::WriteResult frmSave::write(int width, int height) {
-    const std::string& path = variables::SaveFileName;
+    const std::string& path = path_;
     const auto image = raster::ContextPixels(Picture1->hDC());
     if (!image || image->width != width || image->height != height) {
         return {false,
                 output::FailureMessage(path, "no picture of " + std::to_string(width) + " x " +
                                                  std::to_string(height) + " pixels could be made")};
     }
-    return output::WritePictureFile(path,
-                                    {image->pixels, image->width, image->height, image->width},
-                                    variables::SaveFileFormat);
+    return output::WritePictureFile(
+        path, {image->pixels, image->width, image->height, image->width}, format_);
 }
 
 void frmSave::Form_MouseDown(int button, int, float, float) {

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include "output/bitmap_file.h"
+#include "output/picture_format.h"
 
 namespace controls {
 class PictureBox;
@@ -26,7 +27,7 @@ class frmSave : public QWidget {
     // Shows the save window, which writes the file as it loads, and returns
     // what the write came to. While a save window is already loaded (a save
     // still in progress further up the call stack) this only brings it to
-    // the front and writes nothing itself.
+    // the front and fails: it writes nothing itself.
     static output::WriteResult ShowAndWrite();
 
   protected:
@@ -35,6 +36,9 @@ class frmSave : public QWidget {
 
   private:
     output::WriteResult write(int width, int height);
+
+    std::string path_;
+    output::PictureFormat format_ = output::PictureFormat::Bitmap;
 
     static output::WriteResult lastWrite_;
 };

@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QMessageBox>
+#include <deque>
 
 #include "app/variables.h"
 #include "capture/handle_release.h"
@@ -73,24 +74,56 @@ void SaveUnderNewName(Form1& form) {
     }
 }
 
+enum class SaveCommand { Save, SaveAs };
+
+void Run(Form1& form, SaveCommand command) {
+    capture::OperationScope operation;
+    if (RefuseEmptyCapture(&form)) {
+        return;
+    }
+    if (command == SaveCommand::Save && variables::SaveNameKnown) {
+        WriteCapture(&form);
+        return;
+    }
+    SaveUnderNewName(form);
+}
+
+// A save yields to the event loop while its window is up, so Save or
+// Save As can be chosen again before its file is written. Such a command
+// waits until the save under way has finished, then runs as it would have
+// on its own: a Save then writes silently to the name just chosen, and a
+// Save As asks. Repeated Saves while waiting are one.
+bool saving = false;
+std::deque<SaveCommand> waiting;
+
+void RunOrWait(Form1& form, SaveCommand command) {
+    if (saving) {
+        if (command == SaveCommand::SaveAs || waiting.empty() || waiting.back() != command) {
+            waiting.push_back(command);
+        }
+        return;
+    }
+    struct Saving {
+        Saving() { saving = true; }
+        ~Saving() {
+            saving = false;
+            waiting.clear();
+        }
+    } scope;
+    Run(form, command);
+    while (!waiting.empty()) {
+        const SaveCommand next = waiting.front();
+        waiting.pop_front();
+        Run(form, next);
+    }
+}
+
 }  // namespace
 
 void Form1::mnuSave_Click() {
-    capture::OperationScope operation;
-    if (RefuseEmptyCapture(this)) {
-        return;
-    }
-    if (variables::SaveNameKnown) {
-        WriteCapture(this);
-        return;
-    }
-    SaveUnderNewName(*this);
+    RunOrWait(*this, SaveCommand::Save);
 }
 
 void Form1::mnuSaveAs_Click() {
-    capture::OperationScope operation;
-    if (RefuseEmptyCapture(this)) {
-        return;
-    }
-    SaveUnderNewName(*this);
+    RunOrWait(*this, SaveCommand::SaveAs);
 }

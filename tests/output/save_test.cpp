@@ -245,4 +245,23 @@ TEST_F(Save, TheSaveWindowShowsTheCaptureAndARightClickClosesItUnwritten) {
     EXPECT_TRUE(boxes_.seen[0].text.contains("closed")) << boxes_.seen[0].text.toStdString();
 }
 
+// A Save As chosen while the first save's window is still up waits for it:
+// both files are written, each once, and nothing is reported that was not.
+TEST_F(Save, ASaveChosenWhileOneIsWritingWaitsAndBothFilesAreWritten) {
+    form_->mnuScreen_Click();
+    QTimer::singleShot(0, [this] {
+        ASSERT_NE(app::DefaultForm<frmSave>::IfLoaded(), nullptr);
+        form_->mnuSaveAs_Click();
+        form_->mnuSave_Click();
+    });
+    answer(path("first.bmp"));
+    answer(path("second.png"));
+    form_->mnuSaveAs_Click();
+    EXPECT_EQ(requests_.size(), 2u);
+    EXPECT_TRUE(ReadBitmapFile(path("first.bmp")));
+    EXPECT_TRUE(fs::exists(path("second.png")));
+    EXPECT_EQ(variables::SaveFileName, path("second.png"));
+    EXPECT_TRUE(boxes_.seen.empty());
+}
+
 }  // namespace
