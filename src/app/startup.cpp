@@ -16,6 +16,7 @@
 #include "app/interface_font.h"
 #include "app/lost_display.h"
 #include "app/session_backends.h"
+#include "app/toolkit_start.h"
 #include "app/variables.h"
 #include "app/wayland_window_query.h"
 #include "capture/handle_release.h"
@@ -91,7 +92,9 @@ int Run(int argc, char** argv) {
     raster::SetScreenSource(reader);
 
     InstallLostDisplayHandler();
+    std::optional<ToolkitStartGuard> starting(std::in_place);
     QApplication application(argc, argv);
+    starting.reset();
     InstallHandleReport();
     QApplication::setApplicationName("Tessarine");
     QApplication::setOrganizationName("Lumograph");

@@ -122,5 +122,18 @@ fails(capture("--active", missing), 1,
       "no window is in the foreground (the window last named active is gone)", missing,
       "no foreground window")
 
+# A name cannot forge a line of ours, and a platform Qt lacks is a usage
+# mistake said in one line, not an abort.
+forged = os.path.join(folder, "x\ntessarine: wrote shot.png", "a.bmp")
+result = capture(forged)
+check(result.returncode == 1 and result.stderr.count("\n") == 1 and "x\\ntessarine" in result.stderr,
+      "a name with a newline: status %d, %r" % (result.returncode, result.stderr))
+result = subprocess.run([xtest.TESSARINE, "-platform", "bogus"], capture_output=True, text=True,
+                        timeout=30)
+check(result.returncode == 2 and result.stderr.startswith(
+      "tessarine: cannot start the user interface: there is no platform \"bogus\"; Qt has ")
+      and result.stderr.count("\n") == 1,
+      "-platform bogus: status %d, %r" % (result.returncode, result.stderr))
+
 shutil.rmtree(folder)
 xtest.finish()
