@@ -19,7 +19,8 @@ started=$SECONDS
 stage() { echo "== $1 ($((SECONDS - started)) s so far)"; }
 
 stage "normal build and tests"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSARINE_TESTS=ON >/dev/null
+package_cmake_flags
+cmake -S . -B build "${PACKAGE_CMAKE_FLAGS[@]}" -DTESSARINE_TESTS=ON -DTESSARINE_WERROR=ON >/dev/null
 cmake --build build -j"$jobs"
 (cd build && ctest --output-on-failure -j"$jobs" --timeout 600)
 
@@ -34,7 +35,7 @@ normal_done=$SECONDS
 if [ -z "${TESSARINE_SKIP_SANITIZED:-}" ]; then
     stage "sanitizer build and tests"
     # -O1: the sanitizers' checks, at a fraction of -O2's build time.
-    cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSARINE_SANITIZE=ON -DTESSARINE_TESTS=ON \
+    cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSARINE_SANITIZE=ON -DTESSARINE_TESTS=ON -DTESSARINE_WERROR=ON \
         -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" >/dev/null
     cmake --build build-asan -j"$jobs"
     # Every report also goes to a file here: a report from the program

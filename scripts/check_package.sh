@@ -8,9 +8,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 
+source scripts/deps.sh
 # The package installs under /usr: the manual page and the command are
-# configured for that prefix.
-cmake -S . -B "$build" -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+# configured for that prefix; it is built with Debian's hardening flags.
+package_cmake_flags
+cmake -S . -B "$build" "${PACKAGE_CMAKE_FLAGS[@]}" >/dev/null
 cmake --build "$build" -j"$(nproc)" >/dev/null
 rm -f "$build"/tessarine_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
@@ -18,6 +20,9 @@ deb=$(ls "$build"/tessarine_*.deb)
 files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { sub(/^\./, "", $6); print $6 }')
 
 fail() { echo "check_package: $*" >&2; exit 1; }
+# Debian's own checks, errors and warnings alike (root may run it: the
+# package is ours and not unpacked by lintian's own tools as root).
+lintian --fail-on error,warning --allow-root "$deb" || fail "lintian found faults in the package"
 dpkg -i "$deb" >/dev/null
 removed=false
 remove() { $removed || dpkg -r tessarine >/dev/null; removed=true; }
@@ -36,6 +41,8 @@ started=$(env -u DISPLAY -u WAYLAND_DISPLAY tessarine 2>&1) && fail "started wit
 grep -q "cannot start the window program" <<<"$started" && fail "$started"
 desktop-file-validate /usr/share/applications/tessarine.desktop ||
     fail "the desktop entry does not validate"
+appstreamcli validate --no-net /usr/share/metainfo/io.github.lumograph.tessarine.metainfo.xml ||
+    fail "the AppStream metainfo does not validate"
 
 remove
 dpkg-query -W tessarine >/dev/null 2>&1 && fail "the package is still installed"

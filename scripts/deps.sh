@@ -7,7 +7,8 @@ BUILD_PACKAGES=(cmake g++ pkg-config qt6-base-dev libxcb1-dev libxcb-shm0-dev li
 TEST_PACKAGES=(googletest libgtest-dev libgmock-dev xvfb openbox xdotool imagemagick
     x11-utils x11-xserver-utils python3 clang libclang-rt-14-dev xclip ccache
     sway xwayland grim pipewire xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk
-    dbus-daemon dbus-bin libglib2.0-bin wtype dpkg-dev file desktop-file-utils man-db)
+    dbus-daemon dbus-bin libglib2.0-bin wtype dpkg-dev file desktop-file-utils man-db lintian
+    appstream)
 
 ensure_packages() {
     local missing=()
@@ -26,4 +27,15 @@ ensure_packages() {
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -q >/dev/null
     apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# The configuration of a Debian package's build: installed under /usr, with
+# Debian's optimisation and hardening flags (dpkg-buildflags: fortified
+# sources, stack protector, full RELRO, bind-now). test.sh builds with them
+# too, so the tests run what the package ships.
+package_cmake_flags() {
+    local -x DEB_BUILD_MAINT_OPTIONS=hardening=+all
+    PACKAGE_CMAKE_FLAGS=(-DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_BUILD_TYPE=None
+        "-DCMAKE_CXX_FLAGS=$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
+        "-DCMAKE_EXE_LINKER_FLAGS=$(dpkg-buildflags --get LDFLAGS)")
 }

@@ -47,7 +47,12 @@ std::string SystemReason(int error) {
 }
 
 std::string Quoted(const std::string& text) {
-    return "\"" + platform::Printable(text) + "\"";
+    // Appended piece by piece: GCC 12 at -O3 warns falsely about
+    // "literal" + std::string.
+    std::string quoted(1, '"');
+    quoted += platform::Printable(text);
+    quoted += '"';
+    return quoted;
 }
 
 std::string FolderOf(const std::string& path) {

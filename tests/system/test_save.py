@@ -147,7 +147,7 @@ try:
         finally:
             subprocess.run(["umount", small], capture_output=True)
     else:
-        print("note: cannot mount a tmpfs here; full-disk case not run")
+        xtest.not_run("cannot mount a tmpfs here: the full-disk case")
 finally:
     app.stop()
     pattern.stop()

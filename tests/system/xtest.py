@@ -29,11 +29,25 @@ def check(condition, message):
     return condition
 
 
+_not_run = []
+
+
+def not_run(what):
+    """Records a part of the test that cannot run here; the test then ends
+    as skipped (77) rather than passed, unless a check failed."""
+    print("NOT RUN: %s" % what)
+    _not_run.append(what)
+
+
 def finish():
-    """Ends the test script: exit status 1 if any check failed."""
+    """Ends the test script: exit status 1 if any check failed, 77 (skipped)
+    if a part of it could not run."""
     if _failures:
         print("%d check(s) failed" % len(_failures))
         sys.exit(1)
+    if _not_run:
+        print("the checks that ran passed; %d part(s) could not run" % len(_not_run))
+        sys.exit(77)
     print("all checks passed")
     sys.exit(0)
 

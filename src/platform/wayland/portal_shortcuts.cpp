@@ -13,15 +13,15 @@ std::string KeysymName(std::uint32_t keysym) {
     if (keysym == 0xFF61) {
         return "Print";
     }
+    char name[16];
     if ((keysym >= 'a' && keysym <= 'z') || (keysym >= '0' && keysym <= '9')) {
-        return std::string(1, static_cast<char>(keysym));
+        std::snprintf(name, sizeof name, "%c", static_cast<char>(keysym));
+    } else if (keysym >= 0xFFBE && keysym <= 0xFFD5) {
+        std::snprintf(name, sizeof name, "F%u", keysym - 0xFFBE + 1);
+    } else {
+        std::snprintf(name, sizeof name, "0x%x", keysym);
     }
-    if (keysym >= 0xFFBE && keysym <= 0xFFD5) {
-        return "F" + std::to_string(keysym - 0xFFBE + 1);
-    }
-    char hex[16];
-    std::snprintf(hex, sizeof hex, "0x%x", keysym);
-    return hex;
+    return name;
 }
 
 }  // namespace
@@ -58,7 +58,8 @@ std::string PortalTrigger(std::uint32_t keysym, std::uint16_t modifiers) {
     if (modifiers & kMod4Mask) {
         trigger += "LOGO+";
     }
-    return trigger + KeysymName(keysym);
+    trigger += KeysymName(keysym);
+    return trigger;
 }
 
 ClaimOutcome ClaimPortalShortcut(std::uint32_t keysym, std::uint16_t modifiers,

@@ -109,7 +109,7 @@ void Form1::buildControls() {
     StatusBar1 = new controls::StatusBar(client_);
     StatusBar1->setObjectName("StatusBar1");
 
-    // Tab order follows the design's tab indexes.
+    // Tab goes from the Actual Size option to the pane, then to Stretch.
     QWidget::setTabOrder(opActual, picpreview);
     QWidget::setTabOrder(picpreview, opStretch);
 }
