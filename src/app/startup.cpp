@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include <malloc.h>
+#include <signal.h>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QIcon>
@@ -58,6 +59,9 @@ std::optional<int> RunCapture(const CaptureRequest& request) {
 }  // namespace
 
 int Run(int argc, char** argv) {
+    // A file too large for RLIMIT_FSIZE then fails its write with EFBIG,
+    // which the save reports, instead of the signal ending the program.
+    ::signal(SIGXFSZ, SIG_IGN);
     // Decided before anything of the user interface starts: --help,
     // --version and a capture from the command line need no window.
     if (const std::optional<int> status = RunWithoutWindow(argc, argv, &RunCapture)) {

@@ -1,10 +1,13 @@
 #include "output/file_replace.h"
 
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <linux/magic.h>
+#include <sys/ioctl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
+#include <sys/xattr.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -16,6 +19,7 @@
 #include <limits>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "platform/text/printable.h"
 
@@ -129,8 +133,34 @@ struct Target {
     std::string folderPath;               // for messages
     std::string name;                     // within `folder`
     std::optional<struct stat> existing;  // the file that is replaced
+    UniqueFd existingFd;                  // it, opened for writing
     bool placeholder = false;             // made here, through a dangling link
 };
+
+// The chattr flags that keep a file or folder from being changed.
+struct InodeFlags {
+    bool immutable = false;
+    bool appendOnly = false;
+};
+
+InodeFlags FlagsOf(int fd) {
+    constexpr std::uint64_t kBoth = STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND;
+    struct statx info {};
+    if (::statx(fd, "", AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW, 0, &info) == 0 &&
+        (info.stx_attributes_mask & kBoth) == kBoth) {
+        return {(info.stx_attributes & STATX_ATTR_IMMUTABLE) != 0,
+                (info.stx_attributes & STATX_ATTR_APPEND) != 0};
+    }
+    // File systems that do not report them through statx still answer the
+    // ioctl, which needs a descriptor that is more than a path.
+    const UniqueFd readable(
+        ::open(DescriptorPath(fd).c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    int flags = 0;
+    if (!readable || ::ioctl(readable.get(), FS_IOC_GETFLAGS, &flags) != 0) {
+        return {};
+    }
+    return {(flags & FS_IMMUTABLE_FL) != 0, (flags & FS_APPEND_FL) != 0};
+}
 
 std::string OpenFolder(const std::string& place, Target& target) {
     target.folderPath = FolderOf(place);
@@ -181,20 +211,61 @@ void RemovePlaceholder(const Target& target) {
 // kernel's checks. That empty file is then replaced as any other would be,
 // or removed again if the save fails.
 std::string CreateThroughLink(const std::string& path, Target& target) {
-    const UniqueFd made(
+    UniqueFd made(
         ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOCTTY | O_NONBLOCK | O_CLOEXEC, 0666));
     struct stat status {};
     if (!made || ::fstat(made.get(), &status) != 0) {
         return SystemReason(errno);
     }
     target.existing = status;
+    target.existingFd.reset(made.release());
     target.placeholder = true;
-    std::string reason = LocateOpened(path, made.get(), status, target);
+    std::string reason = LocateOpened(path, target.existingFd.get(), status, target);
     if (!reason.empty()) {
         RemovePlaceholder(target);
         target.placeholder = false;
     }
     return reason;
+}
+
+// Why the folder takes no new version of the file, or empty when it may.
+std::string FolderRefusal(const Target& target) {
+    const InodeFlags flags = FlagsOf(target.folder.get());
+    if (flags.immutable) {
+        return "the folder " + Quoted(target.folderPath) +
+               " is immutable (chattr +i): no file in it may be added or replaced";
+    }
+    if (flags.appendOnly && target.existing) {
+        return "the folder " + Quoted(target.folderPath) +
+               " is append-only: new files may be added to it, but none replaced";
+    }
+    return {};
+}
+
+// Opens `path` for writing as a plain `echo > path` would, without changing
+// it, so that the kernel refuses what it would refuse there: permissions, a
+// read-only file system, a program running from it, and in shared sticky
+// folders another user's file (fs.protected_regular).
+std::string ProbeWrite(const std::string& path, const struct stat& status, Target& target) {
+    target.existingFd.reset(
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOCTTY | O_NONBLOCK | O_CLOEXEC, 0666));
+    if (!target.existingFd) {
+        const int error = errno;
+        struct stat folder {};
+        if (error == EACCES && ::fstat(target.folder.get(), &folder) == 0 &&
+            (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & 0022) != 0 &&
+            status.st_uid != ::geteuid() && status.st_uid != folder.st_uid) {
+            return SystemReason(error) + ": the folder " + Quoted(target.folderPath) +
+                   " is shared, and the system lets only a file's owner write to it there "
+                   "(fs.protected_regular)";
+        }
+        return SystemReason(error);
+    }
+    struct stat opened {};
+    if (::fstat(target.existingFd.get(), &opened) != 0 || !SameFile(opened, status)) {
+        return "the file was moved or replaced while it was being saved";
+    }
+    return {};
 }
 
 std::string Resolve(const std::string& path, Target& target) {
@@ -207,10 +278,10 @@ std::string Resolve(const std::string& path, Target& target) {
         if (error != ENOENT) {
             return SystemReason(error);
         }
-        if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-            return CreateThroughLink(path, target);
-        }
-        return OpenFolder(path, target);
+        std::string reason = ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)
+                                 ? CreateThroughLink(path, target)
+                                 : OpenFolder(path, target);
+        return reason.empty() ? FolderRefusal(target) : reason;
     }
     struct stat status {};
     if (::fstat(file.get(), &status) != 0) {
@@ -219,13 +290,12 @@ std::string Resolve(const std::string& path, Target& target) {
     if (std::string reason = NotOrdinaryReason(file.get(), status); !reason.empty()) {
         return reason;
     }
-    // The kernel's own verdict on writing to it: permissions, a read-only
-    // file system, an immutable file, a program running from it.
-    const UniqueFd writable(
-        ::open(DescriptorPath(file.get()).c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
-    if (!writable) {
-        return errno == ENOENT ? "the file's real place cannot be found (/proc is not mounted)"
-                               : SystemReason(errno);
+    const InodeFlags flags = FlagsOf(file.get());
+    if (flags.immutable) {
+        return "the file is immutable (chattr +i): it may be neither changed nor replaced";
+    }
+    if (flags.appendOnly) {
+        return "the file is append-only (chattr +a): it may be added to, but not replaced";
     }
     // A new file under this name would leave the other names with the old
     // contents, and writing into the file could leave it half written.
@@ -235,49 +305,201 @@ std::string Resolve(const std::string& path, Target& target) {
                "the old picture";
     }
     target.existing = status;
-    return LocateOpened(path, file.get(), status, target);
+    if (std::string reason = LocateOpened(path, file.get(), status, target); !reason.empty()) {
+        return reason;
+    }
+    if (std::string reason = FolderRefusal(target); !reason.empty()) {
+        return reason;
+    }
+    return ProbeWrite(path, status, target);
 }
 
-// A new file of a short random name in `folder`: it fits wherever the
-// target does, however long the path to it.
-UniqueFd CreateTemporary(int folder, mode_t mode, std::string& name) {
+// A short random name for a file in the folder: it fits wherever the target
+// does, however long the path to it.
+std::string RandomName(unsigned attempt) {
     static constexpr char kLetters[] =
         "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        unsigned char random[6];
-        if (::getrandom(random, sizeof random, GRND_NONBLOCK) != sizeof random) {
-            struct timespec now {};
-            ::clock_gettime(CLOCK_MONOTONIC, &now);
-            const auto seed = static_cast<unsigned long long>(now.tv_nsec) * 2654435761u + attempt;
-            for (std::size_t i = 0; i < sizeof random; ++i) {
-                random[i] = static_cast<unsigned char>(seed >> (8 * i));
-            }
-        }
-        name = ".tessarine-";
-        for (const unsigned char byte : random) {
-            name += kLetters[byte % (sizeof kLetters - 1)];
-        }
-        const int fd = ::openat(folder, name.c_str(),
-                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
-        if (fd >= 0 || errno != EEXIST) {
-            return UniqueFd(fd);
+    unsigned char random[6];
+    if (::getrandom(random, sizeof random, GRND_NONBLOCK) != sizeof random) {
+        struct timespec now {};
+        ::clock_gettime(CLOCK_MONOTONIC, &now);
+        const auto seed = static_cast<unsigned long long>(now.tv_nsec) * 2654435761u + attempt;
+        for (std::size_t i = 0; i < sizeof random; ++i) {
+            random[i] = static_cast<unsigned char>(seed >> (8 * i));
         }
     }
-    errno = EEXIST;
-    return UniqueFd();
+    std::string name = ".tessarine-";
+    for (const unsigned char byte : random) {
+        name += kLetters[byte % (sizeof kLetters - 1)];
+    }
+    return name;
 }
 
-// The replaced file's permission bits, and its owner and group where the
-// process may keep them (only root may give a file to another user; an
-// owner may still keep a group it belongs to). The owner goes first: a
-// change of owner clears set-user-ID bits.
-int KeepOwnerAndMode(int fd, const struct stat& old) {
-    if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) {
-        if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
-            [[maybe_unused]] const int ignored = ::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+constexpr unsigned kNameAttempts = 100;
+
+// The new contents, in a file that has no name until it is complete, so
+// that nothing of it is left when the program dies on the way. Where the
+// file system makes no such files, it is a file of a random name instead.
+struct NewFile {
+    UniqueFd fd;
+    std::string temporary;  // its name in the folder, while it has one
+};
+
+bool NoUnnamedFiles(int error) {
+    // Kernels before O_TMPFILE see only O_DIRECTORY in it (EISDIR).
+    return error == EOPNOTSUPP || error == EISDIR || error == EINVAL || error == ENOENT;
+}
+
+int CreateNewFile(int folder, mode_t mode, NewFile& file) {
+    file.fd.reset(::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
+    if (file.fd) {
+        return 0;
+    }
+    if (!NoUnnamedFiles(errno)) {
+        return errno;
+    }
+    for (unsigned attempt = 0; attempt < kNameAttempts; ++attempt) {
+        file.temporary = RandomName(attempt);
+        file.fd.reset(::openat(folder, file.temporary.c_str(),
+                               O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+        if (file.fd || errno != EEXIST) {
+            break;
         }
     }
-    return ::fchmod(fd, old.st_mode & 0777) == 0 ? 0 : errno;
+    if (!file.fd) {
+        file.temporary.clear();
+        return errno;
+    }
+    return 0;
+}
+
+// Gives the unnamed file `fd` the name `name` in `folder`; fails with
+// EEXIST where that name is taken.
+int LinkInto(int fd, int folder, const std::string& name) {
+    if (::linkat(AT_FDCWD, DescriptorPath(fd).c_str(), folder, name.c_str(), AT_SYMLINK_FOLLOW) ==
+        0) {
+        return 0;
+    }
+    const int error = errno;
+    if (error != ENOENT || ::access("/proc/self/fd", F_OK) == 0) {
+        return error;
+    }
+    // Without /proc; this form needs CAP_DAC_READ_SEARCH.
+    return ::linkat(fd, "", folder, name.c_str(), AT_EMPTY_PATH) == 0 ? 0 : errno;
+}
+
+// Keeps the replaced file's owner and group, or says why the new file
+// cannot have them: only root may give a file to another user, and an
+// owner only a group it belongs to.
+std::string KeepOwner(int fd, const struct stat& old) {
+    if ((old.st_uid == ::geteuid() && old.st_gid == ::getegid()) ||
+        ::fchown(fd, old.st_uid, old.st_gid) == 0) {
+        return {};
+    }
+    const std::string why = " (" + SystemReason(errno) + ")";
+    if (old.st_uid != ::geteuid()) {
+        return "the file belongs to another user (uid " + std::to_string(old.st_uid) +
+               "), and a new file in its place would change its owner" + why;
+    }
+    return "the file belongs to the group with gid " + std::to_string(old.st_gid) +
+           ", and a new file in its place would change its group" + why;
+}
+
+constexpr char kAccessAcl[] = "system.posix_acl_access";
+
+// The names of the extended attributes of `fd`; false with errno set.
+bool AttributeNames(int fd, std::vector<std::string>& names) {
+    std::string list;
+    for (;;) {
+        const ssize_t size = ::flistxattr(fd, nullptr, 0);
+        if (size < 0) {
+            return false;
+        }
+        list.resize(static_cast<std::size_t>(size));
+        const ssize_t got = ::flistxattr(fd, list.data(), list.size());
+        if (got >= 0) {
+            list.resize(static_cast<std::size_t>(got));
+            break;
+        }
+        if (errno != ERANGE) {
+            return false;
+        }
+    }
+    for (std::size_t start = 0; start < list.size();) {
+        const std::size_t end = list.find('\0', start);
+        names.push_back(list.substr(start, end - start));
+        start = end == std::string::npos ? list.size() : end + 1;
+    }
+    return true;
+}
+
+bool CopyAttribute(int from, int to, const std::string& name) {
+    std::string value;
+    for (;;) {
+        const ssize_t size = ::fgetxattr(from, name.c_str(), nullptr, 0);
+        if (size < 0) {
+            return false;
+        }
+        value.resize(static_cast<std::size_t>(size));
+        const ssize_t got = ::fgetxattr(from, name.c_str(), value.data(), value.size());
+        if (got >= 0) {
+            value.resize(static_cast<std::size_t>(got));
+            break;
+        }
+        if (errno != ERANGE) {
+            return false;
+        }
+    }
+    return ::fsetxattr(to, name.c_str(), value.data(), value.size(), 0) == 0;
+}
+
+// Gives the new file the extended attributes of the one it replaces. The
+// access ACL and the user's own attributes must come along: without them
+// others would lose or gain access, or the user's notes on the file would
+// be gone. The system's (security.*, trusted.*) come where the process may
+// set them; they are the system's to give. The ACL goes last, since setting
+// it also sets the group's permission bits, as they were.
+std::string CarryAttributes(int from, int to) {
+    std::vector<std::string> names;
+    if (!AttributeNames(from, names) && errno != EOPNOTSUPP) {
+        return "its extended attributes cannot be read (" + SystemReason(errno) + ")";
+    }
+    const auto acl = std::find(names.begin(), names.end(), kAccessAcl);
+    if (acl != names.end()) {
+        std::rotate(acl, acl + 1, names.end());
+    } else if (::fremovexattr(to, kAccessAcl) != 0 && errno != ENODATA && errno != EOPNOTSUPP) {
+        // The folder's default ACL gave the new file one the old did not have.
+        return "the access control list the new file got from its folder cannot be removed (" +
+               SystemReason(errno) + ")";
+    }
+    for (const std::string& name : names) {
+        if (CopyAttribute(from, to, name)) {
+            continue;
+        }
+        const int error = errno;
+        if (name == kAccessAcl) {
+            return "its access control list cannot be given to the new file (" +
+                   SystemReason(error) + ")";
+        }
+        if (name.rfind("user.", 0) == 0) {
+            return "its extended attribute " + Quoted(name) + " cannot be given to the new file (" +
+                   SystemReason(error) + ")";
+        }
+    }
+    return {};
+}
+
+// What the new file keeps of the one it replaces: owner and group first (a
+// change of owner clears set-user-ID bits), then the permission bits, then
+// the extended attributes. Refused where any of it cannot be kept.
+std::string KeepAttributes(int fd, const Target& target) {
+    if (std::string reason = KeepOwner(fd, *target.existing); !reason.empty()) {
+        return reason;
+    }
+    if (::fchmod(fd, target.existing->st_mode & 0777) != 0) {
+        return SystemReason(errno);
+    }
+    return CarryAttributes(target.existingFd.get(), fd);
 }
 
 int Rename(const Target& target, const std::string& temporary) {
@@ -296,6 +518,29 @@ int Rename(const Target& target, const std::string& temporary) {
     return ::renameat(folder, temporary.c_str(), folder, target.name.c_str()) == 0 ? 0 : errno;
 }
 
+// Puts the complete file `file` in place under the target's name. A new
+// name takes an unnamed file directly; linking, as RENAME_NOREPLACE, never
+// replaces a file that appeared meanwhile. A replaced file goes through a
+// short-lived random name, since only a rename replaces a file whole.
+int GiveName(const Target& target, NewFile& file) {
+    const int folder = target.folder.get();
+    if (file.temporary.empty()) {
+        if (!target.existing) {
+            return LinkInto(file.fd.get(), folder, target.name);
+        }
+        int error = EEXIST;
+        for (unsigned attempt = 0; attempt < kNameAttempts && error == EEXIST; ++attempt) {
+            file.temporary = RandomName(attempt);
+            error = LinkInto(file.fd.get(), folder, file.temporary);
+        }
+        if (error != 0) {
+            file.temporary.clear();
+            return error;
+        }
+    }
+    return Rename(target, file.temporary);
+}
+
 // Makes the rename durable. Some file systems cannot sync a folder; the
 // file itself is already complete by then, so this is best effort.
 void SyncFolder(int folder) {
@@ -310,48 +555,64 @@ bool IsSticky(int folder) {
     return ::fstat(folder, &status) == 0 && (status.st_mode & S_ISVTX) != 0;
 }
 
+std::string CreateFailure(const Target& target, int error) {
+    if (target.existing && (error == EACCES || error == EPERM)) {
+        // The file itself may be written, but only ever being replaced
+        // whole, it cannot be saved here.
+        return SystemReason(error) + ": the file may be written, but no new file can be made " +
+               "in its folder " + Quoted(target.folderPath) +
+               ", and a picture only ever replaces a file whole";
+    }
+    return SystemReason(error);
+}
+
+std::string RenameFailure(const Target& target, int error) {
+    if ((error == EPERM || error == EACCES) && IsSticky(target.folder.get())) {
+        return SystemReason(error) + ": in the folder " + Quoted(target.folderPath) +
+               " only a file's owner may replace it";
+    }
+    if (error == EEXIST) {
+        return SystemReason(error) + ": another program made a file of that name meanwhile";
+    }
+    return SystemReason(error);
+}
+
 std::string WriteAndRename(const Target& target, const ContentWriter& writeContents) {
-    // Made private when it replaces a file (its mode is set below), and
+    // Private when it replaces a file (its mode is set below), and
     // otherwise as open() makes a new file: the umask or the folder's
     // default ACL applies.
-    std::string temporary;
-    UniqueFd fd = CreateTemporary(target.folder.get(), target.existing ? 0600 : 0666, temporary);
-    if (!fd) {
-        const int error = errno;
-        if (target.existing && (error == EACCES || error == EPERM)) {
-            // The file itself may be written, but only ever being replaced
-            // whole, it cannot be saved here.
-            return SystemReason(error) + ": the file may be written, but no new file can be made " +
-                   "in its folder " + Quoted(target.folderPath) +
-                   ", and a picture only ever replaces a file whole";
+    NewFile file;
+    if (const int error = CreateNewFile(target.folder.get(), target.existing ? 0600 : 0666, file)) {
+        return CreateFailure(target, error);
+    }
+    const auto removeTemporary = [&] {
+        if (!file.temporary.empty()) {
+            ::unlinkat(target.folder.get(), file.temporary.c_str(), 0);
         }
-        return SystemReason(error);
+    };
+    // Checked before the picture is written, so that a refusal costs
+    // nothing.
+    if (target.existing) {
+        if (std::string reason = KeepAttributes(file.fd.get(), target); !reason.empty()) {
+            removeTemporary();
+            return reason;
+        }
     }
-    int error = target.existing ? KeepOwnerAndMode(fd.get(), *target.existing) : 0;
-    if (error == 0 && !writeContents(fd.get())) {
-        error = errno;
-    }
-    if (error == 0 && ::fsync(fd.get()) != 0) {
-        error = errno;
-    }
-    if (::close(fd.release()) != 0 && error == 0) {
+    int error = writeContents(file.fd.get()) ? 0 : errno;
+    if (error == 0 && ::fsync(file.fd.get()) != 0) {
         error = errno;
     }
     if (error != 0) {
-        ::unlinkat(target.folder.get(), temporary.c_str(), 0);
+        removeTemporary();
         return SystemReason(error);
     }
-    error = Rename(target, temporary);
+    error = GiveName(target, file);
+    // The fsync above has already reported any error of writing the file
+    // back; close() only lets the descriptor go.
+    file.fd.reset();
     if (error != 0) {
-        ::unlinkat(target.folder.get(), temporary.c_str(), 0);
-        if ((error == EPERM || error == EACCES) && IsSticky(target.folder.get())) {
-            return SystemReason(error) + ": in the folder " + Quoted(target.folderPath) +
-                   " only a file's owner may replace it";
-        }
-        if (error == EEXIST) {
-            return SystemReason(error) + ": another program made a file of that name meanwhile";
-        }
-        return SystemReason(error);
+        removeTemporary();
+        return RenameFailure(target, error);
     }
     return {};
 }

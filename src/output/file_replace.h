@@ -1,17 +1,25 @@
 #pragma once
 // Replacing a file's contents whole or not at all: the new contents go to a
-// temporary file beside the target, which is synced and then renamed over
-// it, and the folder is synced after. Nothing here needs Qt.
+// file without a name in the target's folder (O_TMPFILE), which is synced
+// and then given the target's name: directly for a new file, and for a
+// replaced one through a short-lived random name renamed over it. Nothing
+// of a save that dies on the way is left behind. Where the file system
+// makes no unnamed files, a file of a random name stands in for it. The
+// folder is synced after. Nothing here needs Qt.
 //
 // The target is found the way the kernel finds it for a plain open():
 // symbolic links are followed by the kernel, with its own checks (such as
 // fs.protected_symlinks), and the real file is then located through the
 // open descriptor. A save is refused, leaving the file as it was, where a
-// plain open for writing would be refused, and also where replacing the
-// file whole cannot give what writing into it would:
+// plain open for writing would be refused (including fs.protected_regular
+// in shared sticky folders), and also where replacing the file whole
+// cannot give what writing into it would:
 // - a file with more than one name (hard links): the other names would keep
 //   the old contents;
-// - a file its folder does not let a new version be made beside.
+// - a file whose owner and group, access ACL or user.* extended attributes
+//   the new file cannot be given;
+// - a file its folder does not let a new version be made beside, such as an
+//   append-only (chattr +a) folder; immutable files and folders likewise.
 // A dangling symbolic link gets the file it points to, as open() makes it.
 
 #include <cstddef>
@@ -33,10 +41,11 @@ struct WriteResult {
 using ContentWriter = std::function<bool(int fd)>;
 
 // Replaces the contents of `path` with what `writeContents` writes (see the
-// top of this file). The new file keeps the permission bits (0777) of the
-// one it replaces, and its owner and group where the process may set them;
-// a new file gets what open() would give it (0666 less the umask, or the
-// folder's default ACL). The temporary file never outlives the call.
+// top of this file). The new file keeps the permission bits (0777), owner,
+// group, access ACL and extended attributes of the one it replaces
+// (security.* and trusted.* where the process may set them); a new file
+// gets what open() would give it (0666 less the umask, or the folder's
+// default ACL). No temporary file outlives the call.
 WriteResult ReplaceFileWith(const std::string& path, const ContentWriter& writeContents);
 
 // ReplaceFileWith for `size` bytes at `data`.

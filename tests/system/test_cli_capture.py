@@ -3,6 +3,7 @@ front to a bitmap file without opening a window; each failure says what
 failed on standard error, exits non-zero and leaves no file behind."""
 
 import os
+import resource
 import shutil
 import subprocess
 import tempfile
@@ -102,6 +103,13 @@ try:
     fails(capture("--geometry", "99999999999x1+0+0", missing), 2,
           "bad geometry \"99999999999x1+0+0\": the number 99999999999 is too large "
           "(see tessarine --help)", missing, "a number too large")
+    # A file-size limit (ulimit -f 100) fails the write, with the reason.
+    limited = os.path.join(folder, "limited.bmp")
+    fails(subprocess.run([xtest.TESSARINE, "--capture", limited], capture_output=True, text=True,
+                         timeout=30, preexec_fn=lambda: resource.setrlimit(
+                             resource.RLIMIT_FSIZE, (100 * 1024, resource.RLIM_INFINITY))),
+          1, "Could not save the picture to \"%s\": File too large." % limited, limited,
+          "ulimit -f 100")
     for option in ("--help", "--version"):
         with open("/dev/full", "w") as full:
             result = subprocess.run([xtest.TESSARINE, option], stdout=full, capture_output=False,
