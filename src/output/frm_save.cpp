@@ -60,11 +60,11 @@ void frmSave::Form_Load() {
     const auto stillLoaded = [&self] {
         return self && app::DefaultForm<frmSave>::IfLoaded() == self.data();
     };
-    // What is saved where is fixed now: the yields below may run handlers
-    // that choose another name or format for a later save.
-    path_ = variables::SaveFileName;
-    format_ = variables::SaveFileFormat;
-    const std::string& path = path_;
+    // What is saved where is fixed now, in locals: the yields below may run
+    // handlers that choose another name or format for a later save, or
+    // unload (and delete) this window.
+    const std::string path = variables::SaveFileName;
+    const output::PictureFormat format = variables::SaveFileFormat;
 
     const int width = variables::CaptureWidth;
     const int height = variables::CaptureHeight;
@@ -93,7 +93,7 @@ void frmSave::Form_Load() {
         return;
     }
 
-    lastWrite_ = copied ? write(width, height)
+    lastWrite_ = copied ? write(width, height, path, format)
                         : output::WriteResult{
                               false, output::FailureMessage(path, "the capture could not be read")};
     app::DoEvents();
@@ -102,8 +102,8 @@ void frmSave::Form_Load() {
     }
 }
 
-output::WriteResult frmSave::write(int width, int height) {
-    const std::string& path = path_;
+output::WriteResult frmSave::write(int width, int height, const std::string& path,
+                                   output::PictureFormat format) {
     const auto image = raster::ContextPixels(Picture1->hDC());
     if (!image || image->width != width || image->height != height) {
         return {false,
@@ -111,7 +111,7 @@ output::WriteResult frmSave::write(int width, int height) {
                                                  std::to_string(height) + " pixels could be made")};
     }
     return output::WritePictureFile(
-        path, {image->pixels, image->width, image->height, image->width}, format_);
+        path, {image->pixels, image->width, image->height, image->width}, format);
 }
 
 void frmSave::Form_MouseDown(int button, int, float, float) {

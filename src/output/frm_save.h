@@ -35,10 +35,8 @@ class frmSave : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    output::WriteResult write(int width, int height);
-
-    std::string path_;
-    output::PictureFormat format_ = output::PictureFormat::Bitmap;
+    output::WriteResult write(int width, int height, const std::string& path,
+                              output::PictureFormat format);
 
     static output::WriteResult lastWrite_;
 };
