@@ -21,7 +21,7 @@
 
 #include "app/do_events.h"
 #include "app/variables.h"
-#include "capture/handle_release.h"
+#include "platform/raster/handle_release.h"
 #include "platform/raster/raster.h"
 #include "platform/x11/x11_screen_reader.h"
 #include "ui/main/form1.h"
@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
         DeleteDC(form->ScreenDC);
         form->ScreenDC = 0;
         variables::Reset();
-        capture::ReleaseRetired();
+        raster::ReleaseRetired();
     }
     raster::SetScreenSource(nullptr);
 

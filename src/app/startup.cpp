@@ -20,7 +20,7 @@
 #include "app/toolkit_start.h"
 #include "app/variables.h"
 #include "app/wayland_window_query.h"
-#include "capture/handle_release.h"
+#include "platform/raster/handle_release.h"
 #include "platform/raster/raster.h"
 #include "platform/wayland/portal_screen_source.h"
 #include "platform/x11/display_name.h"
@@ -39,7 +39,7 @@ void ReleaseEverything(Form1* form) {
         form->ScreenDC = 0;
     }
     variables::Reset();
-    capture::ReleaseRetired();
+    raster::ReleaseRetired();
 }
 
 // A capture from the command line. In a Wayland session it needs the event

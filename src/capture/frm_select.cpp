@@ -11,12 +11,12 @@
 
 #include "app/default_form.h"
 #include "app/do_events.h"
-#include "app/rounding.h"
+#include "base/rounding.h"
 #include "app/screen_size.h"
 #include "app/variables.h"
 #include "capture/capture_presses.h"
 #include "capture/frozen_scale.h"
-#include "capture/handle_release.h"
+#include "platform/raster/handle_release.h"
 #include "capture/region_buffer.h"
 #include "platform/controls/message_box.h"
 #include "platform/controls/picture_box.h"
@@ -45,7 +45,7 @@ frmSelect::frmSelect()
 }
 
 void frmSelect::Form_Load() {
-    capture::OperationScope operation;
+    raster::OperationScope operation;
     // The window covers the X screen exactly, every monitor of it, so that a
     // point on the picture is the same point of the screen. The toolkit
     // places windows in its own units, which a scaled desktop makes larger
@@ -62,7 +62,7 @@ void frmSelect::Form_Load() {
         }
         const qreal ratio = origin ? origin->devicePixelRatio() : devicePixelRatioF();
         const auto units = [ratio](float pixels) {
-            return static_cast<int>(std::ceil(app::ToInt32OrZero(pixels) / ratio - 1e-6));
+            return static_cast<int>(std::ceil(base::ToInt32OrZero(pixels) / ratio - 1e-6));
         };
         setGeometry(0, 0, units(app::ScreenPixelWidth()), units(app::ScreenPixelHeight()));
     }
@@ -77,8 +77,8 @@ void frmSelect::Form_Load() {
     // scaled Wayland desktop): then the start draws it scaled down.
     Picture1->resize(size());
     frozenScale_ = capture::FrozenScreenScale(Picture1->ScaleWidth(), Picture1->ScaleHeight(),
-                                              app::ToInt32OrZero(app::ScreenPixelWidth()),
-                                              app::ToInt32OrZero(app::ScreenPixelHeight()));
+                                              base::ToInt32OrZero(app::ScreenPixelWidth()),
+                                              base::ToInt32OrZero(app::ScreenPixelHeight()));
     if (frozenScale_.isOne()) {
         Picture1->ShowContext(variables::CaptureDC);
     }
@@ -88,7 +88,7 @@ void frmSelect::Form_Load() {
 }
 
 void frmSelect::Form_Unload() {
-    capture::OperationScope operation;
+    raster::OperationScope operation;
     if (!finished_) {
         capture::RestoreBufferBeforeSelection();
     }
@@ -105,14 +105,14 @@ void frmSelect::Picture1_MouseDown(int button, int, float x, float y) {
     if (finishing_) {
         return;
     }
-    capture::OperationScope operation;
+    raster::OperationScope operation;
     if (button == 2) {
         Cancel();
         return;
     }
     // Any point of the window is a screen coordinate, so it fits 16 bits.
-    variables::DragStartX = app::ToInt16(x).value_or(0);
-    variables::DragStartY = app::ToInt16(y).value_or(0);
+    variables::DragStartX = base::ToInt16(x).value_or(0);
+    variables::DragStartY = base::ToInt16(y).value_or(0);
     CropBox->setLeft(x);
     CropBox->setTop(y);
     CropBox->setWidth(1);
@@ -124,7 +124,7 @@ void frmSelect::Picture1_MouseMove(int button, int, float x, float y) {
     if (finishing_ || button != 1) {
         return;
     }
-    capture::OperationScope operation;
+    raster::OperationScope operation;
     // The band grows only to the right and downwards: a negative size is
     // refused and the band keeps its last size in that direction.
     CropBox->setWidth(x - CropBox->Left());
@@ -136,11 +136,11 @@ void frmSelect::Picture1_MouseUp(int, int, float, float) {
         return;
     }
     capture::CaptureRunning running;
-    capture::OperationScope operation;
+    raster::OperationScope operation;
     finishing_ = true;
     CropBox->setVisible(false);
-    const auto width = app::ToInt16(CropBox->Width() * frozenScale_.x);
-    const auto height = app::ToInt16(CropBox->Height() * frozenScale_.y);
+    const auto width = base::ToInt16(CropBox->Width() * frozenScale_.x);
+    const auto height = base::ToInt16(CropBox->Height() * frozenScale_.y);
     CropBox->setWidth(1);
     CropBox->setHeight(1);
     if (!width || !height) {
@@ -166,7 +166,7 @@ void frmSelect::Picture1_MouseUp(int, int, float, float) {
     }
     app::DoEvents();
 
-    capture::ReplaceContext(variables::SelectionScreenDC,
+    raster::ReplaceContext(variables::SelectionScreenDC,
                             CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
     // The rectangle is cut straight from the snapshot: it stays valid until
     // this operation ends, even once the new buffer has replaced it, so no
@@ -174,16 +174,16 @@ void frmSelect::Picture1_MouseUp(int, int, float, float) {
     const HDC snapshotDC = variables::CaptureDC;
 
     // The new buffer replaces the snapshot.
-    capture::ReplaceBitmap(
+    raster::ReplaceBitmap(
         variables::CaptureBitmap,
         CreateCompatibleBitmap(variables::SelectionScreenDC, variables::CaptureWidth,
                                variables::CaptureHeight));
-    capture::ReplaceContext(variables::CaptureDC, CreateCompatibleDC(variables::SelectionScreenDC));
+    raster::ReplaceContext(variables::CaptureDC, CreateCompatibleDC(variables::SelectionScreenDC));
     SelectObject(variables::CaptureDC, variables::CaptureBitmap);
     app::DoEvents();
     BitBlt(variables::CaptureDC, 0, 0, variables::CaptureWidth, variables::CaptureHeight,
-           snapshotDC, app::ToInt32OrZero(variables::DragStartX * frozenScale_.x),
-           app::ToInt32OrZero(variables::DragStartY * frozenScale_.y), SRCCOPY);
+           snapshotDC, base::ToInt32OrZero(variables::DragStartX * frozenScale_.x),
+           base::ToInt32OrZero(variables::DragStartY * frozenScale_.y), SRCCOPY);
     app::DoEvents();
     capture::ForgetBufferBeforeSelection();
     finished_ = true;

@@ -5,11 +5,11 @@
 #include <QRadioButton>
 
 #include "app/do_events.h"
-#include "app/rounding.h"
+#include "base/rounding.h"
 #include "app/screen_size.h"
 #include "app/variables.h"
 #include "capture/capture_presses.h"
-#include "capture/handle_release.h"
+#include "platform/raster/handle_release.h"
 #include "capture/screen_freeze.h"
 #include "capture/visible_on_exit.h"
 #include "platform/controls/picture_box.h"
@@ -18,7 +18,7 @@
 
 void Form1::mnuScreen_Click() {
     capture::CaptureRunning running;
-    capture::OperationScope operation;
+    raster::OperationScope operation;
     capture::VisibleOnExit restore(*this);
 
     variables::SaveNameKnown = false;
@@ -36,17 +36,17 @@ void Form1::mnuScreen_Click() {
         return;
     }
 
-    capture::ReplaceContext(ScreenDC, CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
-    const int width = app::ToInt32OrZero(app::ScreenPixelWidth());
-    const int height = app::ToInt32OrZero(app::ScreenPixelHeight());
-    capture::ReplaceContext(variables::CaptureDC, CreateCompatibleDC(ScreenDC));
-    capture::ReplaceBitmap(variables::CaptureBitmap,
+    raster::ReplaceContext(ScreenDC, CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
+    const int width = base::ToInt32OrZero(app::ScreenPixelWidth());
+    const int height = base::ToInt32OrZero(app::ScreenPixelHeight());
+    raster::ReplaceContext(variables::CaptureDC, CreateCompatibleDC(ScreenDC));
+    raster::ReplaceBitmap(variables::CaptureBitmap,
                            CreateCompatibleBitmap(ScreenDC, width, height));
     SelectObject(variables::CaptureDC, variables::CaptureBitmap);
     BitBlt(variables::CaptureDC, 0, 0, width, height, ScreenDC, 0, 0, SRCCOPY);
     // An X screen is at most 32767 pixels either way, so both sizes fit.
-    variables::CaptureWidth = app::ToInt16(width).value_or(0);
-    variables::CaptureHeight = app::ToInt16(height).value_or(0);
+    variables::CaptureWidth = base::ToInt16(width).value_or(0);
+    variables::CaptureHeight = base::ToInt16(height).value_or(0);
 
     if (opActual->isChecked()) {
         app::DoEvents();

@@ -1,7 +1,7 @@
 #include "capture/region_buffer.h"
 
 #include "app/variables.h"
-#include "capture/handle_release.h"
+#include "platform/raster/handle_release.h"
 
 namespace capture {
 namespace {
@@ -25,8 +25,8 @@ bool SnapshotIsCurrent(const Pending& p) {
 }
 
 void RetirePrevious(Pending& p) {
-    RetireContext(p.previousDC);
-    RetireBitmap(p.previousBitmap);
+    raster::RetireContext(p.previousDC);
+    raster::RetireBitmap(p.previousBitmap);
     p.previousDC = 0;
     p.previousBitmap = 0;
 }
@@ -37,8 +37,8 @@ void StoreSelectionSnapshot(HDC snapshotDC, HBITMAP snapshotBitmap) {
     Pending& p = pending();
     if (SnapshotIsCurrent(p)) {
         // The buffer holds an earlier selection's snapshot, not a capture.
-        ReplaceContext(variables::CaptureDC, snapshotDC);
-        ReplaceBitmap(variables::CaptureBitmap, snapshotBitmap);
+        raster::ReplaceContext(variables::CaptureDC, snapshotDC);
+        raster::ReplaceBitmap(variables::CaptureBitmap, snapshotBitmap);
     } else {
         if (p.active) {
             RetirePrevious(p);
@@ -59,8 +59,8 @@ void RestoreBufferBeforeSelection() {
         return;
     }
     if (SnapshotIsCurrent(p)) {
-        ReplaceContext(variables::CaptureDC, p.previousDC);
-        ReplaceBitmap(variables::CaptureBitmap, p.previousBitmap);
+        raster::ReplaceContext(variables::CaptureDC, p.previousDC);
+        raster::ReplaceBitmap(variables::CaptureBitmap, p.previousBitmap);
     } else {
         RetirePrevious(p);
     }

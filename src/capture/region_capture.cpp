@@ -4,13 +4,13 @@
 
 #include "app/default_form.h"
 #include "app/do_events.h"
-#include "app/rounding.h"
+#include "base/rounding.h"
 #include "app/screen_size.h"
 #include "app/variables.h"
 #include "capture/capture_presses.h"
 #include "capture/frm_select.h"
 #include "capture/frozen_scale.h"
-#include "capture/handle_release.h"
+#include "platform/raster/handle_release.h"
 #include "capture/region_buffer.h"
 #include "capture/screen_freeze.h"
 #include "platform/controls/picture_box.h"
@@ -18,7 +18,7 @@
 
 void Form1::mnuselscreen_Click() {
     capture::CaptureRunning running;
-    capture::OperationScope operation;
+    raster::OperationScope operation;
     variables::SaveNameKnown = false;
     hide();
     app::DoEvents();
@@ -33,17 +33,17 @@ void Form1::mnuselscreen_Click() {
     const float screenWidth = app::ScreenPixelWidth();
     const float screenHeight = app::ScreenPixelHeight();
 
-    capture::ReplaceContext(ScreenDC, CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
+    raster::ReplaceContext(ScreenDC, CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
     const HDC snapshotDC = CreateCompatibleDC(ScreenDC);
-    const HBITMAP snapshotBitmap = CreateCompatibleBitmap(ScreenDC, app::ToInt32OrZero(screenWidth),
-                                                          app::ToInt32OrZero(screenHeight));
+    const HBITMAP snapshotBitmap = CreateCompatibleBitmap(ScreenDC, base::ToInt32OrZero(screenWidth),
+                                                          base::ToInt32OrZero(screenHeight));
     SelectObject(snapshotDC, snapshotBitmap);
     // The buffer that was current is kept aside until the selection ends:
     // a cancelled selection puts it back. The sizes stay the old capture's.
     capture::StoreSelectionSnapshot(snapshotDC, snapshotBitmap);
     app::DoEvents();
-    BitBlt(variables::CaptureDC, 0, 0, app::ToInt32OrZero(screenWidth),
-           app::ToInt32OrZero(screenHeight), ScreenDC, 0, 0, SRCCOPY);
+    BitBlt(variables::CaptureDC, 0, 0, base::ToInt32OrZero(screenWidth),
+           base::ToInt32OrZero(screenHeight), ScreenDC, 0, 0, SRCCOPY);
     app::DoEvents();
 
     app::DefaultForm<frmSelect>::Get().show();
@@ -57,8 +57,8 @@ void Form1::mnuselscreen_Click() {
             // Device pixels shown on a window measured in logical ones.
             SetStretchBltMode(picture.hDC(), HALFTONE);
             StretchBlt(picture.hDC(), 0, 0, picture.ScaleWidth(), picture.ScaleHeight(),
-                       variables::CaptureDC, 0, 0, app::ToInt32OrZero(app::ScreenPixelWidth()),
-                       app::ToInt32OrZero(app::ScreenPixelHeight()), SRCCOPY);
+                       variables::CaptureDC, 0, 0, base::ToInt32OrZero(app::ScreenPixelWidth()),
+                       base::ToInt32OrZero(app::ScreenPixelHeight()), SRCCOPY);
         }
         picture.Refresh();
     } else {

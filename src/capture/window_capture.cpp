@@ -6,12 +6,12 @@
 
 #include "app/default_form.h"
 #include "app/do_events.h"
-#include "app/rounding.h"
+#include "base/rounding.h"
 #include "app/variables.h"
 #include "capture/capture_presses.h"
 #include "capture/foreground_window.h"
 #include "capture/form2.h"
-#include "capture/handle_release.h"
+#include "platform/raster/handle_release.h"
 #include "capture/screen_freeze.h"
 #include "platform/controls/message_box.h"
 #include "platform/controls/picture_box.h"
@@ -23,7 +23,7 @@ void Form1::mnuWindow_Click() {
 
 void Form1::WSHK_HotKeyPressed() {
     capture::CaptureRunning running;
-    capture::OperationScope operation;
+    raster::OperationScope operation;
 
     variables::SaveNameKnown = false;
     picpreview->Cls();
@@ -85,9 +85,9 @@ void Form1::WSHK_HotKeyPressed() {
     variables::CaptureHeight = static_cast<std::int16_t>(height);
     app::DoEvents();
 
-    capture::ReplaceContext(ScreenDC, CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
-    capture::ReplaceContext(variables::CaptureDC, CreateCompatibleDC(ScreenDC));
-    capture::ReplaceBitmap(variables::CaptureBitmap,
+    raster::ReplaceContext(ScreenDC, CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
+    raster::ReplaceContext(variables::CaptureDC, CreateCompatibleDC(ScreenDC));
+    raster::ReplaceBitmap(variables::CaptureBitmap,
                            CreateCompatibleBitmap(ScreenDC, width, height));
     SelectObject(variables::CaptureDC, variables::CaptureBitmap);
     // From the screen, not from the window: whatever covers it is captured,
@@ -96,8 +96,8 @@ void Form1::WSHK_HotKeyPressed() {
     app::DoEvents();
 
     if (opStretch->isChecked()) {
-        StretchBlt(picpreview->hDC(), 0, 0, app::ToInt32OrZero(picpreview->ScaleWidth()),
-                   app::ToInt32OrZero(picpreview->ScaleHeight()), variables::CaptureDC, 0, 0, width,
+        StretchBlt(picpreview->hDC(), 0, 0, base::ToInt32OrZero(picpreview->ScaleWidth()),
+                   base::ToInt32OrZero(picpreview->ScaleHeight()), variables::CaptureDC, 0, 0, width,
                    height, SRCCOPY);
         picpreview->Refresh();
     }

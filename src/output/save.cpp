@@ -6,7 +6,7 @@
 #include <deque>
 
 #include "app/variables.h"
-#include "capture/handle_release.h"
+#include "platform/raster/handle_release.h"
 #include "output/frm_save.h"
 #include "platform/controls/common_dialog.h"
 #include "platform/controls/message_box.h"
@@ -77,7 +77,7 @@ void SaveUnderNewName(Form1& form) {
 enum class SaveCommand { Save, SaveAs };
 
 void Run(Form1& form, SaveCommand command) {
-    capture::OperationScope operation;
+    raster::OperationScope operation;
     if (RefuseEmptyCapture(&form)) {
         return;
     }

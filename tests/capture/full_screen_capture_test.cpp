@@ -75,7 +75,7 @@ TEST_F(FullScreenCapture, RepeatedCapturesReleaseWhatTheySupersede) {
         form_->mnuScreen_Click();
     }
     EXPECT_EQ(raster::LiveHandleCount(), afterFirst);
-    EXPECT_EQ(capture::RetiredCount(), 0u);
+    EXPECT_EQ(raster::RetiredCount(), 0u);
 }
 
 TEST_F(FullScreenCapture, NestedCaptureDuringAYieldLeavesAConsistentBuffer) {
@@ -94,7 +94,7 @@ TEST_F(FullScreenCapture, NestedCaptureDuringAYieldLeavesAConsistentBuffer) {
     EXPECT_TRUE(nested);
     EXPECT_EQ(variables::CaptureWidth, kScreenWidth);
     EXPECT_EQ(CapturePixel(5, 5), FakeScreen::PatternAt(5, 5));
-    EXPECT_EQ(capture::RetiredCount(), 0u);
+    EXPECT_EQ(raster::RetiredCount(), 0u);
 }
 
 }  // namespace

@@ -108,7 +108,7 @@ TEST_F(RegionCapture, ReleaseMakesTheDraggedRectangleTheCapture) {
     EXPECT_FALSE(capture::SelectionPending());
     // Previous buffer, snapshot and temporary copy are released; the new
     // selection display context is the one handle more.
-    EXPECT_EQ(capture::RetiredCount(), 0u);
+    EXPECT_EQ(raster::RetiredCount(), 0u);
     EXPECT_EQ(raster::LiveHandleCount(), previousHandles_ + 1);
 }
 
@@ -219,7 +219,7 @@ TEST_F(RegionCapture, ACaptureDuringTheSelectionIsNotUndoneByCancelling) {
     EXPECT_EQ(variables::CaptureDC, newer);
     EXPECT_EQ(CapturePixel(3, 4), 0x00FF00u);
     EXPECT_EQ(raster::LiveHandleCount(), previousHandles_);
-    EXPECT_EQ(capture::RetiredCount(), 0u);
+    EXPECT_EQ(raster::RetiredCount(), 0u);
 }
 
 TEST_F(RegionCapture, InputDuringTheFinishDoesNotCancelIt) {

@@ -156,9 +156,9 @@ TEST_F(Save, AfterACropSaveWritesTheCroppedPictureOverTheSameFile) {
     const HBITMAP bitmap = CreateCompatibleBitmap(form_->ScreenDC, 10, 8);
     SelectObject(dc, bitmap);
     BitBlt(dc, 0, 0, 10, 8, variables::CaptureDC, 5, 6, SRCCOPY);
-    capture::ReplaceContext(variables::CaptureDC, dc);
-    capture::ReplaceBitmap(variables::CaptureBitmap, bitmap);
-    capture::ReleaseRetired();
+    raster::ReplaceContext(variables::CaptureDC, dc);
+    raster::ReplaceBitmap(variables::CaptureBitmap, bitmap);
+    raster::ReleaseRetired();
     variables::CaptureWidth = 10;
     variables::CaptureHeight = 8;
 

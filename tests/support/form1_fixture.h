@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "app/variables.h"
-#include "capture/handle_release.h"
+#include "platform/raster/handle_release.h"
 #include "platform/raster/raster.h"
 #include "support/fake_screen.h"
 #include "ui/main/form1.h"
@@ -32,7 +32,7 @@ class Form1Test : public ::testing::Test {
         DeleteDC(variables::SelectionScreenDC);
         DeleteDC(form_->ScreenDC);
         form_.reset();
-        capture::ReleaseRetired();
+        raster::ReleaseRetired();
         variables::Reset();
         EXPECT_EQ(raster::LiveHandleCount(), baseline_) << "handles leaked";
     }

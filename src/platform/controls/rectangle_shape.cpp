@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <cmath>
 
-#include "app/rounding.h"
+#include "base/rounding.h"
 
 namespace controls {
 
@@ -63,8 +63,8 @@ void RectangleShape::place() {
     // Shown in the toolkit's units, which a scaled desktop makes larger
     // than a pixel.
     const double ratio = devicePixelRatioF();
-    setGeometry(app::ToInt32OrZero(left_ / ratio), app::ToInt32OrZero(top_ / ratio),
-                app::ToInt32OrZero(width_ / ratio), app::ToInt32OrZero(height_ / ratio));
+    setGeometry(base::ToInt32OrZero(left_ / ratio), base::ToInt32OrZero(top_ / ratio),
+                base::ToInt32OrZero(width_ / ratio), base::ToInt32OrZero(height_ / ratio));
 }
 
 void RectangleShape::paintEvent(QPaintEvent*) {

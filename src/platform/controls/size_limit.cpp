@@ -3,14 +3,14 @@
 #include <QEvent>
 #include <algorithm>
 
-#include "app/rounding.h"
+#include "base/rounding.h"
 
 namespace controls {
 namespace {
 
 // A limit in whole pixels, or `none` where it is 0 (unset) or unusable.
 int Pixels(float value, int none) {
-    const auto rounded = app::ToInt32(value);
+    const auto rounded = base::ToInt32(value);
     return rounded && *rounded > 0 ? *rounded : none;
 }
 

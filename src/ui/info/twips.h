@@ -6,13 +6,13 @@
 #include <QRect>
 #include <QString>
 
-#include "app/rounding.h"
+#include "base/rounding.h"
 #include "app/screen_size.h"
 
 namespace info {
 
 inline int TwipsToPixels(double twips) {
-    return app::ToInt32OrZero(twips / app::kTwipsPerPixel);
+    return base::ToInt32OrZero(twips / app::kTwipsPerPixel);
 }
 
 inline QRect TwipsRect(double left, double top, double width, double height) {
@@ -27,7 +27,7 @@ inline QRect TwipsRect(double left, double top, double width, double height) {
 inline QFont LayoutFont(const QString& family, double points, bool bold, bool italic) {
     QFont font(family);
     font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(app::ToInt32OrZero(points * 20.0 / app::kTwipsPerPixel));
+    font.setPixelSize(base::ToInt32OrZero(points * 20.0 / app::kTwipsPerPixel));
     font.setBold(bold);
     font.setItalic(italic);
     return font;

@@ -9,7 +9,7 @@
 #include <QRadioButton>
 #include <QWindow>
 
-#include "app/rounding.h"
+#include "base/rounding.h"
 #include "platform/controls/picture_box.h"
 #include "platform/controls/popup_button.h"
 #include "platform/controls/rectangle_shape.h"

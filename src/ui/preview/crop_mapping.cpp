@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "app/rounding.h"
+#include "base/rounding.h"
 
 namespace preview {
 namespace {
@@ -25,7 +25,7 @@ std::optional<std::int32_t> Multiply32(std::int32_t a, std::int32_t b) {
 
 // A capture size: 0..32767 after rounding.
 std::optional<std::int16_t> CaptureSize(double value) {
-    const auto size = app::ToInt16(value);
+    const auto size = base::ToInt16(value);
     if (!size || *size < 0) {
         return std::nullopt;
     }
@@ -48,12 +48,12 @@ CropMapping MapActualSize(const Band& band, std::int16_t pressX, std::int16_t pr
 
 CropMapping MapStretched(const Band& band, double paneWidth, double paneHeight,
                          std::int32_t captureWidth, std::int32_t captureHeight) {
-    const auto left = app::ToInt32(band.left);
-    const auto top = app::ToInt32(band.top);
-    const auto width = app::ToInt32(band.width);
-    const auto height = app::ToInt32(band.height);
-    const auto pw = app::ToInt32(paneWidth);
-    const auto ph = app::ToInt32(paneHeight);
+    const auto left = base::ToInt32(band.left);
+    const auto top = base::ToInt32(band.top);
+    const auto width = base::ToInt32(band.width);
+    const auto height = base::ToInt32(band.height);
+    const auto pw = base::ToInt32(paneWidth);
+    const auto ph = base::ToInt32(paneHeight);
     if (!left || !top || !width || !height || !pw || !ph) {
         return Refuse(CropRefusal::Overflow);
     }

@@ -5,9 +5,9 @@
 #include <QRadioButton>
 
 #include "app/do_events.h"
-#include "app/rounding.h"
+#include "base/rounding.h"
 #include "app/variables.h"
-#include "capture/handle_release.h"
+#include "platform/raster/handle_release.h"
 #include "platform/controls/message_box.h"
 #include "platform/controls/picture_box.h"
 #include "platform/controls/popup_button.h"
@@ -54,8 +54,8 @@ void Form1::picpreview_MouseDown(int button, int, float x, float y) {
     CropBox->setVisible(true);
     // The press lies on the pane, which the window's size limit keeps far
     // inside 16-bit coordinates.
-    variables::DragStartX = app::ToInt16(x).value_or(0);
-    variables::DragStartY = app::ToInt16(y).value_or(0);
+    variables::DragStartX = base::ToInt16(x).value_or(0);
+    variables::DragStartY = base::ToInt16(y).value_or(0);
 }
 
 void Form1::picpreview_MouseMove(int button, int, float x, float y) {
@@ -72,7 +72,7 @@ void Form1::picpreview_MouseUp(int button, int, float, float) {
     if (button != 1 || !variables::CropArmed) {
         return;
     }
-    capture::OperationScope operation;
+    raster::OperationScope operation;
     const std::int16_t oldWidth = variables::CaptureWidth;
     const std::int16_t oldHeight = variables::CaptureHeight;
     CropBox->setVisible(false);
@@ -118,17 +118,17 @@ void Form1::picpreview_MouseUp(int button, int, float, float) {
 
     // The new buffer. Where the band reached beyond the old image nothing is
     // copied, and a new bitmap is black.
-    capture::ReplaceBitmap(
+    raster::ReplaceBitmap(
         variables::CaptureBitmap,
         CreateCompatibleBitmap(ScreenDC, variables::CaptureWidth, variables::CaptureHeight));
-    capture::ReplaceContext(variables::CaptureDC, CreateCompatibleDC(ScreenDC));
+    raster::ReplaceContext(variables::CaptureDC, CreateCompatibleDC(ScreenDC));
     SelectObject(variables::CaptureDC, variables::CaptureBitmap);
     app::DoEvents();
     BitBlt(variables::CaptureDC, 0, 0, variables::CaptureWidth, variables::CaptureHeight, copyDC,
-           app::ToInt32OrZero(source.x), app::ToInt32OrZero(source.y), SRCCOPY);
+           base::ToInt32OrZero(source.x), base::ToInt32OrZero(source.y), SRCCOPY);
     app::DoEvents();
-    capture::RetireContext(copyDC);
-    capture::RetireBitmap(copyBitmap);
+    raster::RetireContext(copyDC);
+    raster::RetireBitmap(copyBitmap);
 
     picpreview->Cls();
     app::DoEvents();

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/rounding.h"
+#include "base/rounding.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ TEST(CropMapping, StretchedBandScalesByCaptureOverPane) {
     ASSERT_FALSE(m.refused());
     EXPECT_DOUBLE_EQ(m.source->x, 256.0);
     EXPECT_NEAR(m.source->y, 182.857, 0.001);
-    EXPECT_EQ(app::ToInt32OrZero(m.source->y), 183);
+    EXPECT_EQ(base::ToInt32OrZero(m.source->y), 183);
     EXPECT_EQ(m.source->width, 512);
     EXPECT_EQ(m.source->height, 384);
 
@@ -59,8 +59,8 @@ TEST(CropMapping, EveryConversionRoundsHalvesToEven) {
     m = preview::MapStretched(Band{1, 3, 1, 3}, 2, 2, 5, 5);
     EXPECT_EQ(m.source->width, 2);
     EXPECT_EQ(m.source->height, 8);
-    EXPECT_EQ(app::ToInt32OrZero(m.source->x), 2);
-    EXPECT_EQ(app::ToInt32OrZero(m.source->y), 8);
+    EXPECT_EQ(base::ToInt32OrZero(m.source->x), 2);
+    EXPECT_EQ(base::ToInt32OrZero(m.source->y), 8);
     // Actual size: 2.5 x 1.5 -> 2 x 2.
     m = preview::MapActualSize(Band{0, 0, 2.5, 1.5}, 0, 0);
     EXPECT_EQ(m.source->width, 2);

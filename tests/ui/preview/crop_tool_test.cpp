@@ -1,7 +1,7 @@
 #include <QRadioButton>
 #include <QTimer>
 
-#include "app/rounding.h"
+#include "base/rounding.h"
 #include "platform/controls/picture_box.h"
 #include "platform/controls/popup_button.h"
 #include "platform/controls/rectangle_shape.h"
@@ -24,14 +24,14 @@ class CropTool : public testing_support::Form1Test {
 
     // Puts a width x height buffer of one colour in place of the capture.
     void UseBuffer(int width, int height, std::uint32_t colour) {
-        capture::ReplaceContext(variables::CaptureDC, CreateCompatibleDC(form_->ScreenDC));
-        capture::ReplaceBitmap(variables::CaptureBitmap,
+        raster::ReplaceContext(variables::CaptureDC, CreateCompatibleDC(form_->ScreenDC));
+        raster::ReplaceBitmap(variables::CaptureBitmap,
                                CreateCompatibleBitmap(form_->ScreenDC, width, height));
         SelectObject(variables::CaptureDC, variables::CaptureBitmap);
         raster::FillContext(variables::CaptureDC, colour);
         variables::CaptureWidth = static_cast<std::int16_t>(width);
         variables::CaptureHeight = static_cast<std::int16_t>(height);
-        capture::ReleaseRetired();
+        raster::ReleaseRetired();
     }
 
     static raster::Size BufferSize() {
@@ -60,7 +60,7 @@ TEST_F(CropTool, ActualSizeKeepsTheDraggedPixels) {
     EXPECT_TRUE(variables::SaveNameKnown);
     // The old buffer and the temporary copy are gone.
     EXPECT_EQ(raster::LiveHandleCount(), handles);
-    EXPECT_EQ(capture::RetiredCount(), 0u);
+    EXPECT_EQ(raster::RetiredCount(), 0u);
 }
 
 TEST_F(CropTool, StretchToFitMapsTheBandOntoTheWholeCapture) {
@@ -68,10 +68,10 @@ TEST_F(CropTool, StretchToFitMapsTheBandOntoTheWholeCapture) {
     const double pw = form_->picpreview->ScaleWidth();
     const double ph = form_->picpreview->ScaleHeight();
     Crop(120, 90, 360, 279);
-    const int x = app::ToInt32OrZero(120 * 1024 / pw);
-    const int y = app::ToInt32OrZero(90 * 768 / ph);
-    EXPECT_EQ(variables::CaptureWidth, app::ToInt32OrZero(240 * 1024 / pw));
-    EXPECT_EQ(variables::CaptureHeight, app::ToInt32OrZero(189 * 768 / ph));
+    const int x = base::ToInt32OrZero(120 * 1024 / pw);
+    const int y = base::ToInt32OrZero(90 * 768 / ph);
+    EXPECT_EQ(variables::CaptureWidth, base::ToInt32OrZero(240 * 1024 / pw));
+    EXPECT_EQ(variables::CaptureHeight, base::ToInt32OrZero(189 * 768 / ph));
     EXPECT_EQ(CapturePixel(0, 0), FakeScreen::PatternAt(x, y));
     EXPECT_EQ(
         CapturePixel(variables::CaptureWidth - 1, variables::CaptureHeight - 1),
@@ -210,7 +210,7 @@ TEST_F(CropTool, ACaptureDuringTheCropsYieldsUsesNoReleasedHandle) {
     const raster::Size size = BufferSize();
     EXPECT_EQ(size.width, variables::CaptureWidth);
     EXPECT_EQ(size.height, variables::CaptureHeight);
-    EXPECT_EQ(capture::RetiredCount(), 0u);
+    EXPECT_EQ(raster::RetiredCount(), 0u);
     EXPECT_EQ(raster::LiveHandleCount(), handles);
 }
 

@@ -10,7 +10,7 @@
 
 #include "platform/raster/gdi.h"
 
-namespace capture {
+namespace raster {
 
 // Marks a capture, crop or save operation as in progress for its lifetime.
 class OperationScope {
@@ -33,4 +33,4 @@ void ReplaceBitmap(HBITMAP& slot, HBITMAP next);
 void ReleaseRetired();
 std::size_t RetiredCount();
 
-}  // namespace capture
+}  // namespace raster

@@ -1,10 +1,10 @@
-#include "capture/handle_release.h"
+#include "platform/raster/handle_release.h"
 
 #include <vector>
 
 #include "platform/raster/raster.h"
 
-namespace capture {
+namespace raster {
 namespace {
 
 struct Retired {
@@ -82,4 +82,4 @@ std::size_t RetiredCount() {
     return retired().contexts.size() + retired().bitmaps.size();
 }
 
-}  // namespace capture
+}  // namespace raster

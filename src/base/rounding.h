@@ -7,7 +7,7 @@
 #include <limits>
 #include <optional>
 
-namespace app {
+namespace base {
 
 inline double RoundHalfEven(double value) {
     const double floor = std::floor(value);
@@ -47,4 +47,4 @@ inline std::int32_t ToInt32OrZero(double value) {
     return ToInt32(value).value_or(0);
 }
 
-}  // namespace app
+}  // namespace base
