@@ -21,6 +21,7 @@
 #include "capture/handle_release.h"
 #include "platform/raster/raster.h"
 #include "platform/wayland/portal_screen_source.h"
+#include "platform/wayland/session_bus.h"
 #include "platform/x11/display_name.h"
 #include "ui/main/form1.h"
 
@@ -49,6 +50,7 @@ std::optional<int> RunCapture(const CaptureRequest& request) {
     int argc = 1;
     char name[] = "tessarine";
     char* argv[] = {name, nullptr};
+    platform::SettleSessionBusAddress();
     QCoreApplication application(argc, argv);
     UseWaylandWindowQuery();
     return RunCaptureFromSource(request, std::make_shared<platform::PortalScreenSource>());
@@ -90,6 +92,9 @@ int Run(int argc, char** argv) {
     }
     raster::SetScreenSource(reader);
 
+    // The toolkit connects to the session bus (accessibility, the theme)
+    // from here on: with no bus, none may be started for it.
+    platform::SettleSessionBusAddress();
     InstallLostDisplayHandler();
     QApplication application(argc, argv);
     InstallHandleReport();
