@@ -72,13 +72,22 @@ std::optional<ScreenRectangle> RequestedRectangle(const CaptureRequest& request,
                     "capture it with --geometry instead";
                 return std::nullopt;
             }
+            const auto unanswered = [&query]() {
+                return query.failure ? query.failure() : std::string();
+            };
             const HWND window = query.foregroundWindow();
             if (window == 0) {
-                error = "no window is in the foreground";
+                const std::string why = unanswered();
+                error = why.empty() ? "no window is in the foreground"
+                                    : "the window in front cannot be found: " + why;
                 return std::nullopt;
             }
             RECT rect;
             if (!query.windowRect(window, &rect)) {
+                if (const std::string why = unanswered(); !why.empty()) {
+                    error = "the window in front cannot be measured: " + why;
+                    return std::nullopt;
+                }
                 // Window managers may go on naming a window after it closed.
                 error = "no window is in the foreground (the window last named active is gone)";
                 return std::nullopt;

@@ -10,6 +10,7 @@
 #include "app/cli_capture.h"
 #include "app/wayland_window_query.h"
 #include "platform/wayland/portal_screen_source.h"
+#include "platform/wayland/session_bus.h"
 
 namespace {
 
@@ -18,6 +19,7 @@ char programName[] = "tessarine";
 char* arguments[] = {programName, nullptr};
 
 std::optional<int> CaptureThroughPortal(const app::CaptureRequest& request) {
+    platform::SettleSessionBusAddress();
     QCoreApplication application(argumentCount, arguments);
     app::UseWaylandWindowQuery();
     return app::RunCaptureFromSource(request, std::make_shared<platform::PortalScreenSource>());

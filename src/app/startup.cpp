@@ -23,6 +23,7 @@
 #include "platform/raster/handle_release.h"
 #include "platform/raster/raster.h"
 #include "platform/wayland/portal_screen_source.h"
+#include "platform/wayland/session_bus.h"
 #include "platform/x11/display_name.h"
 #include "ui/main/form1.h"
 
@@ -51,6 +52,7 @@ std::optional<int> RunCapture(const CaptureRequest& request) {
     int argc = 1;
     char name[] = "tessarine";
     char* argv[] = {name, nullptr};
+    platform::SettleSessionBusAddress();
     QCoreApplication application(argc, argv);
     UseWaylandWindowQuery();
     return RunCaptureFromSource(request, std::make_shared<platform::PortalScreenSource>());
@@ -95,6 +97,9 @@ int Run(int argc, char** argv) {
     }
     raster::SetScreenSource(reader);
 
+    // The toolkit connects to the session bus (accessibility, the theme)
+    // from here on: with no bus, none may be started for it.
+    platform::SettleSessionBusAddress();
     InstallLostDisplayHandler();
     std::optional<ToolkitStartGuard> starting(std::in_place);
     QApplication application(argc, argv);

@@ -21,6 +21,7 @@ void UseWaylandWindowQuery() {
     if (platform::sway::Available()) {
         query.foregroundWindow = &platform::sway::ForegroundWindow;
         query.windowRect = &platform::sway::WindowRect;
+        query.failure = &platform::sway::Failure;
     } else {
         query.foregroundWindow = &NoWindow;
         query.windowRect = &NoRect;

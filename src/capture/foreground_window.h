@@ -3,6 +3,7 @@
 // lies, and how big a capture that makes.
 
 #include <optional>
+#include <string>
 
 #include "platform/x11/windows.h"
 
@@ -14,6 +15,9 @@ struct WindowQuery {
     bool (*windowRect)(HWND, RECT*) = &::GetWindowRect;
     // False where the desktop tells programs nothing about its windows.
     bool knowsForegroundWindow = true;
+    // Why the last question went unanswered (the desktop did not answer in
+    // time, ...), or empty; none where the answer is never late.
+    std::string (*failure)() = nullptr;
 };
 
 const WindowQuery& CurrentWindowQuery();

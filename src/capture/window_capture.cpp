@@ -45,14 +45,20 @@ void Form1::WSHK_HotKeyPressed() {
     RECT rect;
     if (window == 0 || !query.windowRect(window, &rect)) {
         // No window manager, or the pointer's window has the focus, or the
-        // window went away: there is nothing to capture, and an empty
-        // capture in place of the current one would lose it.
+        // window went away, or the desktop did not answer: there is nothing
+        // to capture, and an empty capture in place of the current one
+        // would lose it.
         RedrawPreviewAfterLayout();
-        controls::ShowMessage(this, QMessageBox::Warning, "Tessarine",
-                              window == 0 ? QString("No window is in the foreground, so nothing "
-                                                    "was captured; the previous capture is kept.")
-                                          : QString("The window in front closed before it could "
-                                                    "be captured; the previous capture is kept."));
+        const std::string why = query.failure ? query.failure() : std::string();
+        controls::ShowMessage(
+            this, QMessageBox::Warning, "Tessarine",
+            !why.empty() ? QString("The window in front cannot be found (%1); the "
+                                   "previous capture is kept.")
+                               .arg(QString::fromStdString(why))
+            : window == 0 ? QString("No window is in the foreground, so nothing "
+                                    "was captured; the previous capture is kept.")
+                          : QString("The window in front closed before it could "
+                                    "be captured; the previous capture is kept."));
         return;
     }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The PNG file a desktop portal writes, read into 0x00RRGGBB pixels.
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -14,7 +15,20 @@ struct Picture {
     std::vector<std::uint32_t> pixels;  // rows top to bottom
 };
 
-// The picture, or empty with the reason in `error`.
-std::optional<Picture> ReadPngPicture(const std::string& path, std::string& error);
+// What a picture may be, checked before its pixels are given any memory.
+struct PngLimits {
+    std::int64_t maxWidth = 0x7FFF;
+    std::int64_t maxHeight = 0x7FFF;
+    std::int64_t maxPixels = std::int64_t{1} << 28;
+    // The file's size: one far larger than any PNG of the picture's size
+    // could be is refused before it is read.
+    std::int64_t fileSize = 0;
+    // Reading and decoding end here, however slowly the file comes.
+    std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
+};
+
+// The picture read from the open file `fd` (from where it stands), or empty
+// with the reason in `error`.
+std::optional<Picture> ReadPngPicture(int fd, const PngLimits& limits, std::string& error);
 
 }  // namespace platform

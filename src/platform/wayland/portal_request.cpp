@@ -1,6 +1,7 @@
 #include "platform/wayland/portal_request.h"
 
 #include <QDBusConnection>
+#include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
@@ -8,6 +9,9 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <atomic>
+
+#include "platform/text/printable.h"
+#include "platform/wayland/session_bus.h"
 
 namespace platform::portal {
 namespace {
@@ -69,8 +73,11 @@ Answer Call(const QString& interface, const QString& method, const QList<QVarian
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         Answer answer;
-        answer.outcome = Answer::Outcome::NoPortal;
-        answer.error = "there is no session bus";
+        answer.outcome = Answer::Outcome::NoBus;
+        const std::string missing = MissingSessionBus();
+        answer.error = !missing.empty()
+                           ? QString::fromStdString(missing)
+                           : "the session bus cannot be reached: " + bus.lastError().message();
         return answer;
     }
     const QDeadlineTimer deadline(timeoutMs);
@@ -138,13 +145,16 @@ QString Explain(const Answer& answer, const QString& what) {
             return QString("the desktop portal cancelled the request to %1").arg(what);
         case Answer::Outcome::NoPortal:
             return "no desktop portal (xdg-desktop-portal) is running in this session";
+        case Answer::Outcome::NoBus:
+            return QString::fromStdString(Printable(answer.error.toStdString()));
         case Answer::Outcome::NoMethod:
             return QString("the desktop portal of this session does not offer to %1").arg(what);
         case Answer::Outcome::NoAnswer:
             return QString("the desktop portal gave no answer to the request to %1 in time")
                 .arg(what);
         case Answer::Outcome::Failed:
-            return QString("the desktop portal failed: %1").arg(answer.error);
+            return QString("the desktop portal failed: %1")
+                .arg(QString::fromStdString(Printable(answer.error.toStdString())));
     }
     return "the desktop portal failed";
 }

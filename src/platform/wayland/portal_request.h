@@ -20,7 +20,8 @@ struct Answer {
         Granted,   // response 0: `results` holds the answer
         Refused,   // response 1: the user said no
         Ended,     // response 2: the portal ended the request another way
-        NoPortal,  // no portal on the session bus, or no session bus
+        NoPortal,  // no portal on the session bus
+        NoBus,     // no session bus to ask; `error` says why
         NoMethod,  // the portal lacks the interface or method
         NoAnswer,  // no answer within the time allowed
         Failed,    // the call itself failed; `error` says how

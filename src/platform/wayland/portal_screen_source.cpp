@@ -1,12 +1,83 @@
 #include "platform/wayland/portal_screen_source.h"
 
-#include <QUrl>
-#include <cstdio>
-#include <cstring>
+#include <xcb/xcb.h>
 
+#include <QUrl>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <memory>
+
+#include "platform/text/printable.h"
 #include "platform/wayland/portal_request.h"
+#include "platform/wayland/screenshot_file.h"
+#include "platform/wayland/sway_windows.h"
 
 namespace platform {
+namespace {
+
+struct Bound {
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    std::int64_t pixels = width * height;
+};
+
+// Where nothing tells the desktop's size: room for several large monitors
+// side by side, far short of what would exhaust the memory.
+constexpr Bound kUnknownDesktop{16384, 16384, std::int64_t{1} << 26};
+
+// The largest output scale assumed for an X screen's size in logical pixels.
+constexpr int kLargestScale = 4;
+
+struct Disconnect {
+    void operator()(xcb_connection_t* c) const { xcb_disconnect(c); }
+};
+
+// The size of the X screen (XWayland's spans the desktop in logical
+// pixels), or empty when there is none.
+std::optional<Bound> XScreenSize() {
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || *display == '\0') {
+        return std::nullopt;
+    }
+    int screenNumber = 0;
+    std::unique_ptr<xcb_connection_t, Disconnect> c(xcb_connect(display, &screenNumber));
+    if (xcb_connection_has_error(c.get())) {
+        return std::nullopt;
+    }
+    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c.get()));
+    for (int i = 0; i < screenNumber && it.rem; ++i) {
+        xcb_screen_next(&it);
+    }
+    if (!it.rem) {
+        return std::nullopt;
+    }
+    return Bound{it.data->width_in_pixels, it.data->height_in_pixels, 0};
+}
+
+// The largest screenshot of the whole desktop the portal can give, with a
+// little room to spare: sway's outputs at their largest scale, else the X
+// screen at the largest scale there is.
+Bound LargestScreenshot() {
+    if (sway::Available()) {
+        if (const std::optional<sway::Extent> desktop = sway::DesktopDeviceSize()) {
+            const auto width = static_cast<std::int64_t>(desktop->width) + 64;
+            const auto height = static_cast<std::int64_t>(desktop->height) + 64;
+            return {width, height, width * height};
+        }
+    }
+    if (const std::optional<Bound> screen = XScreenSize()) {
+        const std::int64_t width = screen->width * kLargestScale;
+        const std::int64_t height = screen->height * kLargestScale;
+        return {width, height, width * height};
+    }
+    return kUnknownDesktop;
+}
+
+}  // namespace
 
 raster::Size PortalScreenSource::size() {
     return {picture_.width, picture_.height};
@@ -34,26 +105,33 @@ std::string PortalScreenSource::freeze() {
     if (taking_) {
         return "a screenshot is already being taken";
     }
+    // One deadline for the whole exchange: asking, and reading the file.
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kAnswerTimeoutMs);
+    ScreenshotRules rules;
+    const Bound bound = LargestScreenshot();
+    rules.maxWidth = bound.width;
+    rules.maxHeight = bound.height;
+    rules.maxPixels = bound.pixels;
+    rules.deadline = deadline;
+    ::clock_gettime(CLOCK_REALTIME, &rules.asked);
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
     taking_ = true;
     const portal::Answer answer =
         portal::Call("org.freedesktop.portal.Screenshot", "Screenshot", {QString()},
-                     {{"interactive", false}, {"modal", false}}, kAnswerTimeoutMs);
+                     {{"interactive", false}, {"modal", false}},
+                     static_cast<int>(std::max<std::int64_t>(1, left.count())));
     taking_ = false;
     if (answer.outcome != portal::Answer::Outcome::Granted) {
         return portal::Explain(answer, "take a screenshot").toStdString();
     }
-    const QUrl uri(answer.results.value("uri").toString());
-    if (!uri.isLocalFile()) {
-        return "the desktop portal's screenshot is not a local file (\"" +
-               uri.toString().toStdString() + "\")";
-    }
-    const std::string file = uri.toLocalFile().toStdString();
+    const std::string uri = answer.results.value("uri").toString().toStdString();
     std::string error;
-    std::optional<Picture> picture = ReadPngPicture(file, error);
-    // The portal wrote the file for us alone; the user did not ask for it.
-    std::remove(file.c_str());
+    std::optional<Picture> picture = TakeScreenshotFile(uri, rules, error);
     if (!picture) {
-        return "the desktop portal's screenshot " + file + " cannot be read: " + error;
+        return "the desktop portal's screenshot \"" + Printable(uri) +
+               "\" is refused and left alone: " + error;
     }
     picture_ = std::move(*picture);
     return {};

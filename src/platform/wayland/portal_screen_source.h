@@ -11,13 +11,15 @@ namespace platform {
 
 class PortalScreenSource : public raster::ScreenSource {
   public:
-    // How long the portal may take to answer, dialog included.
+    // How long a screenshot may take in all: the portal's answer (dialog
+    // included), and reading the file it names.
     static constexpr int kAnswerTimeoutMs = 10000;
 
     raster::Size size() override;
     bool read(int x, int y, int width, int height, std::uint32_t* dest, int destStride) override;
     // Asks the portal for a screenshot, reads the file it wrote and deletes
-    // it. On failure the previous picture is dropped, so nothing stale is
+    // it (a file that is not a fresh screenshot of ours is refused and left
+    // alone). On failure the previous picture is dropped, so nothing stale is
     // read as if it were the screen now.
     std::string freeze() override;
 

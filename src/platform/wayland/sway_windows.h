@@ -4,6 +4,7 @@
 // Wayland desktops do not tell programs which window has the focus.
 
 #include <optional>
+#include <string>
 
 #include "platform/x11/windows.h"
 
@@ -11,6 +12,20 @@ namespace platform::sway {
 
 // True when $SWAYSOCK names a socket: sway's.
 bool Available();
+
+// Why the last question to sway got no answer (it answers within a few
+// seconds or not at all); empty when it answered.
+std::string Failure();
+
+struct Extent {
+    double width = 0;
+    double height = 0;
+};
+
+// The bounding box of the active outputs in device pixels at the largest
+// output scale: the size of a screenshot of the whole desktop. Empty when
+// sway cannot be asked.
+std::optional<Extent> DesktopDeviceSize();
 
 // The focused window's container id; 0 when no window has the focus or sway
 // cannot be asked.

@@ -1,11 +1,27 @@
 #include "platform/wayland/png_picture.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QImage>
 #include <QTemporaryDir>
 
 namespace {
+
+std::optional<platform::Picture> ReadFile(const QString& path, std::string& error) {
+    const int fd = ::open(path.toLocal8Bit().constData(), O_RDONLY | O_CLOEXEC);
+    struct stat status {};
+    if (fd < 0 || ::fstat(fd, &status) != 0) {
+        return std::nullopt;
+    }
+    platform::PngLimits limits;
+    limits.fileSize = status.st_size;
+    std::optional<platform::Picture> picture = platform::ReadPngPicture(fd, limits, error);
+    ::close(fd);
+    return picture;
+}
 
 TEST(PngPicture, ReadsEveryPixelAsRgbAndRefusesWhatIsNoPng) {
     // An odd width, and colours whose channels differ, so that a swapped
@@ -21,8 +37,7 @@ TEST(PngPicture, ReadsEveryPixelAsRgbAndRefusesWhatIsNoPng) {
     ASSERT_TRUE(image.save(path, "PNG"));
 
     std::string error;
-    const std::optional<platform::Picture> picture =
-        platform::ReadPngPicture(path.toStdString(), error);
+    const std::optional<platform::Picture> picture = ReadFile(path, error);
     ASSERT_TRUE(picture) << error;
     ASSERT_EQ(picture->width, 47);
     ASSERT_EQ(picture->height, 33);
@@ -35,9 +50,9 @@ TEST(PngPicture, ReadsEveryPixelAsRgbAndRefusesWhatIsNoPng) {
 
     const QString bitmap = dir.filePath("shot.bmp");
     ASSERT_TRUE(image.save(bitmap, "BMP"));
-    EXPECT_FALSE(platform::ReadPngPicture(bitmap.toStdString(), error));
+    EXPECT_FALSE(ReadFile(bitmap, error));
     EXPECT_FALSE(error.empty());
-    EXPECT_FALSE(platform::ReadPngPicture(dir.filePath("missing.png").toStdString(), error));
+    EXPECT_FALSE(ReadFile(dir.filePath("missing.png"), error));
 }
 
 }  // namespace

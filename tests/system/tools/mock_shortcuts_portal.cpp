@@ -3,7 +3,10 @@
 // name, answers CreateSession and BindShortcuts at once (binding every
 // shortcut to the trigger asked for), prints each call on standard output,
 // and emits Activated for the shortcut id given on each line of its
-// standard input. Screenshot requests go on to the real -wlr backend.
+// standard input. Screenshot requests go on to the real -wlr backend, or,
+// with MOCK_SCREENSHOT_PLAN naming a file, are answered from it: its first
+// line is the uri to give, and a second line names a file to copy to that
+// uri's path first (written just then, as a portal would).
 
 #include <unistd.h>
 #include <QCoreApplication>
@@ -15,8 +18,10 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QFile>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <QUrl>
 #include <cstdio>
 
 struct Shortcut {
@@ -103,6 +108,19 @@ class ScreenshotPortal : public QDBusAbstractAdaptor {
         const QString path = "/org/freedesktop/portal/desktop/request/" +
                              message.service().mid(1).replace('.', '_') + "/" +
                              options.value("handle_token").toString();
+        if (QFile plan(qEnvironmentVariable("MOCK_SCREENSHOT_PLAN"));
+            plan.open(QIODevice::ReadOnly)) {
+            const QStringList lines = QString(plan.readAll()).split('\n');
+            if (lines.size() > 1 && !lines[1].isEmpty()) {
+                QFile::remove(QUrl(lines[0]).toLocalFile());
+                QFile::copy(lines[1], QUrl(lines[0]).toLocalFile());
+            }
+            QDBusMessage response =
+                QDBusMessage::createSignal(path, "org.freedesktop.portal.Request", "Response");
+            response << uint(0) << QVariantMap{{"uri", lines[0]}};
+            QTimer::singleShot(50, [response] { QDBusConnection::sessionBus().send(response); });
+            return QDBusObjectPath(path);
+        }
         QDBusMessage call = QDBusMessage::createMethodCall(
             "org.freedesktop.impl.portal.desktop.wlr", "/org/freedesktop/portal/desktop",
             "org.freedesktop.impl.portal.Screenshot", "Screenshot");
