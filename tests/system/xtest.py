@@ -6,6 +6,7 @@ between pixels the X server (or a written file) really holds.
 """
 
 import os
+import re
 import subprocess
 import sys
 import threading
@@ -175,6 +176,12 @@ def settle(read, good, timeout=DEADLINE):
         return good(result[0])
     wait_for(attempt, timeout)
     return result[0]
+
+
+def managed_windows():
+    """The client windows the window manager manages (_NET_CLIENT_LIST)."""
+    out = run("xprop", "-root", "_NET_CLIENT_LIST", check_status=False).stdout
+    return [int(w, 16) for w in re.findall(r"0x[0-9a-fA-F]+", out)]
 
 
 def find_windows(name, visible=True):
