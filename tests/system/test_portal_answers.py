@@ -5,6 +5,7 @@ sway socket that never answers and a missing session bus end in a reason,
 and no bus is started in place of the missing one."""
 
 import os
+import stat
 import socket
 import struct
 import subprocess
@@ -62,6 +63,13 @@ bomb = png(16384, 16384, b"".join(squeeze.compress(b"\0" * 2049 * 1024) for _ in
 thesis = keep("home/thesis.txt", b"four years of work")
 kept = keep("home/kept.png", small)
 shot = os.path.join(home, "shot.png")
+# A device node of our own where we may make one: a failing run must not
+# cost the machine its /dev/null (which, as root, it could delete).
+device = os.path.join(home, "null")
+try:
+    os.mknod(device, 0o666 | stat.S_IFCHR, os.makedev(1, 3))
+except OSError:
+    device = "/dev/null"
 time.sleep(1)  # what the user had is clearly older than any request
 
 
@@ -89,7 +97,7 @@ for label, uri, named, source in [
         ("a user's document", "file://" + thesis, thesis, None),
         ("a PNG made before the request", "file://" + kept, kept, None),
         ("an empty folder", "file://" + home + "/empty", home + "/empty", None),
-        ("a device", "file:///dev/null", "/dev/null", None),
+        ("a device", "file://" + device, device, None),
         ("a FIFO", "file://" + home + "/fifo", home + "/fifo", None),
         ("'..'", "file://" + home + "/sub/../thesis.txt", thesis, None),
         ("'%2e%2e'", "file://" + home + "/sub/%2e%2e/thesis.txt", thesis, None),
