@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "capture/foreground_window.h"
+#include "capture/screen_grab.h"
+#include "capture/window_in_front.h"
 #include "output/picture_file.h"
 #include "platform/raster/raster.h"
 #include "platform/text/printable.h"
@@ -65,44 +67,39 @@ std::optional<ScreenRectangle> RequestedRectangle(const CaptureRequest& request,
         case CaptureArea::Geometry:
             return PlaceOnScreen(request.geometry, size.width, size.height, error);
         case CaptureArea::ActiveWindow: {
-            const capture::WindowQuery& query = capture::CurrentWindowQuery();
-            if (!query.knowsForegroundWindow) {
-                error =
-                    "this desktop does not let programs find the window in front; "
-                    "capture it with --geometry instead";
-                return std::nullopt;
+            using Outcome = capture::WindowInFront::Outcome;
+            const capture::WindowInFront window =
+                capture::FindWindowInFront(capture::CurrentWindowQuery());
+            switch (window.outcome) {
+                case Outcome::Found:
+                    // The frame's rectangle, with the parts off the screen
+                    // black.
+                    return ScreenRectangle{window.rect.left, window.rect.top, window.size.width,
+                                           window.size.height};
+                case Outcome::DesktopCannotTell:
+                    error =
+                        "this desktop does not let programs find the window in front; "
+                        "capture it with --geometry instead";
+                    break;
+                case Outcome::NoWindow:
+                    error = "no window is in the foreground";
+                    break;
+                case Outcome::NotFound:
+                    error = "the window in front cannot be found: " + window.why;
+                    break;
+                case Outcome::NotMeasured:
+                    error = "the window in front cannot be measured: " + window.why;
+                    break;
+                case Outcome::Gone:
+                    error = "no window is in the foreground (the window last named active is gone)";
+                    break;
+                case Outcome::NoCaptureSize:
+                    error = "the window in front is " + std::to_string(window.width()) + " x " +
+                            std::to_string(window.height()) +
+                            " pixels, which is no size a capture can have";
+                    break;
             }
-            const auto unanswered = [&query]() {
-                return query.failure ? query.failure() : std::string();
-            };
-            const HWND window = query.foregroundWindow();
-            if (window == 0) {
-                const std::string why = unanswered();
-                error = why.empty() ? "no window is in the foreground"
-                                    : "the window in front cannot be found: " + why;
-                return std::nullopt;
-            }
-            RECT rect;
-            if (!query.windowRect(window, &rect)) {
-                if (const std::string why = unanswered(); !why.empty()) {
-                    error = "the window in front cannot be measured: " + why;
-                    return std::nullopt;
-                }
-                // Window managers may go on naming a window after it closed.
-                error = "no window is in the foreground (the window last named active is gone)";
-                return std::nullopt;
-            }
-            // As the window capture does: the frame's rectangle, with the
-            // parts off the screen black.
-            const std::optional<capture::CaptureSize> captureSize = capture::CaptureSizeOf(rect);
-            if (!captureSize || captureSize->width == 0 || captureSize->height == 0) {
-                error = "the window in front is " +
-                        std::to_string(std::int64_t{rect.right} - rect.left) + " x " +
-                        std::to_string(std::int64_t{rect.bottom} - rect.top) +
-                        " pixels, which is no size a capture can have";
-                return std::nullopt;
-            }
-            return ScreenRectangle{rect.left, rect.top, captureSize->width, captureSize->height};
+            return std::nullopt;
         }
     }
     error = "unknown capture area";
@@ -158,19 +155,16 @@ std::string CaptureToFile(const CaptureRequest& request) {
     const int width = static_cast<int>(area->width);
     const int height = static_cast<int>(area->height);
 
+    std::string why;
+    const std::optional<capture::ScreenGrab> grab = capture::GrabScreen(
+        static_cast<int>(area->x), static_cast<int>(area->y), width, height, why);
+    if (!grab) {
+        return why;
+    }
     CaptureHandles handles;
-    handles.screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    handles.memory = CreateCompatibleDC(handles.screen);
-    handles.bitmap = CreateCompatibleBitmap(handles.screen, width, height);
-    if (!handles.screen || !handles.memory || !handles.bitmap) {
-        return "there is no memory for a " + std::to_string(width) + " x " +
-               std::to_string(height) + " capture";
-    }
-    SelectObject(handles.memory, handles.bitmap);
-    if (!BitBlt(handles.memory, 0, 0, width, height, handles.screen, static_cast<int>(area->x),
-                static_cast<int>(area->y), SRCCOPY)) {
-        return "the X screen could not be read";
-    }
+    handles.screen = grab->screen;
+    handles.memory = grab->memory;
+    handles.bitmap = grab->bitmap;
     const std::optional<raster::PixelView> pixels = raster::ContextPixels(handles.memory);
     if (!pixels) {
         return "the capture holds no image";

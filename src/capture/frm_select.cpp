@@ -11,16 +11,16 @@
 
 #include "app/default_form.h"
 #include "app/do_events.h"
-#include "base/rounding.h"
 #include "app/screen_size.h"
 #include "app/variables.h"
+#include "base/rounding.h"
 #include "capture/capture_presses.h"
 #include "capture/frozen_scale.h"
-#include "platform/raster/handle_release.h"
 #include "capture/region_buffer.h"
 #include "platform/controls/message_box.h"
 #include "platform/controls/picture_box.h"
 #include "platform/controls/rectangle_shape.h"
+#include "platform/raster/handle_release.h"
 #include "platform/x11/window_hints.h"
 #include "ui/main/form1.h"
 #include "ui/preview/preview_redraw.h"
@@ -167,7 +167,7 @@ void frmSelect::Picture1_MouseUp(int, int, float, float) {
     app::DoEvents();
 
     raster::ReplaceContext(variables::SelectionScreenDC,
-                            CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
+                           CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
     // The rectangle is cut straight from the snapshot: it stays valid until
     // this operation ends, even once the new buffer has replaced it, so no
     // screen-sized copy of it is needed.

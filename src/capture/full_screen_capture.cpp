@@ -5,14 +5,14 @@
 #include <QRadioButton>
 
 #include "app/do_events.h"
-#include "base/rounding.h"
 #include "app/screen_size.h"
 #include "app/variables.h"
+#include "base/rounding.h"
 #include "capture/capture_presses.h"
-#include "platform/raster/handle_release.h"
 #include "capture/screen_freeze.h"
 #include "capture/visible_on_exit.h"
 #include "platform/controls/picture_box.h"
+#include "platform/raster/handle_release.h"
 #include "ui/main/form1.h"
 #include "ui/preview/preview_redraw.h"
 
@@ -36,14 +36,17 @@ void Form1::mnuScreen_Click() {
         return;
     }
 
-    raster::ReplaceContext(ScreenDC, CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
     const int width = base::ToInt32OrZero(app::ScreenPixelWidth());
     const int height = base::ToInt32OrZero(app::ScreenPixelHeight());
-    raster::ReplaceContext(variables::CaptureDC, CreateCompatibleDC(ScreenDC));
-    raster::ReplaceBitmap(variables::CaptureBitmap,
-                           CreateCompatibleBitmap(ScreenDC, width, height));
-    SelectObject(variables::CaptureDC, variables::CaptureBitmap);
-    BitBlt(variables::CaptureDC, 0, 0, width, height, ScreenDC, 0, 0, SRCCOPY);
+    std::string why;
+    const std::optional<capture::ScreenGrab> grab = capture::GrabScreen(0, 0, width, height, why);
+    if (!grab) {
+        setVisible(true);
+        RedrawPreviewAfterLayout();
+        capture::ShowScreenNotCaptured(this, QString::fromStdString(why));
+        return;
+    }
+    capture::StoreGrab(ScreenDC, *grab);
     // An X screen is at most 32767 pixels either way, so both sizes fit.
     variables::CaptureWidth = base::ToInt16(width).value_or(0);
     variables::CaptureHeight = base::ToInt16(height).value_or(0);

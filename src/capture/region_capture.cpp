@@ -4,16 +4,16 @@
 
 #include "app/default_form.h"
 #include "app/do_events.h"
-#include "base/rounding.h"
 #include "app/screen_size.h"
 #include "app/variables.h"
+#include "base/rounding.h"
 #include "capture/capture_presses.h"
 #include "capture/frm_select.h"
 #include "capture/frozen_scale.h"
-#include "platform/raster/handle_release.h"
 #include "capture/region_buffer.h"
 #include "capture/screen_freeze.h"
 #include "platform/controls/picture_box.h"
+#include "platform/raster/handle_release.h"
 #include "ui/main/form1.h"
 
 void Form1::mnuselscreen_Click() {
@@ -35,8 +35,8 @@ void Form1::mnuselscreen_Click() {
 
     raster::ReplaceContext(ScreenDC, CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
     const HDC snapshotDC = CreateCompatibleDC(ScreenDC);
-    const HBITMAP snapshotBitmap = CreateCompatibleBitmap(ScreenDC, base::ToInt32OrZero(screenWidth),
-                                                          base::ToInt32OrZero(screenHeight));
+    const HBITMAP snapshotBitmap = CreateCompatibleBitmap(
+        ScreenDC, base::ToInt32OrZero(screenWidth), base::ToInt32OrZero(screenHeight));
     SelectObject(snapshotDC, snapshotBitmap);
     // The buffer that was current is kept aside until the selection ends:
     // a cancelled selection puts it back. The sizes stay the old capture's.

@@ -6,15 +6,16 @@
 
 #include "app/default_form.h"
 #include "app/do_events.h"
-#include "base/rounding.h"
 #include "app/variables.h"
+#include "base/rounding.h"
 #include "capture/capture_presses.h"
 #include "capture/foreground_window.h"
 #include "capture/form2.h"
-#include "platform/raster/handle_release.h"
 #include "capture/screen_freeze.h"
+#include "capture/window_in_front.h"
 #include "platform/controls/message_box.h"
 #include "platform/controls/picture_box.h"
+#include "platform/raster/handle_release.h"
 #include "ui/main/form1.h"
 
 void Form1::mnuWindow_Click() {
@@ -31,53 +32,54 @@ void Form1::WSHK_HotKeyPressed() {
     // The instructions must not be in the picture, nor be the window in front.
     app::DefaultForm<Form2>::Get().hide();
 
-    const capture::WindowQuery& query = capture::CurrentWindowQuery();
-    if (!query.knowsForegroundWindow) {
+    using Outcome = capture::WindowInFront::Outcome;
+    const capture::WindowInFront found = capture::FindWindowInFront(capture::CurrentWindowQuery());
+    if (found.outcome != Outcome::Found) {
+        // Refused before anything is replaced: the previous capture stays,
+        // and the preview shows it again.
         RedrawPreviewAfterLayout();
-        controls::ShowMessage(this, QMessageBox::Warning, "Tessarine",
-                              "This desktop does not let programs find the window in front, so "
-                              "Shift+Print Screen cannot capture it. Capture Selection can take "
-                              "it instead: drag a rectangle over the window. The previous capture "
-                              "is kept.");
+        QString text;
+        switch (found.outcome) {
+            case Outcome::DesktopCannotTell:
+                text =
+                    "This desktop does not let programs find the window in front, so "
+                    "Shift+Print Screen cannot capture it. Capture Selection can take it "
+                    "instead: drag a rectangle over the window. The previous capture is kept.";
+                break;
+            case Outcome::NotFound:
+            case Outcome::NotMeasured:
+                text = QString(
+                           "The window in front cannot be found (%1); the previous capture "
+                           "is kept.")
+                           .arg(QString::fromStdString(found.why));
+                break;
+            case Outcome::NoWindow:
+                // No window manager, or the pointer's window has the focus.
+                text =
+                    "No window is in the foreground, so nothing was captured; the previous "
+                    "capture is kept.";
+                break;
+            case Outcome::Gone:
+                text =
+                    "The window in front closed before it could be captured; the previous "
+                    "capture is kept.";
+                break;
+            case Outcome::NoCaptureSize:
+                text = QString(
+                           "The window in front is %1 x %2 pixels. A capture can be at most "
+                           "%3 pixels wide and %3 pixels high, and at least 1, so the window "
+                           "was not captured; the previous capture is kept.")
+                           .arg(found.width())
+                           .arg(found.height())
+                           .arg(capture::kMaxCaptureSide);
+                break;
+            case Outcome::Found:
+                break;
+        }
+        controls::ShowMessage(this, QMessageBox::Warning, "Tessarine", text);
         return;
     }
-    const HWND window = query.foregroundWindow();
-    RECT rect;
-    if (window == 0 || !query.windowRect(window, &rect)) {
-        // No window manager, or the pointer's window has the focus, or the
-        // window went away, or the desktop did not answer: there is nothing
-        // to capture, and an empty capture in place of the current one
-        // would lose it.
-        RedrawPreviewAfterLayout();
-        const std::string why = query.failure ? query.failure() : std::string();
-        controls::ShowMessage(
-            this, QMessageBox::Warning, "Tessarine",
-            !why.empty() ? QString("The window in front cannot be found (%1); the "
-                                   "previous capture is kept.")
-                               .arg(QString::fromStdString(why))
-            : window == 0 ? QString("No window is in the foreground, so nothing "
-                                    "was captured; the previous capture is kept.")
-                          : QString("The window in front closed before it could "
-                                    "be captured; the previous capture is kept."));
-        return;
-    }
-
-    // Refused before anything is replaced: the previous capture stays, and
-    // the preview shows it again.
-    const std::optional<capture::CaptureSize> size = capture::CaptureSizeOf(rect);
-    if (!size) {
-        const long long width = static_cast<long long>(rect.right) - rect.left;
-        const long long height = static_cast<long long>(rect.bottom) - rect.top;
-        RedrawPreviewAfterLayout();
-        controls::ShowMessage(this, QMessageBox::Warning, "Tessarine",
-                              QString("The window in front is %1 x %2 pixels. A capture can be at "
-                                      "most %3 pixels wide and %3 pixels high, so the window was "
-                                      "not captured; the previous capture is kept.")
-                                  .arg(width)
-                                  .arg(height)
-                                  .arg(capture::kMaxCaptureSide));
-        return;
-    }
+    const RECT rect = found.rect;
     // The window is read from a still picture of the whole screen where the
     // screen comes only whole; a refusal keeps the previous capture.
     if (const QString why = capture::FreezeScreen(); !why.isEmpty()) {
@@ -85,26 +87,28 @@ void Form1::WSHK_HotKeyPressed() {
         capture::ShowScreenNotCaptured(this, why);
         return;
     }
-    const int width = size->width;
-    const int height = size->height;
+    const int width = found.size.width;
+    const int height = found.size.height;
+    // From the screen, not from the window: whatever covers it is captured,
+    // and parts off the screen come out black.
+    std::string why;
+    const std::optional<capture::ScreenGrab> grab =
+        capture::GrabScreen(rect.left, rect.top, width, height, why);
+    if (!grab) {
+        RedrawPreviewAfterLayout();
+        capture::ShowScreenNotCaptured(this, QString::fromStdString(why));
+        return;
+    }
     variables::CaptureWidth = static_cast<std::int16_t>(width);
     variables::CaptureHeight = static_cast<std::int16_t>(height);
     app::DoEvents();
-
-    raster::ReplaceContext(ScreenDC, CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
-    raster::ReplaceContext(variables::CaptureDC, CreateCompatibleDC(ScreenDC));
-    raster::ReplaceBitmap(variables::CaptureBitmap,
-                           CreateCompatibleBitmap(ScreenDC, width, height));
-    SelectObject(variables::CaptureDC, variables::CaptureBitmap);
-    // From the screen, not from the window: whatever covers it is captured,
-    // and parts off the screen come out black.
-    BitBlt(variables::CaptureDC, 0, 0, width, height, ScreenDC, rect.left, rect.top, SRCCOPY);
+    capture::StoreGrab(ScreenDC, *grab);
     app::DoEvents();
 
     if (opStretch->isChecked()) {
         StretchBlt(picpreview->hDC(), 0, 0, base::ToInt32OrZero(picpreview->ScaleWidth()),
-                   base::ToInt32OrZero(picpreview->ScaleHeight()), variables::CaptureDC, 0, 0, width,
-                   height, SRCCOPY);
+                   base::ToInt32OrZero(picpreview->ScaleHeight()), variables::CaptureDC, 0, 0,
+                   width, height, SRCCOPY);
         picpreview->Refresh();
     }
     if (opActual->isChecked()) {

@@ -135,7 +135,7 @@ TEST_F(WindowCapture, NoWindowInFrontKeepsThePreviousCaptureAndSaysSo) {
     }
 }
 
-TEST_F(WindowCapture, AWindowTooLargeToRecordIsRefusedAndTheBufferKept) {
+TEST_F(WindowCapture, AWindowTooLargeOrEmptyIsRefusedAndTheBufferKept) {
     InFront(0, 0, 300, 200);
     form_->WSHK_HotKeyPressed();
     const HDC buffer = variables::CaptureDC;
@@ -143,7 +143,7 @@ TEST_F(WindowCapture, AWindowTooLargeToRecordIsRefusedAndTheBufferKept) {
     const HDC screen = form_->ScreenDC;
     const std::size_t handles = raster::LiveHandleCount();
 
-    for (const RECT& huge : {RECT{-100, 0, 32668, 10}, RECT{0, 0, 10, 40000}}) {
+    for (const RECT& huge : {RECT{-100, 0, 32668, 10}, RECT{0, 0, 10, 40000}, RECT{5, 5, 5, 90}}) {
         testing_support::MessageBoxAnswerer boxes;
         InFront(huge.left, huge.top, huge.right, huge.bottom);
         form_->WSHK_HotKeyPressed();
@@ -186,6 +186,7 @@ TEST_F(WindowCapture, TheInstructionsAreHiddenBeforeTheWindowInFrontIsAsked) {
 
 TEST_F(WindowCapture, TheFirstCaptureLoadsTheInstructionsHidden) {
     ASSERT_EQ(app::DefaultForm<Form2>::IfLoaded(), nullptr);
+    InFront(10, 10, 50, 40);
     form_->WSHK_HotKeyPressed();
     ASSERT_NE(app::DefaultForm<Form2>::IfLoaded(), nullptr);
     EXPECT_FALSE(app::DefaultForm<Form2>::IfLoaded()->isVisible());

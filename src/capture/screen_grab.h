@@ -1,0 +1,27 @@
+#pragma once
+// The one way a capture is taken from the screen, for the window program
+// and the command line alike: a display context, a memory context and a
+// bitmap of the capture's size, and the pixels copied in. Nothing here
+// needs Qt.
+
+#include <optional>
+#include <string>
+
+#include "platform/raster/gdi.h"
+
+namespace capture {
+
+// What a grab made. The caller owns the three handles.
+struct ScreenGrab {
+    HDC screen = 0;
+    HDC memory = 0;
+    HBITMAP bitmap = 0;
+};
+
+// Copies the width x height pixels at (x, y) of the screen into a new
+// bitmap; parts off the screen come out black. Empty, with nothing left
+// allocated and the reason in `error`, when there is no memory for the
+// picture or the screen cannot be read.
+std::optional<ScreenGrab> GrabScreen(int x, int y, int width, int height, std::string& error);
+
+}  // namespace capture
