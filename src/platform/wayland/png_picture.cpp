@@ -1,12 +1,13 @@
 #include "platform/wayland/png_picture.h"
 
-#include <spng.h>
+#include <png.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <csetjmp>
 #include <cstring>
-#include <memory>
 
 #include "platform/raster/raster.h"
 
@@ -15,129 +16,198 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-struct FreeContext {
-    void operator()(spng_ctx* ctx) const { spng_ctx_free(ctx); }
-};
-
 struct Source {
     int fd;
     const PngLimits& limits;
     std::int64_t read = 0;
     bool late = false;
     bool grew = false;
+    bool cut = false;
+    int readError = 0;
 };
 
-// spng's reader: the file's bytes, as long as the deadline allows and no
+// What libpng holds while a picture is read. Only plain data: libpng leaves
+// the functions below by longjmp, which runs no destructors.
+struct Decoder {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    int bitDepth = 0;
+    int colourType = 0;
+};
+
+[[noreturn]] void Fail(png_structp png, png_const_charp) {
+    png_longjmp(png, 1);
+}
+
+// A picture either reads or fails with its reason: libpng's warnings say
+// nothing the user could act on.
+void Ignore(png_structp, png_const_charp) {}
+
+// libpng's reader: the file's bytes, as long as the deadline allows and no
 // further than the size the file had when it was checked.
-int ReadSource(spng_ctx*, void* user, void* dest, std::size_t length) {
-    Source& source = *static_cast<Source*>(user);
-    auto* out = static_cast<char*>(dest);
+void ReadSource(png_structp png, png_bytep dest, std::size_t length) {
+    Source& source = *static_cast<Source*>(png_get_io_ptr(png));
     while (length > 0) {
         if (Clock::now() >= source.limits.deadline) {
             source.late = true;
-            return SPNG_IO_ERROR;
+            png_error(png, "late");
         }
         if (source.read + static_cast<std::int64_t>(length) > source.limits.fileSize) {
-            source.grew = true;
-            return SPNG_IO_EOF;
+            struct stat status {};
+            source.grew =
+                ::fstat(source.fd, &status) == 0 && status.st_size > source.limits.fileSize;
+            source.cut = !source.grew;
+            png_error(png, "past the end");
         }
-        const ssize_t n = ::read(source.fd, out, length);
+        const ssize_t n = ::read(source.fd, dest, length);
         if (n == 0) {
-            return SPNG_IO_EOF;
+            source.cut = true;
+            png_error(png, "end of file");
         }
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
             }
-            return SPNG_IO_ERROR;
+            source.readError = errno;
+            png_error(png, "read error");
         }
-        out += n;
+        dest += n;
         length -= static_cast<std::size_t>(n);
         source.read += n;
     }
-    return 0;
+}
+
+// The signature and the chunks up to the pixel data; false when libpng
+// gave up on them.
+bool ReadHeader(Decoder& decoder, Source& source) {
+    if (setjmp(png_jmpbuf(decoder.png))) {
+        return false;
+    }
+    png_set_read_fn(decoder.png, &source, &ReadSource);
+    // The portal wrote the file on this machine a moment ago: checking each
+    // chunk's CRC and the pixel data's Adler-32 guards against no
+    // transmission error and costs a pass over the data each (the Adler-32
+    // alone a tenth of the decoding time). A malformed stream still fails.
+    png_set_crc_action(decoder.png, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
+    png_set_option(decoder.png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
+    png_set_benign_errors(decoder.png, 0);
+    // Text, colour profiles and the like: none is applied to the pixels, so
+    // they are skipped unread rather than decompressed.
+    png_set_keep_unknown_chunks(decoder.png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+    // Sizes are checked by the caller, with a message that says which.
+    png_set_user_limits(decoder.png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
+    png_read_info(decoder.png, decoder.info);
+    int interlace = 0;
+    png_get_IHDR(decoder.png, decoder.info, &decoder.width, &decoder.height, &decoder.bitDepth,
+                 &decoder.colourType, &interlace, nullptr, nullptr);
+    return true;
+}
+
+// The pixels as R, G, B, A bytes, rowBytes a row, every colour type and
+// depth brought to that; interlaced pictures pass over the rows several
+// times. The deadline is checked before each row of each pass.
+bool DecodeRows(Decoder& decoder, Source& source, png_bytep pixels, std::size_t rowBytes) {
+    if (setjmp(png_jmpbuf(decoder.png))) {
+        return false;
+    }
+    png_set_palette_to_rgb(decoder.png);
+    png_set_expand_gray_1_2_4_to_8(decoder.png);
+    png_set_strip_16(decoder.png);
+    png_set_gray_to_rgb(decoder.png);
+    png_set_filler(decoder.png, 0xFF, PNG_FILLER_AFTER);
+    const int passes = png_set_interlace_handling(decoder.png);
+    png_read_update_info(decoder.png, decoder.info);
+    if (png_get_bit_depth(decoder.png, decoder.info) != 8 ||
+        png_get_channels(decoder.png, decoder.info) != 4 ||
+        png_get_rowbytes(decoder.png, decoder.info) != rowBytes) {
+        return false;
+    }
+    for (int pass = 0; pass < passes; ++pass) {
+        for (png_uint_32 y = 0; y < decoder.height; ++y) {
+            if (Clock::now() >= source.limits.deadline) {
+                source.late = true;
+                return false;
+            }
+            png_read_row(decoder.png, pixels + y * rowBytes, nullptr);
+        }
+    }
+    return true;
 }
 
 // The most bytes the compressed pixels and the chunks around them can take
 // for a picture of this header: the raw rows (with the filter byte of each
 // row of each interlace pass), stored blocks' overhead, chunk framing, and
 // room for metadata.
-std::int64_t LargestFile(const spng_ihdr& header) {
-    const int channels = header.color_type == SPNG_COLOR_TYPE_TRUECOLOR         ? 3
-                         : header.color_type == SPNG_COLOR_TYPE_GRAYSCALE_ALPHA ? 2
-                         : header.color_type == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA ? 4
-                                                                                : 1;
+std::int64_t LargestFile(const Decoder& decoder) {
+    const int channels = decoder.colourType == PNG_COLOR_TYPE_RGB          ? 3
+                         : decoder.colourType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
+                         : decoder.colourType == PNG_COLOR_TYPE_RGB_ALPHA  ? 4
+                                                                           : 1;
     const std::int64_t rowBytes =
-        (std::int64_t{header.width} * channels * header.bit_depth + 7) / 8;
-    const std::int64_t raw = (rowBytes + 8) * header.height;
+        (std::int64_t{decoder.width} * channels * decoder.bitDepth + 7) / 8;
+    const std::int64_t raw = (rowBytes + 8) * decoder.height;
     return raw + raw / 8 + (std::int64_t{4} << 20);
 }
+
+class Context {
+  public:
+    Context() {
+        decoder_.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, &Fail, &Ignore);
+        decoder_.info = decoder_.png ? png_create_info_struct(decoder_.png) : nullptr;
+    }
+    ~Context() { png_destroy_read_struct(&decoder_.png, &decoder_.info, nullptr); }
+    Context(const Context&) = delete;
+    Context& operator=(const Context&) = delete;
+    Decoder& decoder() { return decoder_; }
+
+  private:
+    Decoder decoder_;
+};
 
 }  // namespace
 
 std::optional<Picture> ReadPngPicture(int fd, const PngLimits& limits, std::string& error) {
-    std::unique_ptr<spng_ctx, FreeContext> ctx(spng_ctx_new(0));
+    Context context;
+    Decoder& decoder = context.decoder();
     Source source{fd, limits};
     const auto failure = [&source, &error](const char* otherwise) {
         error = source.late   ? "it could not be read within the time allowed"
                 : source.grew ? "it grew while it was read"
-                              : otherwise;
+                : source.cut  ? "it ends before its picture does"
+                : source.readError
+                    ? std::string("it cannot be read: ") + std::strerror(source.readError)
+                    : otherwise;
         return std::nullopt;
     };
-    spng_ihdr header{};
-    // The portal wrote the file on this machine a moment ago: checking each
-    // chunk's CRC guards against no transmission error and costs a pass over
-    // the data. zlib's own check of the pixel data stays.
-    if (!ctx || spng_set_crc_action(ctx.get(), SPNG_CRC_USE, SPNG_CRC_USE) != 0 ||
-        spng_set_png_stream(ctx.get(), &ReadSource, &source) != 0 ||
-        spng_get_ihdr(ctx.get(), &header) != 0) {
+    if (!decoder.info || !ReadHeader(decoder, source)) {
         return failure("it is not a PNG file that can be read");
     }
-    const std::int64_t pixels = std::int64_t{header.width} * header.height;
-    if (header.width == 0 || header.height == 0 || header.width > limits.maxWidth ||
-        header.height > limits.maxHeight ||
+    const std::int64_t pixels = std::int64_t{decoder.width} * decoder.height;
+    if (decoder.width == 0 || decoder.height == 0 || decoder.width > limits.maxWidth ||
+        decoder.height > limits.maxHeight ||
         pixels > std::min(limits.maxPixels, raster::kMaxBitmapPixels)) {
-        error = "its size, " + std::to_string(header.width) + " x " +
-                std::to_string(header.height) + " pixels, is larger than this desktop (" +
+        error = "its size, " + std::to_string(decoder.width) + " x " +
+                std::to_string(decoder.height) + " pixels, is larger than this desktop (" +
                 std::to_string(limits.maxWidth) + " x " + std::to_string(limits.maxHeight) +
                 " pixels at most) can be";
         return std::nullopt;
     }
-    if (limits.fileSize > LargestFile(header)) {
+    if (limits.fileSize > LargestFile(decoder)) {
         error = "at " + std::to_string(limits.fileSize) + " bytes it is far larger than a PNG of " +
-                std::to_string(header.width) + " x " + std::to_string(header.height) +
+                std::to_string(decoder.width) + " x " + std::to_string(decoder.height) +
                 " pixels can be";
         return std::nullopt;
     }
-    // Decoded row by row straight into the pixel buffer as R, G, B, A bytes
-    // (the deadline is checked between rows), then turned into 0x00RRGGBB
-    // words in place: one buffer, one pass.
+    // Decoded row by row straight into the pixel buffer as R, G, B, A bytes,
+    // then turned into 0x00RRGGBB words in place: one buffer, one pass.
     Picture picture;
-    picture.width = static_cast<int>(header.width);
-    picture.height = static_cast<int>(header.height);
+    picture.width = static_cast<int>(decoder.width);
+    picture.height = static_cast<int>(decoder.height);
     picture.pixels.resize(static_cast<std::size_t>(pixels));
-    const std::size_t rowBytes = static_cast<std::size_t>(picture.width) * 4;
-    std::size_t bytes = 0;
-    if (spng_decoded_image_size(ctx.get(), SPNG_FMT_RGBA8, &bytes) != 0 ||
-        bytes != picture.pixels.size() * 4 ||
-        spng_decode_image(ctx.get(), nullptr, 0, SPNG_FMT_RGBA8, SPNG_DECODE_PROGRESSIVE) != 0) {
-        return failure("its pixels cannot be decoded");
-    }
-    int status = 0;
-    do {
-        spng_row_info row{};
-        status = spng_get_row_info(ctx.get(), &row);
-        if (status == 0) {
-            if (Clock::now() >= limits.deadline) {
-                source.late = true;
-                break;
-            }
-            status = spng_decode_row(
-                ctx.get(), picture.pixels.data() + std::size_t{row.row_num} * picture.width,
-                rowBytes);
-        }
-    } while (status == 0);
-    if (status != SPNG_EOI) {
+    if (!DecodeRows(decoder, source, reinterpret_cast<png_bytep>(picture.pixels.data()),
+                    static_cast<std::size_t>(picture.width) * 4)) {
         return failure("its pixels cannot be decoded");
     }
     for (std::uint32_t& pixel : picture.pixels) {

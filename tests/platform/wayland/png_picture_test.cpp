@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -37,7 +38,7 @@ TEST(PngPicture, ReadsEveryPixelAsRgbAndRefusesWhatIsNoPng) {
     ASSERT_TRUE(image.save(path, "PNG"));
 
     std::string error;
-    const std::optional<platform::Picture> picture = ReadFile(path, error);
+    std::optional<platform::Picture> picture = ReadFile(path, error);
     ASSERT_TRUE(picture) << error;
     ASSERT_EQ(picture->width, 47);
     ASSERT_EQ(picture->height, 33);
@@ -53,6 +54,43 @@ TEST(PngPicture, ReadsEveryPixelAsRgbAndRefusesWhatIsNoPng) {
     EXPECT_FALSE(ReadFile(bitmap, error));
     EXPECT_FALSE(error.empty());
     EXPECT_FALSE(ReadFile(dir.filePath("missing.png"), error));
+
+    const QString cut = dir.filePath("cut.png");
+    ASSERT_TRUE(QFile::copy(path, cut) && QFile::resize(cut, 60));
+    EXPECT_FALSE(ReadFile(cut, error));
+    EXPECT_EQ(error, "it ends before its picture does");
+
+    // Palette, grey and 16-bit pictures come out as 8-bit RGB, 16 bits cut
+    // to their high 8.
+    for (const QImage::Format format : {QImage::Format_Indexed8, QImage::Format_Grayscale8,
+                                        QImage::Format_Grayscale16, QImage::Format_RGBA64}) {
+        const QImage converted = image.convertToFormat(format);
+        ASSERT_TRUE(converted.save(path, "PNG"));
+        picture = ReadFile(path, error);
+        ASSERT_TRUE(picture) << format << ": " << error;
+        for (int i = 0; i < 47 * 33; ++i) {
+            const QRgba64 c = converted.pixelColor(i % 47, i / 47).rgba64();
+            ASSERT_EQ(picture->pixels[i],
+                      (c.red() >> 8) << 16 | (c.green() >> 8) << 8 | c.blue() >> 8)
+                << format << " at " << i;
+        }
+    }
+
+    // 9 x 9, 4-bit grey, Adam7 interlaced: grey level (3x + 5y) mod 16.
+    QFile adam7(dir.filePath("adam7.png"));
+    ASSERT_TRUE(adam7.open(QIODevice::WriteOnly));
+    adam7.write(QByteArray::fromHex(
+        "89504e470d0a1a0a0000000d4948445200000009000000090400000001770d845b000000464944415478"
+        "da63e060686038c0e0c0e0708021896119c32b8605390a0c4f162430587e65b83c9fa1d69241fc32c3c6"
+        "5a86887d225517183e01a9028639404a80c10c486d00009cf11779c92bcf820000000049454e44ae4260"
+        "82"));
+    adam7.close();
+    picture = ReadFile(adam7.fileName(), error);
+    ASSERT_TRUE(picture) << error;
+    for (int i = 0; i < 81; ++i) {
+        const std::uint32_t grey = (i % 9 * 3 + i / 9 * 5) % 16 * 17;
+        ASSERT_EQ(picture->pixels[i], grey * 0x010101u) << i;
+    }
 }
 
 }  // namespace
