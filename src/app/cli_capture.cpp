@@ -14,7 +14,6 @@
 #include "output/picture_file.h"
 #include "platform/raster/raster.h"
 #include "platform/text/printable.h"
-#include "platform/x11/x11_screen_reader.h"
 
 namespace app {
 namespace {
@@ -35,21 +34,6 @@ struct CaptureHandles {
     }
 };
 
-// Puts the screen source back as it was when the capture ends.
-class ScopedScreenSource {
-  public:
-    explicit ScopedScreenSource(std::shared_ptr<raster::ScreenSource> source)
-        : previous_(raster::CurrentScreenSource()) {
-        raster::SetScreenSource(std::move(source));
-    }
-    ~ScopedScreenSource() { raster::SetScreenSource(previous_); }
-    ScopedScreenSource(const ScopedScreenSource&) = delete;
-    ScopedScreenSource& operator=(const ScopedScreenSource&) = delete;
-
-  private:
-    std::shared_ptr<raster::ScreenSource> previous_;
-};
-
 // The part of the screen the request names, or empty with the reason.
 std::optional<ScreenRectangle> RequestedRectangle(const CaptureRequest& request,
                                                   std::string& error) {
@@ -65,17 +49,15 @@ std::optional<ScreenRectangle> RequestedRectangle(const CaptureRequest& request,
         case CaptureArea::Geometry:
             return PlaceOnScreen(request.geometry, size.width, size.height, error);
         case CaptureArea::ActiveWindow: {
-            const capture::WindowQuery& query = capture::CurrentWindowQuery();
-            if (!query.knowsForegroundWindow) {
+            const std::shared_ptr<platform::Backend> backend = platform::CurrentBackend();
+            if (!backend->knowsForegroundWindow()) {
                 error =
                     "this desktop does not let programs find the window in front; "
                     "capture it with --geometry instead";
                 return std::nullopt;
             }
-            const auto unanswered = [&query]() {
-                return query.failure ? query.failure() : std::string();
-            };
-            const HWND window = query.foregroundWindow();
+            const auto unanswered = [&backend]() { return backend->windowQueryFailure(); };
+            const HWND window = backend->foregroundWindow();
             if (window == 0) {
                 const std::string why = unanswered();
                 error = why.empty() ? "no window is in the foreground"
@@ -83,7 +65,7 @@ std::optional<ScreenRectangle> RequestedRectangle(const CaptureRequest& request,
                 return std::nullopt;
             }
             RECT rect;
-            if (!query.windowRect(window, &rect)) {
+            if (!backend->windowRect(window, &rect)) {
                 if (const std::string why = unanswered(); !why.empty()) {
                     error = "the window in front cannot be measured: " + why;
                     return std::nullopt;
@@ -139,12 +121,12 @@ bool Print(const std::string& text) {
     return false;
 }
 
-int Fail(const std::string& message) {
+}  // namespace
+
+int ReportCaptureFailure(const std::string& message) {
     std::fprintf(stderr, "tessarine: %s\n", platform::Printable(message).c_str());
     return kExitFailure;
 }
-
-}  // namespace
 
 std::string CaptureToFile(const CaptureRequest& request) {
     std::string error;
@@ -202,24 +184,13 @@ std::optional<int> RunWithoutWindow(int argc, char** argv, CaptureRunner runCapt
     return std::nullopt;
 }
 
-int RunCommandLineCapture(const CaptureRequest& request) {
-    const char* display = std::getenv("DISPLAY");
-    if (display == nullptr || *display == '\0') {
-        return Fail("no X display to capture: DISPLAY is not set");
+int RunCaptureWithBackend(const CaptureRequest& request,
+                          const std::shared_ptr<platform::Backend>& backend) {
+    platform::ScopedBackend scope(backend);
+    const std::shared_ptr<raster::ScreenSource> source = backend->screenSource();
+    if (!source) {
+        return ReportCaptureFailure("the size of the X screen cannot be read");
     }
-    std::string error;
-    // One read: a shared-memory segment would cost more than it saves.
-    std::shared_ptr<platform::X11ScreenReader> reader = platform::X11ScreenReader::Connect(
-        nullptr, error, platform::X11ScreenReader::Transfer::GetImageOnly);
-    if (!reader) {
-        return Fail(error);
-    }
-    return RunCaptureFromSource(request, reader);
-}
-
-int RunCaptureFromSource(const CaptureRequest& request,
-                         const std::shared_ptr<raster::ScreenSource>& source) {
-    ScopedScreenSource scope(source);
     std::string error;
     if (request.delaySeconds > 0) {
         // A rectangle that cannot be on this screen is said at once, not
@@ -229,7 +200,7 @@ int RunCaptureFromSource(const CaptureRequest& request,
         const raster::Size size = source->size();
         if (request.area == CaptureArea::Geometry && size.width > 0 && size.height > 0) {
             if (!PlaceOnScreen(request.geometry, size.width, size.height, error)) {
-                return Fail(error);
+                return ReportCaptureFailure(error);
             }
         }
         std::this_thread::sleep_for(std::chrono::duration<double>(request.delaySeconds));
@@ -239,7 +210,7 @@ int RunCaptureFromSource(const CaptureRequest& request,
         error = CaptureToFile(request);
     }
     if (!error.empty()) {
-        return Fail(error);
+        return ReportCaptureFailure(error);
     }
     return kExitSuccess;
 }

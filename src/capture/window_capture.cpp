@@ -6,15 +6,15 @@
 
 #include "app/default_form.h"
 #include "app/do_events.h"
-#include "base/rounding.h"
 #include "app/variables.h"
+#include "base/rounding.h"
 #include "capture/capture_presses.h"
 #include "capture/foreground_window.h"
 #include "capture/form2.h"
-#include "platform/raster/handle_release.h"
 #include "capture/screen_freeze.h"
 #include "platform/controls/message_box.h"
 #include "platform/controls/picture_box.h"
+#include "platform/raster/handle_release.h"
 #include "ui/main/form1.h"
 
 void Form1::mnuWindow_Click() {
@@ -31,8 +31,8 @@ void Form1::WSHK_HotKeyPressed() {
     // The instructions must not be in the picture, nor be the window in front.
     app::DefaultForm<Form2>::Get().hide();
 
-    const capture::WindowQuery& query = capture::CurrentWindowQuery();
-    if (!query.knowsForegroundWindow) {
+    const std::shared_ptr<platform::Backend> backend = platform::CurrentBackend();
+    if (!backend->knowsForegroundWindow()) {
         RedrawPreviewAfterLayout();
         controls::ShowMessage(this, QMessageBox::Warning, "Tessarine",
                               "This desktop does not let programs find the window in front, so "
@@ -41,15 +41,15 @@ void Form1::WSHK_HotKeyPressed() {
                               "is kept.");
         return;
     }
-    const HWND window = query.foregroundWindow();
+    const HWND window = backend->foregroundWindow();
     RECT rect;
-    if (window == 0 || !query.windowRect(window, &rect)) {
+    if (window == 0 || !backend->windowRect(window, &rect)) {
         // No window manager, or the pointer's window has the focus, or the
         // window went away, or the desktop did not answer: there is nothing
         // to capture, and an empty capture in place of the current one
         // would lose it.
         RedrawPreviewAfterLayout();
-        const std::string why = query.failure ? query.failure() : std::string();
+        const std::string why = backend->windowQueryFailure();
         controls::ShowMessage(
             this, QMessageBox::Warning, "Tessarine",
             !why.empty() ? QString("The window in front cannot be found (%1); the "
@@ -94,7 +94,7 @@ void Form1::WSHK_HotKeyPressed() {
     raster::ReplaceContext(ScreenDC, CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
     raster::ReplaceContext(variables::CaptureDC, CreateCompatibleDC(ScreenDC));
     raster::ReplaceBitmap(variables::CaptureBitmap,
-                           CreateCompatibleBitmap(ScreenDC, width, height));
+                          CreateCompatibleBitmap(ScreenDC, width, height));
     SelectObject(variables::CaptureDC, variables::CaptureBitmap);
     // From the screen, not from the window: whatever covers it is captured,
     // and parts off the screen come out black.
@@ -103,8 +103,8 @@ void Form1::WSHK_HotKeyPressed() {
 
     if (opStretch->isChecked()) {
         StretchBlt(picpreview->hDC(), 0, 0, base::ToInt32OrZero(picpreview->ScaleWidth()),
-                   base::ToInt32OrZero(picpreview->ScaleHeight()), variables::CaptureDC, 0, 0, width,
-                   height, SRCCOPY);
+                   base::ToInt32OrZero(picpreview->ScaleHeight()), variables::CaptureDC, 0, 0,
+                   width, height, SRCCOPY);
         picpreview->Refresh();
     }
     if (opActual->isChecked()) {
