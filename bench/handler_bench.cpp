@@ -21,9 +21,9 @@
 
 #include "app/do_events.h"
 #include "app/variables.h"
+#include "platform/open_backend.h"
 #include "platform/raster/handle_release.h"
 #include "platform/raster/raster.h"
-#include "platform/x11/x11_screen_reader.h"
 #include "ui/main/form1.h"
 
 namespace {
@@ -39,13 +39,14 @@ int main(int argc, char** argv) {
     mallopt(M_MMAP_THRESHOLD, 256 * 1024);
     qputenv("QT_QPA_PLATFORM", "xcb");
     std::string error;
-    std::shared_ptr<platform::X11ScreenReader> reader =
-        platform::X11ScreenReader::Connect(nullptr, error);
-    if (!reader) {
+    bool unreachable = false;
+    std::shared_ptr<platform::Backend> backend =
+        platform::OpenBackend(platform::SessionKind::X11, nullptr, error, unreachable);
+    if (!backend) {
         std::fprintf(stderr, "tess_handler_bench: %s\n", error.c_str());
         return 1;
     }
-    raster::SetScreenSource(reader);
+    platform::InstallBackend(std::move(backend));
     int fakeArgc = 1;
     QApplication application(fakeArgc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
@@ -75,7 +76,7 @@ int main(int argc, char** argv) {
         variables::Reset();
         raster::ReleaseRetired();
     }
-    raster::SetScreenSource(nullptr);
+    platform::InstallBackend(nullptr);
 
     std::vector<double> sorted = work;
     std::sort(sorted.begin(), sorted.end());

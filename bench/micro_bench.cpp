@@ -45,7 +45,7 @@
 #include "output/png_file.h"
 #include "platform/raster/gdi.h"
 #include "platform/raster/raster.h"
-#include "platform/x11/x11_screen_reader.h"
+#include "platform/x11/x11_backend.h"
 #include "ui/preview/crop_mapping.h"
 
 namespace {
@@ -64,8 +64,11 @@ std::string BenchFolder() {
 std::shared_ptr<platform::X11ScreenReader> Reader(benchmark::State& state) {
     static std::shared_ptr<platform::X11ScreenReader> reader = [] {
         std::string error;
+        std::shared_ptr<platform::Backend> backend = platform::OpenX11Backend(
+            nullptr, platform::X11ScreenReader::Transfer::SharedMemoryWhenOffered, nullptr, error);
         std::shared_ptr<platform::X11ScreenReader> r =
-            platform::X11ScreenReader::Connect(nullptr, error);
+            backend ? std::static_pointer_cast<platform::X11ScreenReader>(backend->screenSource())
+                    : nullptr;
         if (r) {
             raster::SetScreenSource(r);
         }

@@ -16,7 +16,6 @@
 #include "output/picture_file.h"
 #include "platform/raster/raster.h"
 #include "platform/text/printable.h"
-#include "platform/x11/x11_screen_reader.h"
 
 namespace app {
 namespace {
@@ -37,21 +36,6 @@ struct CaptureHandles {
     }
 };
 
-// Puts the screen source back as it was when the capture ends.
-class ScopedScreenSource {
-  public:
-    explicit ScopedScreenSource(std::shared_ptr<raster::ScreenSource> source)
-        : previous_(raster::CurrentScreenSource()) {
-        raster::SetScreenSource(std::move(source));
-    }
-    ~ScopedScreenSource() { raster::SetScreenSource(previous_); }
-    ScopedScreenSource(const ScopedScreenSource&) = delete;
-    ScopedScreenSource& operator=(const ScopedScreenSource&) = delete;
-
-  private:
-    std::shared_ptr<raster::ScreenSource> previous_;
-};
-
 // The part of the screen the request names, or empty with the reason.
 std::optional<ScreenRectangle> RequestedRectangle(const CaptureRequest& request,
                                                   std::string& error) {
@@ -69,7 +53,7 @@ std::optional<ScreenRectangle> RequestedRectangle(const CaptureRequest& request,
         case CaptureArea::ActiveWindow: {
             using Outcome = capture::WindowInFront::Outcome;
             const capture::WindowInFront window =
-                capture::FindWindowInFront(capture::CurrentWindowQuery());
+                capture::FindWindowInFront(*platform::CurrentBackend());
             switch (window.outcome) {
                 case Outcome::Found:
                     // The frame's rectangle, with the parts off the screen
@@ -136,12 +120,12 @@ bool Print(const std::string& text) {
     return false;
 }
 
-int Fail(const std::string& message) {
+}  // namespace
+
+int ReportCaptureFailure(const std::string& message) {
     std::fprintf(stderr, "tessarine: %s\n", platform::Printable(message).c_str());
     return kExitFailure;
 }
-
-}  // namespace
 
 std::string CaptureToFile(const CaptureRequest& request) {
     std::string error;
@@ -196,24 +180,13 @@ std::optional<int> RunWithoutWindow(int argc, char** argv, CaptureRunner runCapt
     return std::nullopt;
 }
 
-int RunCommandLineCapture(const CaptureRequest& request) {
-    const char* display = std::getenv("DISPLAY");
-    if (display == nullptr || *display == '\0') {
-        return Fail("no X display to capture: DISPLAY is not set");
+int RunCaptureWithBackend(const CaptureRequest& request,
+                          const std::shared_ptr<platform::Backend>& backend) {
+    platform::ScopedBackend scope(backend);
+    const std::shared_ptr<raster::ScreenSource> source = backend->screenSource();
+    if (!source) {
+        return ReportCaptureFailure("the size of the X screen cannot be read");
     }
-    std::string error;
-    // One read: a shared-memory segment would cost more than it saves.
-    std::shared_ptr<platform::X11ScreenReader> reader = platform::X11ScreenReader::Connect(
-        nullptr, error, platform::X11ScreenReader::Transfer::GetImageOnly);
-    if (!reader) {
-        return Fail(error);
-    }
-    return RunCaptureFromSource(request, reader);
-}
-
-int RunCaptureFromSource(const CaptureRequest& request,
-                         const std::shared_ptr<raster::ScreenSource>& source) {
-    ScopedScreenSource scope(source);
     std::string error;
     if (request.delaySeconds > 0) {
         // A rectangle that cannot be on this screen is said at once, not
@@ -223,7 +196,7 @@ int RunCaptureFromSource(const CaptureRequest& request,
         const raster::Size size = source->size();
         if (request.area == CaptureArea::Geometry && size.width > 0 && size.height > 0) {
             if (!PlaceOnScreen(request.geometry, size.width, size.height, error)) {
-                return Fail(error);
+                return ReportCaptureFailure(error);
             }
         }
         std::this_thread::sleep_for(std::chrono::duration<double>(request.delaySeconds));
@@ -233,7 +206,7 @@ int RunCaptureFromSource(const CaptureRequest& request,
         error = CaptureToFile(request);
     }
     if (!error.empty()) {
-        return Fail(error);
+        return ReportCaptureFailure(error);
     }
     return kExitSuccess;
 }

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/command_line.h"
-#include "platform/raster/raster.h"
+#include "platform/backend.h"
 
 namespace app {
 
@@ -27,18 +27,18 @@ using CaptureRunner = std::optional<int> (*)(const CaptureRequest& request);
 // Touches nothing of the user interface.
 std::optional<int> RunWithoutWindow(int argc, char** argv, CaptureRunner runCapture);
 
-// Connects to $DISPLAY, waits the request's delay, captures and writes the
-// file. Says what failed on standard error, in one line beginning
-// "tessarine: ", and returns the exit status.
-int RunCommandLineCapture(const CaptureRequest& request);
+// Installs `backend` for the capture, waits the request's delay, freezes
+// its screen, captures and writes the file. Says what failed on standard
+// error, in one line beginning "tessarine: ", and returns the exit status.
+int RunCaptureWithBackend(const CaptureRequest& request,
+                          const std::shared_ptr<platform::Backend>& backend);
 
-// The same from a screen source already open, frozen after the delay.
-int RunCaptureFromSource(const CaptureRequest& request,
-                         const std::shared_ptr<raster::ScreenSource>& source);
+// Says `message` on standard error, in one line beginning "tessarine: ",
+// and returns kExitFailure.
+int ReportCaptureFailure(const std::string& message);
 
-// The capture and the write, from the current screen source and window
-// query, with no delay. Returns empty on success, otherwise what failed;
-// the file is then untouched.
+// The capture and the write, from the installed backend, with no delay. Returns empty on success,
+// otherwise what failed; the file is then untouched.
 std::string CaptureToFile(const CaptureRequest& request);
 
 }  // namespace app

@@ -16,7 +16,8 @@
 #include <string>
 
 #include "app/cli_capture.h"
-#include "platform/wayland/session_kind.h"
+#include "app/x11_cli_capture.h"
+#include "platform/session_kind.h"
 
 namespace {
 

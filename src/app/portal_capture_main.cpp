@@ -8,8 +8,7 @@
 #include <memory>
 
 #include "app/cli_capture.h"
-#include "app/wayland_window_query.h"
-#include "platform/wayland/portal_screen_source.h"
+#include "platform/wayland/portal_backend.h"
 #include "platform/wayland/session_bus.h"
 
 namespace {
@@ -21,8 +20,7 @@ char* arguments[] = {programName, nullptr};
 std::optional<int> CaptureThroughPortal(const app::CaptureRequest& request) {
     platform::SettleSessionBusAddress();
     QCoreApplication application(argumentCount, arguments);
-    app::UseWaylandWindowQuery();
-    return app::RunCaptureFromSource(request, std::make_shared<platform::PortalScreenSource>());
+    return app::RunCaptureWithBackend(request, platform::OpenPortalBackend());
 }
 
 }  // namespace

@@ -16,13 +16,14 @@
 #include "app/handle_report.h"
 #include "app/interface_font.h"
 #include "app/lost_display.h"
-#include "app/session_backends.h"
 #include "app/toolkit_start.h"
 #include "app/variables.h"
-#include "app/wayland_window_query.h"
+#include "app/x11_cli_capture.h"
+#include "platform/backend.h"
+#include "platform/open_backend.h"
 #include "platform/raster/handle_release.h"
-#include "platform/raster/raster.h"
-#include "platform/wayland/portal_screen_source.h"
+#include "platform/session_kind.h"
+#include "platform/wayland/portal_backend.h"
 #include "platform/wayland/session_bus.h"
 #include "platform/x11/display_name.h"
 #include "ui/main/form1.h"
@@ -43,6 +44,12 @@ void ReleaseEverything(Form1* form) {
     raster::ReleaseRetired();
 }
 
+// The kind of session, detected on first use and kept for the run.
+platform::SessionKind Session() {
+    static const platform::SessionKind session = platform::DetectSession(platform::DisplayName());
+    return session;
+}
+
 // A capture from the command line. In a Wayland session it needs the event
 // loop of the D-Bus connection to the portal, and no more.
 std::optional<int> RunCapture(const CaptureRequest& request) {
@@ -54,8 +61,7 @@ std::optional<int> RunCapture(const CaptureRequest& request) {
     char* argv[] = {name, nullptr};
     platform::SettleSessionBusAddress();
     QCoreApplication application(argc, argv);
-    UseWaylandWindowQuery();
-    return RunCaptureFromSource(request, std::make_shared<platform::PortalScreenSource>());
+    return RunCaptureWithBackend(request, platform::OpenPortalBackend());
 }
 
 }  // namespace
@@ -86,8 +92,9 @@ int Run(int argc, char** argv) {
     platform::UseDisplay(platform::DisplayArgument(std::vector<std::string>(argv, argv + argc)));
     std::string error;
     bool unreachable = false;
-    std::shared_ptr<raster::ScreenSource> reader = OpenSessionBackends(error, unreachable);
-    if (!reader) {
+    std::shared_ptr<platform::Backend> backend =
+        platform::OpenBackend(Session(), platform::DisplayName(), error, unreachable);
+    if (!backend) {
         // Advice about the display helps only when there is none to reach.
         std::fprintf(stderr, "tessarine: %s.%s\n", error.c_str(),
                      unreachable ? " Start it from an X11 desktop session, or set DISPLAY to a "
@@ -95,7 +102,7 @@ int Run(int argc, char** argv) {
                                  : "");
         return 1;
     }
-    raster::SetScreenSource(reader);
+    platform::InstallBackend(std::move(backend));
 
     // The toolkit connects to the session bus (accessibility, the theme)
     // from here on: with no bus, none may be started for it.
@@ -118,7 +125,7 @@ int Run(int argc, char** argv) {
         status = QApplication::exec();
         ReleaseEverything(form.get());
     }
-    raster::SetScreenSource(nullptr);
+    platform::InstallBackend(nullptr);
     return status;
 }
 

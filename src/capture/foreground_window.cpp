@@ -3,23 +3,6 @@
 #include <cstdint>
 
 namespace capture {
-namespace {
-
-WindowQuery& query() {
-    static WindowQuery current;
-    return current;
-}
-
-}  // namespace
-
-const WindowQuery& CurrentWindowQuery() {
-    return query();
-}
-
-void SetWindowQuery(const WindowQuery& next) {
-    query() = next;
-}
-
 std::optional<CaptureSize> CaptureSizeOf(const RECT& rect) {
     // In 64 bits, so that no rectangle overflows the subtraction.
     const std::int64_t width = std::int64_t{rect.right} - rect.left;

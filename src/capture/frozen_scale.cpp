@@ -3,14 +3,14 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "app/session_backends.h"
+#include "platform/backend.h"
 
 namespace capture {
 
 FrozenScale FrozenScreenScale(int windowWidth, int windowHeight, int screenWidth,
                               int screenHeight) {
-    if (app::Session() != platform::SessionKind::Wayland || windowWidth <= 0 || windowHeight <= 0 ||
-        screenWidth <= 0 || screenHeight <= 0) {
+    if (!platform::CurrentBackend()->screenInDevicePixels() || windowWidth <= 0 ||
+        windowHeight <= 0 || screenWidth <= 0 || screenHeight <= 0) {
         return {};
     }
     return {static_cast<double>(screenWidth) / windowWidth,
@@ -18,7 +18,7 @@ FrozenScale FrozenScreenScale(int windowWidth, int windowHeight, int screenWidth
 }
 
 QRect WaylandDesktopArea() {
-    if (app::Session() != platform::SessionKind::Wayland) {
+    if (!platform::CurrentBackend()->screenInDevicePixels()) {
         return {};
     }
     const QScreen* screen = QGuiApplication::primaryScreen();

@@ -33,7 +33,7 @@ void Form1::WSHK_HotKeyPressed() {
     app::DefaultForm<Form2>::Get().hide();
 
     using Outcome = capture::WindowInFront::Outcome;
-    const capture::WindowInFront found = capture::FindWindowInFront(capture::CurrentWindowQuery());
+    const capture::WindowInFront found = capture::FindWindowInFront(*platform::CurrentBackend());
     if (found.outcome != Outcome::Found) {
         // Refused before anything is replaced: the previous capture stays,
         // and the preview shows it again.

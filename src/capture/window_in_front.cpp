@@ -2,21 +2,21 @@
 
 namespace capture {
 
-WindowInFront FindWindowInFront(const WindowQuery& query) {
+WindowInFront FindWindowInFront(platform::Backend& backend) {
     using Outcome = WindowInFront::Outcome;
     WindowInFront found;
-    if (!query.knowsForegroundWindow) {
+    if (!backend.knowsForegroundWindow()) {
         found.outcome = Outcome::DesktopCannotTell;
         return found;
     }
-    const auto unanswered = [&query] { return query.failure ? query.failure() : std::string(); };
-    const HWND window = query.foregroundWindow();
+    const auto unanswered = [&backend] { return backend.windowQueryFailure(); };
+    const HWND window = backend.foregroundWindow();
     if (window == 0) {
         found.why = unanswered();
         found.outcome = found.why.empty() ? Outcome::NoWindow : Outcome::NotFound;
         return found;
     }
-    if (!query.windowRect(window, &found.rect)) {
+    if (!backend.windowRect(window, &found.rect)) {
         // Window managers may go on naming a window after it closed.
         found.why = unanswered();
         found.outcome = found.why.empty() ? Outcome::Gone : Outcome::NotMeasured;

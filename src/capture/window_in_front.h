@@ -6,6 +6,7 @@
 #include <string>
 
 #include "capture/foreground_window.h"
+#include "platform/backend.h"
 
 namespace capture {
 
@@ -28,8 +29,8 @@ struct WindowInFront {
     std::int64_t height() const { return std::int64_t{rect.bottom} - rect.top; }
 };
 
-// Asks `query` for the window in front: its frame's rectangle on the
+// Asks the backend for the window in front: its frame's rectangle on the
 // screen, title bar included.
-WindowInFront FindWindowInFront(const WindowQuery& query);
+WindowInFront FindWindowInFront(platform::Backend& backend);
 
 }  // namespace capture

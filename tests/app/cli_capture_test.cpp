@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "capture/foreground_window.h"
 #include "output/bmp_decode.h"
@@ -34,11 +35,14 @@ class CommandLineCapture : public ::testing::Test {
         std::string name = (std::filesystem::temp_directory_path() / "tess-cli.XXXXXX").string();
         folder_ = ::mkdtemp(name.data());
         FakeFront::window = 0;
-        capture::SetWindowQuery({&FakeFront::Foreground, &FakeFront::Rect});
+        windows_.emplace([](testing_support::FakeBackend& fake) {
+            fake.foreground = &FakeFront::Foreground;
+            fake.rect = &FakeFront::Rect;
+        });
         handlesBefore_ = raster::LiveHandleCount();
     }
     void TearDown() override {
-        capture::SetWindowQuery({});
+        windows_.reset();
         // Every context and bitmap of the capture is released, on every path.
         EXPECT_EQ(raster::LiveHandleCount(), handlesBefore_);
         std::filesystem::remove_all(folder_);
@@ -76,6 +80,7 @@ class CommandLineCapture : public ::testing::Test {
     static constexpr int kWidth = 320;
     static constexpr int kHeight = 200;
     testing_support::ScopedFakeScreen screen_{kWidth, kHeight};
+    std::optional<testing_support::ScopedFakeBackend> windows_;
     std::string folder_;
     std::size_t handlesBefore_ = 0;
 };
@@ -105,10 +110,10 @@ TEST_F(CommandLineCapture, FailuresNameTheCauseAndWriteNothing) {
     FakeFront::rect = {5, 5, 5, 40};
     EXPECT_EQ(app::CaptureToFile(request),
               "the window in front is 0 x 35 pixels, which is no size a capture can have");
-    capture::SetWindowQuery({&FakeFront::Foreground, [](HWND, RECT*) { return false; }});
+    (*windows_)->rect = [](HWND, RECT*) { return false; };
     EXPECT_EQ(app::CaptureToFile(request),
               "no window is in the foreground (the window last named active is gone)");
-    capture::SetWindowQuery({&FakeFront::Foreground, &FakeFront::Rect});
+    (*windows_)->rect = &FakeFront::Rect;
 
     request = Request(app::CaptureArea::Geometry, "10x10+311+0");
     EXPECT_EQ(app::CaptureToFile(request),

@@ -1,5 +1,6 @@
 #include <QLabel>
 #include <QRadioButton>
+#include <optional>
 
 #include "app/default_form.h"
 #include "capture/foreground_window.h"
@@ -46,10 +47,13 @@ class WindowCapture : public testing_support::Form1Test {
         FakeWindows::foregroundQueries = 0;
         FakeWindows::form2HiddenWhenAsked = false;
         FakeWindows::gone = false;
-        capture::SetWindowQuery({&FakeWindows::Foreground, &FakeWindows::Rect});
+        windows_.emplace([](testing_support::FakeBackend& fake) {
+            fake.foreground = &FakeWindows::Foreground;
+            fake.rect = &FakeWindows::Rect;
+        });
     }
     void TearDown() override {
-        capture::SetWindowQuery({});
+        windows_.reset();
         Form1Test::TearDown();
     }
 
@@ -67,6 +71,8 @@ class WindowCapture : public testing_support::Form1Test {
         }
         return true;
     }
+
+    std::optional<testing_support::ScopedFakeBackend> windows_;
 };
 
 TEST_F(WindowCapture, CopiesTheWindowsRectangleFromTheScreen) {

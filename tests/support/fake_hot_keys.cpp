@@ -1,8 +1,8 @@
 #include "support/fake_hot_keys.h"
 
-namespace testing_support {
+#include "platform/x11/hot_key_masks.h"
 
-FakeHotKeys* FakeHotKeys::current_ = nullptr;
+namespace testing_support {
 
 class FakeHotKeys::Grab : public platform::KeyGrab {
   public:
@@ -22,20 +22,24 @@ class FakeHotKeys::Grab : public platform::KeyGrab {
     std::pair<std::uint32_t, std::uint16_t> key_;
 };
 
-FakeHotKeys::FakeHotKeys() {
-    current_ = this;
-    controls::VBHotKey::SetClaimer(&FakeHotKeys::Claim);
-}
+FakeHotKeys::FakeHotKeys()
+    : backend_([this](FakeBackend& fake) {
+          fake.claim = [this](const platform::KeyCombination& keys, std::function<void()> onPress) {
+              return claim(keys, std::move(onPress));
+          };
+      }) {}
 
-FakeHotKeys::~FakeHotKeys() {
-    controls::VBHotKey::SetClaimer(nullptr);
-    current_ = nullptr;
-}
+FakeHotKeys::~FakeHotKeys() = default;
 
-platform::ClaimOutcome FakeHotKeys::Claim(std::uint32_t keysym, std::uint16_t modifiers,
+platform::ClaimOutcome FakeHotKeys::claim(const platform::KeyCombination& keys,
                                           std::function<void()> onPress) {
-    FakeHotKeys* self = current_;
-    const auto key = std::make_pair(keysym, modifiers);
+    FakeHotKeys* self = this;
+    const std::uint32_t keysym = platform::KeysymForVirtualKey(keys.key);
+    if (keysym == 0) {
+        return {platform::ClaimResult::NoSuchKey, nullptr};
+    }
+    const auto key = std::make_pair(
+        keysym, platform::ModifierMask(keys.alt, keys.shift, keys.control, keys.super));
     self->claims.push_back(key);
     platform::ClaimOutcome outcome;
     if (self->heldByAnother.count(key) || self->held_.count(key)) {

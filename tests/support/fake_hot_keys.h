@@ -9,12 +9,13 @@
 #include <vector>
 
 #include "platform/controls/vb_hot_key.h"
+#include "support/fake_backend.h"
 
 namespace testing_support {
 
 class FakeHotKeys {
   public:
-    // Installs itself as the claimer for its lifetime.
+    // Installs itself as the backend's key claimer for its lifetime.
     FakeHotKeys();
     ~FakeHotKeys();
     FakeHotKeys(const FakeHotKeys&) = delete;
@@ -38,10 +39,11 @@ class FakeHotKeys {
 
   private:
     class Grab;
-    static platform::ClaimOutcome Claim(std::uint32_t keysym, std::uint16_t modifiers,
-                                        std::function<void()> onPress);
+    // Claims the combination under its X11 keysym and modifier bits.
+    platform::ClaimOutcome claim(const platform::KeyCombination& keys,
+                                 std::function<void()> onPress);
     std::map<std::pair<std::uint32_t, std::uint16_t>, std::function<void()>> held_;
-    static FakeHotKeys* current_;
+    ScopedFakeBackend backend_;
 };
 
 }  // namespace testing_support

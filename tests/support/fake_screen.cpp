@@ -32,12 +32,6 @@ void FakeScreen::fill(std::uint32_t rgb) {
 
 ScopedFakeScreen::ScopedFakeScreen(int width, int height)
     : screen_(std::make_shared<FakeScreen>(width, height)),
-      previous_(raster::CurrentScreenSource()) {
-    raster::SetScreenSource(screen_);
-}
-
-ScopedFakeScreen::~ScopedFakeScreen() {
-    raster::SetScreenSource(previous_);
-}
+      backend_([this](FakeBackend& fake) { fake.screen = screen_; }) {}
 
 }  // namespace testing_support

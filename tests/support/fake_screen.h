@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/raster/raster.h"
+#include "support/fake_backend.h"
 
 namespace testing_support {
 
@@ -36,13 +37,12 @@ class FakeScreen : public raster::ScreenSource {
 class ScopedFakeScreen {
   public:
     ScopedFakeScreen(int width, int height);
-    ~ScopedFakeScreen();
     FakeScreen& operator*() { return *screen_; }
     FakeScreen* operator->() { return screen_.get(); }
 
   private:
     std::shared_ptr<FakeScreen> screen_;
-    std::shared_ptr<raster::ScreenSource> previous_;
+    ScopedFakeBackend backend_;
 };
 
 }  // namespace testing_support

@@ -2,15 +2,8 @@
 
 #include <QPointer>
 
-#include "platform/x11/hot_key_masks.h"
-
 namespace controls {
 namespace {
-
-VBHotKey::Claimer& CurrentClaimer() {
-    static VBHotKey::Claimer claimer = &platform::ClaimKeyCombination;
-    return claimer;
-}
 
 QString KeyName(std::int32_t vkey) {
     if (vkey == 0x2C) {
@@ -26,10 +19,6 @@ QString KeyName(std::int32_t vkey) {
 }
 
 }  // namespace
-
-void VBHotKey::SetClaimer(Claimer claimer) {
-    CurrentClaimer() = claimer ? claimer : &platform::ClaimKeyCombination;
-}
 
 VBHotKey::VBHotKey(QObject* parent) : QObject(parent) {}
 
@@ -53,18 +42,18 @@ void VBHotKey::setHotKeyActive(bool active) {
     if (!active || grab_) {
         return;
     }
-    const std::uint32_t keysym = platform::KeysymForVirtualKey(vkey);
-    if (keysym == 0) {
-        lastClaim_ = platform::ClaimResult::NoSuchKey;
-        return;
-    }
+    platform::KeyCombination keys;
+    keys.key = vkey;
+    keys.shift = shiftkey;
+    keys.control = ctrlkey;
+    keys.alt = altkey;
+    keys.super = winkey;
     QPointer<VBHotKey> self(this);
-    platform::ClaimOutcome outcome =
-        CurrentClaimer()(keysym, platform::ModifierMask(altkey, shiftkey, ctrlkey, winkey), [self] {
-            if (self) {
-                emit self->HotKeyPressed();
-            }
-        });
+    platform::ClaimOutcome outcome = platform::CurrentBackend()->claimKeys(keys, [self] {
+        if (self) {
+            emit self->HotKeyPressed();
+        }
+    });
     lastClaim_ = outcome.result;
     if (outcome.result == platform::ClaimResult::Claimed) {
         grab_ = std::move(outcome.grab);

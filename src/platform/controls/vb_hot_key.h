@@ -1,27 +1,21 @@
 #pragma once
 // A system-wide hot key: while active it holds its key combination, so that
 // pressing it anywhere raises HotKeyPressed on the user-interface thread.
+// The installed backend (platform/backend.h) holds it.
 
 #include <QObject>
 #include <QString>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 
-#include "platform/x11/key_grab.h"
+#include "platform/backend.h"
 
 namespace controls {
 
 class VBHotKey : public QObject {
     Q_OBJECT
   public:
-    // How a combination is claimed with the system. Tests put in their own;
-    // null goes back to the X11 claim.
-    using Claimer = platform::ClaimOutcome (*)(std::uint32_t keysym, std::uint16_t modifiers,
-                                               std::function<void()> onPress);
-    static void SetClaimer(Claimer claimer);
-
     explicit VBHotKey(QObject* parent = nullptr);
     ~VBHotKey() override;
 

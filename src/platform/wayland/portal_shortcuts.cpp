@@ -1,27 +1,66 @@
 #include "platform/wayland/portal_shortcuts.h"
 
 #include <QString>
-#include <cstdio>
+#include <string>
 
 #include "platform/wayland/portal_shortcuts_session.h"
-#include "platform/x11/hot_key_masks.h"
 
 namespace platform {
 namespace {
 
-std::string KeysymName(std::uint32_t keysym) {
-    if (keysym == 0xFF61) {
+// The key's name in the notation of the portal (xkb's key names), or empty
+// for a key that has none here.
+std::string KeyName(Key key) {
+    if (key == 0x2C) {
         return "Print";
     }
-    char name[16];
-    if ((keysym >= 'a' && keysym <= 'z') || (keysym >= '0' && keysym <= '9')) {
-        std::snprintf(name, sizeof name, "%c", static_cast<char>(keysym));
-    } else if (keysym >= 0xFFBE && keysym <= 0xFFD5) {
-        std::snprintf(name, sizeof name, "F%u", keysym - 0xFFBE + 1);
-    } else {
-        std::snprintf(name, sizeof name, "0x%x", keysym);
+    if (key >= 'A' && key <= 'Z') {
+        return std::string(1, static_cast<char>(key - 'A' + 'a'));
     }
-    return name;
+    if (key >= '0' && key <= '9') {
+        return std::string(1, static_cast<char>(key));
+    }
+    if (key >= 0x70 && key <= 0x87) {
+        return "F" + std::to_string(key - 0x70 + 1);
+    }
+    switch (key) {
+        case 0x08:
+            return "BackSpace";
+        case 0x09:
+            return "Tab";
+        case 0x0D:
+            return "Return";
+        case 0x13:
+            return "Pause";
+        case 0x1B:
+            return "Escape";
+        case 0x20:
+            return "space";
+        case 0x21:
+            return "Prior";
+        case 0x22:
+            return "Next";
+        case 0x23:
+            return "End";
+        case 0x24:
+            return "Home";
+        case 0x25:
+            return "Left";
+        case 0x26:
+            return "Up";
+        case 0x27:
+            return "Right";
+        case 0x28:
+            return "Down";
+        case 0x2D:
+            return "Insert";
+        case 0x2E:
+            return "Delete";
+        case 0x91:
+            return "Scroll_Lock";
+        default:
+            return {};
+    }
 }
 
 }  // namespace
@@ -44,31 +83,37 @@ class PortalShortcutGrab : public KeyGrab {
 
 }  // namespace
 
-std::string PortalTrigger(std::uint32_t keysym, std::uint16_t modifiers) {
+std::string PortalTrigger(const KeyCombination& keys) {
+    const std::string key = KeyName(keys.key);
+    if (key.empty()) {
+        return {};
+    }
     std::string trigger;
-    if (modifiers & kControlMask) {
+    if (keys.control) {
         trigger += "CTRL+";
     }
-    if (modifiers & kMod1Mask) {
+    if (keys.alt) {
         trigger += "ALT+";
     }
-    if (modifiers & kShiftMask) {
+    if (keys.shift) {
         trigger += "SHIFT+";
     }
-    if (modifiers & kMod4Mask) {
+    if (keys.super) {
         trigger += "LOGO+";
     }
-    trigger += KeysymName(keysym);
-    return trigger;
+    return trigger + key;
 }
 
-ClaimOutcome ClaimPortalShortcut(std::uint32_t keysym, std::uint16_t modifiers,
-                                 std::function<void()> onPress) {
+ClaimOutcome ClaimPortalShortcut(const KeyCombination& keys, std::function<void()> onPress) {
+    const std::string asked = PortalTrigger(keys);
+    if (asked.empty()) {
+        return {ClaimResult::NoSuchKey, nullptr};
+    }
     PortalShortcutsSession& session = PortalShortcutsSession::Get();
     if (!session.offered()) {
         return {ClaimResult::NotInSession, nullptr};
     }
-    const QString trigger = QString::fromStdString(PortalTrigger(keysym, modifiers));
+    const QString trigger = QString::fromStdString(asked);
     // The trigger asked for names the shortcut: one per combination.
     const QString id = QString(trigger).toLower().replace('+', '-');
     session.add(id, trigger, std::move(onPress));

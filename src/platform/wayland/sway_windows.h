@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/x11/windows.h"
+#include "platform/backend.h"
 
 namespace platform::sway {
 

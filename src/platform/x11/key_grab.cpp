@@ -12,9 +12,9 @@
 #include <memory>
 #include <vector>
 
-#include "platform/x11/display_name.h"
 #include "platform/x11/hot_key_masks.h"
 #include "platform/x11/key_repeat.h"
+#include "platform/x11/x11_backend.h"
 #include "platform/x11/xcb_reply.h"
 
 namespace platform {
@@ -30,23 +30,6 @@ struct KeyGrabSpec {
     std::uint16_t modifiers;
     bool operator==(const KeyGrabSpec&) const = default;
 };
-
-xcb_window_t DefaultRoot(xcb_connection_t* c) {
-    // The screen of the display the toolkit connected to.
-    char* host = nullptr;
-    int displayNumber = 0;
-    int screenNumber = 0;
-    if (xcb_parse_display(DisplayName(), &host, &displayNumber, &screenNumber)) {
-        std::free(host);
-    } else {
-        screenNumber = 0;
-    }
-    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
-    for (int i = 0; i < screenNumber && it.rem; ++i) {
-        xcb_screen_next(&it);
-    }
-    return it.rem ? it.data->root : xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-}
 
 // The keyboard as the server maps it now.
 struct KeyboardMaps {
@@ -355,7 +338,7 @@ bool KeyboardWatch::AnyOwns(std::uint8_t keycode) const {
 
 }  // namespace
 
-ClaimOutcome ClaimKeyCombination(std::uint32_t keysym, std::uint16_t modifiers,
+ClaimOutcome ClaimKeyCombination(std::uint32_t root, std::uint32_t keysym, std::uint16_t modifiers,
                                  std::function<void()> onPress) {
     ClaimOutcome outcome;
     auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
@@ -365,8 +348,6 @@ ClaimOutcome ClaimKeyCombination(std::uint32_t keysym, std::uint16_t modifiers,
         outcome.result = ClaimResult::NoDisplay;
         return outcome;
     }
-    const xcb_window_t root = DefaultRoot(c);
-
     KeyboardMaps maps;
     if (!ReadKeyboardMaps(c, maps)) {
         outcome.result = ClaimResult::Refused;
@@ -379,6 +360,17 @@ ClaimOutcome ClaimKeyCombination(std::uint32_t keysym, std::uint16_t modifiers,
         outcome.grab = std::move(grab);
     }
     return outcome;
+}
+
+ClaimOutcome GrabKeys(std::uint32_t root, const KeyCombination& keys,
+                      std::function<void()> onPress) {
+    const std::uint32_t keysym = KeysymForVirtualKey(keys.key);
+    if (keysym == 0) {
+        return {ClaimResult::NoSuchKey, nullptr};
+    }
+    return ClaimKeyCombination(root, keysym,
+                               ModifierMask(keys.alt, keys.shift, keys.control, keys.super),
+                               std::move(onPress));
 }
 
 }  // namespace platform

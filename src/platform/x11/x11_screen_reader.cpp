@@ -93,9 +93,6 @@ bool ReadPalette(xcb_connection_t* c, xcb_colormap_t colormap, int depth,
 
 X11ScreenReader::Impl::~Impl() {
     releaseSharedMemory();
-    if (connection) {
-        xcb_disconnect(connection);
-    }
 }
 
 void X11ScreenReader::Impl::releaseSharedMemory() {
@@ -140,32 +137,17 @@ bool X11ScreenReader::Impl::ensureSharedMemory(std::size_t bytes) {
 X11ScreenReader::X11ScreenReader(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 X11ScreenReader::~X11ScreenReader() = default;
 
-std::unique_ptr<X11ScreenReader> X11ScreenReader::Connect(const char* display, std::string& error,
-                                                          Transfer transfer, bool* unreachable) {
-    int screenNumber = 0;
+std::unique_ptr<X11ScreenReader> X11ScreenReader::Open(std::shared_ptr<X11Connection> connection,
+                                                       std::string& error, Transfer transfer) {
     auto impl = std::make_unique<Impl>();
-    impl->connection = xcb_connect(display, &screenNumber);
-    if (xcb_connection_has_error(impl->connection)) {
-        const char* name = display ? display : std::getenv("DISPLAY");
-        error = std::string("cannot open X display \"") + (name ? name : "") + "\"";
-        if (unreachable) {
-            *unreachable = true;
-        }
-        return nullptr;
-    }
-    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(impl->connection));
-    for (int i = 0; i < screenNumber && it.rem; ++i) {
-        xcb_screen_next(&it);
-    }
-    if (!it.rem) {
-        error = "the X display has no such screen";
-        return nullptr;
-    }
-    impl->root = it.data->root;
-    impl->colormap = it.data->default_colormap;
-    impl->depth = it.data->root_depth;
+    impl->connection = connection->get();
+    impl->shared = connection;
+    const xcb_screen_t* screen = &connection->screen();
+    impl->root = screen->root;
+    impl->colormap = screen->default_colormap;
+    impl->depth = screen->root_depth;
     std::optional<PixelFormat> format =
-        RootPixelFormat(xcb_get_setup(impl->connection), it.data, error);
+        RootPixelFormat(xcb_get_setup(impl->connection), screen, error);
     if (!format) {
         return nullptr;
     }

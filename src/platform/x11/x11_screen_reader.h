@@ -9,6 +9,8 @@
 
 namespace platform {
 
+class X11Connection;
+
 class X11ScreenReader : public raster::ScreenSource {
   public:
     // How pixels come from the server. Shared memory saves a copy on every
@@ -19,12 +21,11 @@ class X11ScreenReader : public raster::ScreenSource {
     // screen's size.
     enum class Transfer { SharedMemoryWhenOffered, GetImageOnly };
 
-    // Connects to `display` (null: $DISPLAY). On failure returns null and
-    // says why in `error`; `unreachable`, when given, tells whether the
-    // display itself could not be reached (rather than its screen read).
-    static std::unique_ptr<X11ScreenReader> Connect(
-        const char* display, std::string& error,
-        Transfer transfer = Transfer::SharedMemoryWhenOffered, bool* unreachable = nullptr);
+    // Reads the screen of `connection`. On failure returns null and says
+    // why in `error`.
+    static std::unique_ptr<X11ScreenReader> Open(
+        std::shared_ptr<X11Connection> connection, std::string& error,
+        Transfer transfer = Transfer::SharedMemoryWhenOffered);
     ~X11ScreenReader() override;
 
     raster::Size size() override;
@@ -33,9 +34,7 @@ class X11ScreenReader : public raster::ScreenSource {
     void releaseIdle() override;
 
     bool usesSharedMemory() const;
-    // The reader's own X connection, for the other X11 queries of this layer.
     struct Impl;
-    Impl& impl() { return *impl_; }
 
   private:
     explicit X11ScreenReader(std::unique_ptr<Impl> impl);

@@ -6,14 +6,17 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "platform/x11/pixel_format.h"
+#include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_screen_reader.h"
 
 namespace platform {
 
 struct X11ScreenReader::Impl {
-    xcb_connection_t* connection = nullptr;
+    std::shared_ptr<X11Connection> shared;
+    xcb_connection_t* connection = nullptr;  // shared's
     xcb_window_t root = 0;
     xcb_colormap_t colormap = 0;
     int depth = 0;

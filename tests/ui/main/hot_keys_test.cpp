@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QTimer>
+#include <optional>
 #include <sstream>
 
 #include "platform/controls/vb_hot_key.h"
@@ -164,26 +165,27 @@ class DesktopGrab : public platform::KeyGrab {
     std::optional<std::string> desktopTrigger() const override { return "Print"; }
 };
 
-platform::ClaimOutcome NoKeysInSession(std::uint32_t, std::uint16_t, std::function<void()>) {
+platform::ClaimOutcome NoKeysInSession(const platform::KeyCombination&, std::function<void()>) {
     return {platform::ClaimResult::NotInSession, nullptr};
 }
 
-platform::ClaimOutcome DesktopBinds(std::uint32_t, std::uint16_t, std::function<void()>) {
+platform::ClaimOutcome DesktopBinds(const platform::KeyCombination&, std::function<void()>) {
     return {platform::ClaimResult::Claimed, std::make_unique<DesktopGrab>()};
 }
 
 TEST(HotKeysMessage, InAWaylandSessionSaysWhatTheDesktopDidWithTheKeys) {
     controls::VBHotKey key;
     key.vkey = 44;
-    controls::VBHotKey::SetClaimer(&NoKeysInSession);
+    std::optional<testing_support::ScopedFakeBackend> desktop(
+        std::in_place, [](testing_support::FakeBackend& fake) { fake.claim = &NoKeysInSession; });
     key.setHotKeyActive(true);
     EXPECT_EQ(hot_keys::SessionNote({&key}), hot_keys::kNoKeysInSession);
     key.setHotKeyActive(false);
-    controls::VBHotKey::SetClaimer(&DesktopBinds);
+    desktop.reset();
+    desktop.emplace([](testing_support::FakeBackend& fake) { fake.claim = &DesktopBinds; });
     key.setHotKeyActive(true);
     EXPECT_EQ(hot_keys::MessageText({}, hot_keys::SessionNote({&key})),
               kThreeLines + "\r\nThe desktop bound the hot keys: Print Screen as Print");
-    controls::VBHotKey::SetClaimer(nullptr);
 }
 
 }  // namespace

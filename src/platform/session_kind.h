@@ -15,7 +15,4 @@ enum class SessionKind { X11, Wayland };
 // the X server (null: $DISPLAY).
 SessionKind DetectSession(const char* display = nullptr);
 
-// True when the X server of `display` (null: $DISPLAY) is XWayland.
-bool XServerIsXWayland(const char* display);
-
 }  // namespace platform

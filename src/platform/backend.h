@@ -1,0 +1,119 @@
+#pragma once
+// What the program needs from the window system, behind one interface: the
+// screen that display contexts read, the window in front and where it lies,
+// system-wide keys, and how the screen's pixels relate to the windows'.
+// Start-up opens the backend of its session once and installs it; the rest
+// of the program asks the installed one. Nothing here names a window
+// system's types.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/raster/raster.h"
+
+// A top-level window, as the window system numbers it; 0 is no window.
+using HWND = std::uint32_t;
+
+// A rectangle in screen pixels; right and bottom lie just outside it.
+struct RECT {
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t right = 0;
+    std::int32_t bottom = 0;
+};
+
+namespace platform {
+
+enum class ClaimResult {
+    Claimed,
+    HeldByAnother,  // another client holds the combination
+    NoDisplay,      // no window system to hold keys with (the toolkit's offscreen platform, say)
+    NoSuchKey,      // no key on the keyboard produces the key
+    Refused,        // the window system refused the claim for another reason
+    NotInSession,   // a Wayland desktop that lets no program hold keys
+};
+
+// A combination held system-wide; destroying it releases it.
+class KeyGrab {
+  public:
+    virtual ~KeyGrab() = default;
+    // The outcome of the latest claim: the first, or one made again after
+    // the keyboard changed. Anything but Claimed means nothing is held.
+    virtual ClaimResult State() const = 0;
+    // Where the desktop chooses the keys itself (the portal of a Wayland
+    // session), what it bound: "Print", or "" while it has not (yet).
+    // Empty for a grab of exactly the combination asked for.
+    virtual std::optional<std::string> desktopTrigger() const { return std::nullopt; }
+};
+
+struct ClaimOutcome {
+    ClaimResult result = ClaimResult::NoDisplay;
+    std::unique_ptr<KeyGrab> grab;  // set when result is Claimed
+};
+
+// A key by its virtual-key code: letters and digits are their upper-case
+// ASCII codes, F1..F24 are 0x70..0x87, Print Screen is 0x2C.
+using Key = std::int32_t;
+
+struct KeyCombination {
+    Key key = 0;
+    bool shift = false;
+    bool control = false;
+    bool alt = false;
+    bool super = false;  // the Windows or logo key
+};
+
+class Backend {
+  public:
+    virtual ~Backend() = default;
+
+    // Where display contexts read the screen; null when there is none.
+    virtual std::shared_ptr<raster::ScreenSource> screenSource() = 0;
+
+    // The window the user is working in, or 0 when there is none or the
+    // window system cannot be asked.
+    virtual HWND foregroundWindow() = 0;
+    // The window's outer rectangle in screen pixels, frame included. Leaves
+    // *rect unchanged and returns false when the window does not exist.
+    virtual bool windowRect(HWND window, RECT* rect) = 0;
+    // False where the desktop tells programs nothing about its windows.
+    virtual bool knowsForegroundWindow() const = 0;
+    // Why the last window question went unanswered (the desktop did not
+    // answer in time, ...), or empty.
+    virtual std::string windowQueryFailure() = 0;
+
+    // Holds `keys` system-wide: `onPress` runs on the user-interface thread,
+    // from the event loop, once for every press while the grab lives.
+    virtual ClaimOutcome claimKeys(const KeyCombination& keys, std::function<void()> onPress) = 0;
+
+    // True when the screen comes in device pixels while windows measure the
+    // desktop in logical ones (a scaled Wayland desktop under XWayland).
+    virtual bool screenInDevicePixels() const = 0;
+};
+
+// A backend with no window system: no screen, no windows, no keys.
+std::shared_ptr<Backend> NullBackend();
+
+// Makes `backend` the one the program asks (null: the null backend) and
+// hands its screen source to the raster layer.
+void InstallBackend(std::shared_ptr<Backend> backend);
+// The installed backend; the null backend before any is installed.
+const std::shared_ptr<Backend>& CurrentBackend();
+
+// Installs a backend for the lifetime of the object, then puts back the one
+// that was installed before.
+class ScopedBackend {
+  public:
+    explicit ScopedBackend(std::shared_ptr<Backend> backend);
+    ~ScopedBackend();
+    ScopedBackend(const ScopedBackend&) = delete;
+    ScopedBackend& operator=(const ScopedBackend&) = delete;
+
+  private:
+    std::shared_ptr<Backend> previous_;
+};
+
+}  // namespace platform

@@ -1,0 +1,39 @@
+#include "platform/wayland/portal_backend.h"
+
+#include "platform/wayland/portal_screen_source.h"
+#include "platform/wayland/portal_shortcuts.h"
+#include "platform/wayland/sway_windows.h"
+
+namespace platform {
+namespace {
+
+class PortalBackend : public Backend {
+  public:
+    PortalBackend() : screen_(std::make_shared<PortalScreenSource>()), sway_(sway::Available()) {}
+
+    std::shared_ptr<raster::ScreenSource> screenSource() override { return screen_; }
+    HWND foregroundWindow() override { return sway_ ? sway::ForegroundWindow() : 0; }
+    bool windowRect(HWND window, RECT* rect) override {
+        return sway_ && sway::WindowRect(window, rect);
+    }
+    bool knowsForegroundWindow() const override { return sway_; }
+    std::string windowQueryFailure() override { return sway_ ? sway::Failure() : std::string(); }
+    ClaimOutcome claimKeys(const KeyCombination& keys, std::function<void()> onPress) override {
+        return ClaimPortalShortcut(keys, std::move(onPress));
+    }
+    // The portal's screenshot is in device pixels, while X11 windows (under
+    // XWayland) measure the desktop in its logical pixels.
+    bool screenInDevicePixels() const override { return true; }
+
+  private:
+    std::shared_ptr<PortalScreenSource> screen_;
+    bool sway_;
+};
+
+}  // namespace
+
+std::shared_ptr<Backend> OpenPortalBackend() {
+    return std::make_shared<PortalBackend>();
+}
+
+}  // namespace platform
