@@ -10,6 +10,7 @@
 #include "app/cli_capture.h"
 #include "platform/wayland/portal_backend.h"
 #include "platform/wayland/session_bus.h"
+#include "platform/x11/x11_session.h"
 
 namespace {
 
@@ -20,7 +21,8 @@ char* arguments[] = {programName, nullptr};
 std::optional<int> CaptureThroughPortal(const app::CaptureRequest& request) {
     platform::SettleSessionBusAddress();
     QCoreApplication application(argumentCount, arguments);
-    return app::RunCaptureWithBackend(request, platform::OpenPortalBackend());
+    return app::RunCaptureWithBackend(
+        request, platform::OpenPortalBackend([] { return platform::XScreenSize(nullptr); }));
 }
 
 }  // namespace

@@ -26,6 +26,7 @@
 #include "platform/wayland/portal_backend.h"
 #include "platform/wayland/session_bus.h"
 #include "platform/x11/display_name.h"
+#include "platform/x11/x11_session.h"
 #include "ui/main/form1.h"
 
 namespace app {
@@ -61,7 +62,8 @@ std::optional<int> RunCapture(const CaptureRequest& request) {
     char* argv[] = {name, nullptr};
     platform::SettleSessionBusAddress();
     QCoreApplication application(argc, argv);
-    return RunCaptureWithBackend(request, platform::OpenPortalBackend());
+    return RunCaptureWithBackend(
+        request, platform::OpenPortalBackend([] { return platform::XScreenSize(nullptr); }));
 }
 
 }  // namespace

@@ -9,7 +9,9 @@ namespace {
 
 class PortalBackend : public Backend {
   public:
-    PortalBackend() : screen_(std::make_shared<PortalScreenSource>()), sway_(sway::Available()) {}
+    explicit PortalBackend(std::function<raster::Size()> xScreenSize)
+        : screen_(std::make_shared<PortalScreenSource>(std::move(xScreenSize))),
+          sway_(sway::Available()) {}
 
     std::shared_ptr<raster::ScreenSource> screenSource() override { return screen_; }
     HWND foregroundWindow() override { return sway_ ? sway::ForegroundWindow() : 0; }
@@ -32,8 +34,8 @@ class PortalBackend : public Backend {
 
 }  // namespace
 
-std::shared_ptr<Backend> OpenPortalBackend() {
-    return std::make_shared<PortalBackend>();
+std::shared_ptr<Backend> OpenPortalBackend(std::function<raster::Size()> xScreenSize) {
+    return std::make_shared<PortalBackend>(std::move(xScreenSize));
 }
 
 }  // namespace platform

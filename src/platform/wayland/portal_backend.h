@@ -3,12 +3,14 @@
 // window in front from sway's IPC where sway runs (no other desktop tells),
 // and system-wide keys through the portal's GlobalShortcuts.
 
+#include <functional>
 #include <memory>
 
 #include "platform/backend.h"
 
 namespace platform {
 
-std::shared_ptr<Backend> OpenPortalBackend();
+// `xScreenSize` gives the size of XWayland's screen (see PortalScreenSource).
+std::shared_ptr<Backend> OpenPortalBackend(std::function<raster::Size()> xScreenSize);
 
 }  // namespace platform

@@ -1,7 +1,5 @@
 #include "platform/wayland/portal_screen_source.h"
 
-#include <xcb/xcb.h>
-
 #include <QUrl>
 #include <algorithm>
 #include <chrono>
@@ -32,36 +30,10 @@ constexpr Bound kUnknownDesktop{16384, 16384, std::int64_t{1} << 26};
 // The largest output scale assumed for an X screen's size in logical pixels.
 constexpr int kLargestScale = 4;
 
-struct Disconnect {
-    void operator()(xcb_connection_t* c) const { xcb_disconnect(c); }
-};
-
-// The size of the X screen (XWayland's spans the desktop in logical
-// pixels), or empty when there is none.
-std::optional<Bound> XScreenSize() {
-    const char* display = std::getenv("DISPLAY");
-    if (display == nullptr || *display == '\0') {
-        return std::nullopt;
-    }
-    int screenNumber = 0;
-    std::unique_ptr<xcb_connection_t, Disconnect> c(xcb_connect(display, &screenNumber));
-    if (xcb_connection_has_error(c.get())) {
-        return std::nullopt;
-    }
-    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c.get()));
-    for (int i = 0; i < screenNumber && it.rem; ++i) {
-        xcb_screen_next(&it);
-    }
-    if (!it.rem) {
-        return std::nullopt;
-    }
-    return Bound{it.data->width_in_pixels, it.data->height_in_pixels, 0};
-}
-
 // The largest screenshot of the whole desktop the portal can give, with a
 // little room to spare: sway's outputs at their largest scale, else the X
 // screen at the largest scale there is.
-Bound LargestScreenshot() {
+Bound LargestScreenshot(const std::function<raster::Size()>& xScreenSize) {
     if (sway::Available()) {
         if (const std::optional<sway::Extent> desktop = sway::DesktopDeviceSize()) {
             const auto width = static_cast<std::int64_t>(desktop->width) + 64;
@@ -69,9 +41,11 @@ Bound LargestScreenshot() {
             return {width, height, width * height};
         }
     }
-    if (const std::optional<Bound> screen = XScreenSize()) {
-        const std::int64_t width = screen->width * kLargestScale;
-        const std::int64_t height = screen->height * kLargestScale;
+    // XWayland's X screen spans the desktop in logical pixels.
+    if (const raster::Size screen = xScreenSize ? xScreenSize() : raster::Size{};
+        screen.width > 0 && screen.height > 0) {
+        const std::int64_t width = std::int64_t{screen.width} * kLargestScale;
+        const std::int64_t height = std::int64_t{screen.height} * kLargestScale;
         return {width, height, width * height};
     }
     return kUnknownDesktop;
@@ -109,7 +83,7 @@ std::string PortalScreenSource::freeze() {
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(kAnswerTimeoutMs);
     ScreenshotRules rules;
-    const Bound bound = LargestScreenshot();
+    const Bound bound = LargestScreenshot(xScreenSize_);
     rules.maxWidth = bound.width;
     rules.maxHeight = bound.height;
     rules.maxPixels = bound.pixels;

@@ -4,6 +4,9 @@
 // pixels. The portal gives the screen whole or not at all, so every capture
 // freezes it first; reads then come from that still picture.
 
+#include <functional>
+#include <utility>
+
 #include "platform/raster/raster.h"
 #include "platform/wayland/png_picture.h"
 
@@ -11,6 +14,11 @@ namespace platform {
 
 class PortalScreenSource : public raster::ScreenSource {
   public:
+    // `xScreenSize` gives the X screen's size, which bounds the size of a
+    // screenshot where sway cannot tell the desktop's.
+    explicit PortalScreenSource(std::function<raster::Size()> xScreenSize = {})
+        : xScreenSize_(std::move(xScreenSize)) {}
+
     // How long a screenshot may take in all: the portal's answer (dialog
     // included), and reading the file it names.
     static constexpr int kAnswerTimeoutMs = 10000;
@@ -24,6 +32,7 @@ class PortalScreenSource : public raster::ScreenSource {
     std::string freeze() override;
 
   private:
+    std::function<raster::Size()> xScreenSize_;
     Picture picture_;
     bool taking_ = false;
 };

@@ -73,6 +73,15 @@ bool X11Connection::IsXWayland() const {
                0;
 }
 
+raster::Size XScreenSize(const char* display) {
+    std::string error;
+    const std::shared_ptr<X11Connection> connection = X11Connection::Open(display, error);
+    if (!connection) {
+        return {};
+    }
+    return {connection->screen().width_in_pixels, connection->screen().height_in_pixels};
+}
+
 bool XServerIsXWayland(const char* display) {
     std::string error;
     const std::shared_ptr<X11Connection> connection = X11Connection::Open(display, error);
