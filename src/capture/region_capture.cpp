@@ -12,6 +12,7 @@
 #include "capture/frozen_scale.h"
 #include "capture/region_buffer.h"
 #include "capture/screen_freeze.h"
+#include "capture/screen_grab.h"
 #include "platform/controls/picture_box.h"
 #include "platform/raster/handle_release.h"
 #include "ui/main/form1.h"
@@ -33,17 +34,18 @@ void Form1::mnuselscreen_Click() {
     const float screenWidth = app::ScreenPixelWidth();
     const float screenHeight = app::ScreenPixelHeight();
 
-    raster::ReplaceContext(ScreenDC, CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
-    const HDC snapshotDC = CreateCompatibleDC(ScreenDC);
-    const HBITMAP snapshotBitmap = CreateCompatibleBitmap(
-        ScreenDC, base::ToInt32OrZero(screenWidth), base::ToInt32OrZero(screenHeight));
-    SelectObject(snapshotDC, snapshotBitmap);
+    std::string why;
+    const std::optional<capture::ScreenGrab> snapshot = capture::GrabScreen(
+        0, 0, base::ToInt32OrZero(screenWidth), base::ToInt32OrZero(screenHeight), why);
+    if (!snapshot) {
+        setVisible(true);
+        capture::ShowScreenNotCaptured(this, QString::fromStdString(why));
+        return;
+    }
+    raster::ReplaceContext(ScreenDC, snapshot->screen);
     // The buffer that was current is kept aside until the selection ends:
     // a cancelled selection puts it back. The sizes stay the old capture's.
-    capture::StoreSelectionSnapshot(snapshotDC, snapshotBitmap);
-    app::DoEvents();
-    BitBlt(variables::CaptureDC, 0, 0, base::ToInt32OrZero(screenWidth),
-           base::ToInt32OrZero(screenHeight), ScreenDC, 0, 0, SRCCOPY);
+    capture::StoreSelectionSnapshot(snapshot->memory, snapshot->bitmap);
     app::DoEvents();
 
     app::DefaultForm<frmSelect>::Get().show();
