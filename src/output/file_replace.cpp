@@ -21,30 +21,13 @@
 #include <utility>
 #include <vector>
 
+#include "base/unique_fd.h"
 #include "platform/text/printable.h"
 
 namespace output {
 namespace {
 
-class UniqueFd {
-  public:
-    explicit UniqueFd(int fd = -1) : fd_(fd) {}
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    ~UniqueFd() { reset(); }
-    int get() const { return fd_; }
-    explicit operator bool() const { return fd_ >= 0; }
-    void reset(int fd = -1) {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-        fd_ = fd;
-    }
-    int release() { return std::exchange(fd_, -1); }
-
-  private:
-    int fd_;
-};
+using base::UniqueFd;
 
 std::string SystemReason(int error) {
     return std::strerror(error);

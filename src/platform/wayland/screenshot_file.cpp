@@ -1,4 +1,5 @@
 #include "platform/wayland/screenshot_file.h"
+#include "base/unique_fd.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,22 +14,6 @@ namespace {
 // Timestamps come from a clock that ticks a few milliseconds at a time: a
 // file written just after we asked can carry a time a little before.
 constexpr long kClockGrainNs = 20'000'000;
-
-class Descriptor {
-  public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-
-  private:
-    int fd_;
-};
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9')
@@ -111,13 +96,13 @@ std::optional<Picture> TakeScreenshotFile(const std::string& uri, const Screensh
     const std::size_t split = path->rfind('/');
     const std::string folderPath = split == 0 ? "/" : path->substr(0, split);
     const std::string name = path->substr(split + 1);
-    const Descriptor folder(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const base::UniqueFd folder(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.get() < 0) {
         error = Failed("its folder cannot be opened");
         return std::nullopt;
     }
     // Non-blocking: a FIFO or a device cannot hold the open up.
-    const Descriptor file(
+    const base::UniqueFd file(
         ::openat(folder.get(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (file.get() < 0) {
         error = errno == ELOOP ? "it is a symbolic link" : Failed("it cannot be opened");

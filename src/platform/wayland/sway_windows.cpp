@@ -19,6 +19,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/unique_fd.h"
 #include "platform/text/printable.h"
 
 namespace platform::sway {
@@ -32,22 +33,6 @@ constexpr std::size_t kMagicLength = sizeof kMagic - 1;
 constexpr int kAnswerSeconds = 3;
 
 using Clock = std::chrono::steady_clock;
-
-class Socket {
-  public:
-    Socket() : fd_(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0)) {}
-    ~Socket() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-    int fd() const { return fd_; }
-
-  private:
-    int fd_;
-};
 
 // Why the last request to sway got no answer; empty after one that did.
 std::string& LastFailure() {
@@ -113,23 +98,23 @@ QJsonDocument Ask(std::uint32_t type) {
         LastFailure() = "SWAYSOCK names no socket that can be reached";
         return {};
     }
-    Socket socket;
+    const base::UniqueFd socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     std::strcpy(address.sun_path, path);
-    if (socket.fd() < 0) {
+    if (socket.get() < 0) {
         LastFailure() = std::string("no socket for sway: ") + std::strerror(errno);
         return {};
     }
-    if (::connect(socket.fd(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    if (::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
         int failure = errno;
         if (failure == EAGAIN || failure == EINPROGRESS) {
             socklen_t size = sizeof failure;
-            if (!WaitFor(socket.fd(), POLLOUT, deadline)) {
+            if (!WaitFor(socket.get(), POLLOUT, deadline)) {
                 LastFailure() = TimedOut();
                 return {};
             }
-            if (::getsockopt(socket.fd(), SOL_SOCKET, SO_ERROR, &failure, &size) != 0) {
+            if (::getsockopt(socket.get(), SOL_SOCKET, SO_ERROR, &failure, &size) != 0) {
                 failure = errno;
             }
         }
@@ -145,8 +130,8 @@ QJsonDocument Ask(std::uint32_t type) {
     const std::uint32_t noPayload = 0;
     std::memcpy(header + kMagicLength, &noPayload, 4);  // Payload length
     std::memcpy(header + kMagicLength + 4, &type, 4);   // Message type
-    if (!Transfer(socket.fd(), header, sizeof header, true, deadline) ||
-        !Transfer(socket.fd(), header, sizeof header, false, deadline)) {
+    if (!Transfer(socket.get(), header, sizeof header, true, deadline) ||
+        !Transfer(socket.get(), header, sizeof header, false, deadline)) {
         return {};
     }
     std::uint32_t length = 0;
@@ -156,7 +141,7 @@ QJsonDocument Ask(std::uint32_t type) {
         return {};
     }
     QByteArray payload(static_cast<qsizetype>(length), Qt::Uninitialized);
-    if (!Transfer(socket.fd(), payload.data(), length, false, deadline)) {
+    if (!Transfer(socket.get(), payload.data(), length, false, deadline)) {
         return {};
     }
     QJsonDocument answer = QJsonDocument::fromJson(payload);
