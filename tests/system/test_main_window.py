@@ -143,11 +143,18 @@ got = xtest.settle(lambda: xtest.screenshot().pixel(px + cx + 20, py + cy + 20),
                    lambda colour: colour == want)
 check(got == want, "Capture > Screen shows the screen in the pane: %r, want %r" % (got, want))
 
-# Capture > Selection...: the frozen screen to select on; Escape cancels.
-app.hidden_and_back(lambda: (command("Capture", "Selection..."),
-                             check(xtest.wait_for(lambda: xtest.find_windows("^Form3$")),
-                                   "Capture > Selection... shows the selection window"),
-                             xtest.xdotool("key", "Escape")), "Capture > Selection...")
+# Capture > Selection...: the frozen screen to select on; Escape cancels,
+# once the selection window has the keyboard.
+def select_and_cancel():
+    command("Capture", "Selection...")
+    shown = xtest.wait_for(lambda: xtest.find_windows("^Form3$"))
+    check(shown, "Capture > Selection... shows the selection window")
+    check(shown and xtest.wait_for(lambda: xtest.focused_window() == shown[0]),
+          "the selection window takes the focus")
+    xtest.xdotool("key", "Escape")
+
+
+app.hidden_and_back(select_and_cancel, "Capture > Selection...")
 
 # Edit > Crop: the next drag on the pane keeps only the part under it.
 command("Edit", "Crop" + " " * 16)

@@ -94,8 +94,11 @@ xtest.xdotool("mouseup", 1)
 back_to_main()
 redraw_from_buffer_shows(region, "after a right press")
 
-# Escape cancels too.
-start_selection()
+# Escape cancels too, once the selection window has the keyboard (the
+# window manager hands it over a moment after the window shows).
+window = start_selection()
+check(xtest.wait_for(lambda: xtest.focused_window() == window),
+      "the selection window takes the focus")
 xtest.xdotool("key", "Escape")
 back_to_main()
 redraw_from_buffer_shows(region, "after Escape")
