@@ -3,6 +3,8 @@
 // the screen through a display context exactly as the capture handlers do
 // and writes the copy with the writers that Save uses.
 
+#include <signal.h>
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,6 +18,13 @@ namespace app {
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitFailure = 1;  // the capture or the write failed
 inline constexpr int kExitUsage = 2;    // the command line cannot be used
+
+// For each program's start: a file too large for RLIMIT_FSIZE then fails
+// its write with EFBIG, which the save reports, instead of the signal
+// ending the program.
+inline void IgnoreFileSizeSignal() {
+    ::signal(SIGXFSZ, SIG_IGN);
+}
 
 // Runs a capture from the command line and returns the exit status, or
 // empty to leave it to the window program.

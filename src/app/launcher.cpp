@@ -5,7 +5,6 @@
 // tessarine-window, and a capture in a Wayland session to tessarine-portal,
 // by executing them in its own place with the same arguments.
 
-#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -64,9 +63,7 @@ std::optional<int> CaptureHere(const app::CaptureRequest& request) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // A file too large for RLIMIT_FSIZE then fails its write with EFBIG,
-    // which the save reports, instead of the signal ending the program.
-    ::signal(SIGXFSZ, SIG_IGN);
+    app::IgnoreFileSizeSignal();
     arguments = argv;
     if (const std::optional<int> status = app::RunWithoutWindow(argc, argv, &CaptureHere)) {
         return *status;

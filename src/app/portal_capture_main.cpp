@@ -2,8 +2,6 @@
 // in its own place: the screen comes through the desktop portal, over
 // D-Bus, so this program loads Qt's core and D-Bus modules, and no more.
 
-#include <signal.h>
-
 #include <QCoreApplication>
 #include <memory>
 
@@ -28,9 +26,7 @@ std::optional<int> CaptureThroughPortal(const app::CaptureRequest& request) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // A file too large for RLIMIT_FSIZE then fails its write with EFBIG,
-    // which the save reports, instead of the signal ending the program.
-    ::signal(SIGXFSZ, SIG_IGN);
+    app::IgnoreFileSizeSignal();
     // The launcher has checked the command line: anything but a capture
     // here is a usage error or --help, answered as it would be.
     return app::RunWithoutWindow(argc, argv, &CaptureThroughPortal).value_or(app::kExitUsage);

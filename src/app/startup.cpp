@@ -1,7 +1,6 @@
 #include "app/startup.h"
 
 #include <malloc.h>
-#include <signal.h>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QIcon>
@@ -23,10 +22,8 @@
 #include "platform/open_backend.h"
 #include "platform/raster/handle_release.h"
 #include "platform/session_kind.h"
-#include "platform/wayland/portal_backend.h"
 #include "platform/wayland/session_bus.h"
 #include "platform/x11/display_name.h"
-#include "platform/x11/x11_session.h"
 #include "ui/main/form1.h"
 
 namespace app {
@@ -62,16 +59,16 @@ std::optional<int> RunCapture(const CaptureRequest& request) {
     char* argv[] = {name, nullptr};
     platform::SettleSessionBusAddress();
     QCoreApplication application(argc, argv);
-    return RunCaptureWithBackend(
-        request, platform::OpenPortalBackend([] { return platform::XScreenSize(nullptr); }));
+    std::string error;
+    bool unreachable = false;
+    return RunCaptureWithBackend(request, platform::OpenBackend(platform::SessionKind::Wayland,
+                                                                nullptr, error, unreachable));
 }
 
 }  // namespace
 
 int Run(int argc, char** argv) {
-    // A file too large for RLIMIT_FSIZE then fails its write with EFBIG,
-    // which the save reports, instead of the signal ending the program.
-    ::signal(SIGXFSZ, SIG_IGN);
+    IgnoreFileSizeSignal();
     // Decided before anything of the user interface starts: --help,
     // --version and a capture from the command line need no window.
     if (const std::optional<int> status = RunWithoutWindow(argc, argv, &RunCapture)) {
