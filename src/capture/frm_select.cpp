@@ -16,6 +16,7 @@
 #include "base/rounding.h"
 #include "capture/capture_presses.h"
 #include "capture/frozen_scale.h"
+#include "capture/monitor_window.h"
 #include "capture/region_buffer.h"
 #include "platform/controls/message_box.h"
 #include "platform/controls/picture_box.h"
@@ -39,6 +40,7 @@ frmSelect::frmSelect()
     CropBox = new controls::RectangleShape(Picture1);
     CropBox->setObjectName("CropBox");
     CropBox->setBorderWidth(2);
+    band_ = CropBox;
     connect(Picture1, &controls::PictureBox::MouseDown, this, &frmSelect::Picture1_MouseDown);
     connect(Picture1, &controls::PictureBox::MouseMove, this, &frmSelect::Picture1_MouseMove);
     connect(Picture1, &controls::PictureBox::MouseUp, this, &frmSelect::Picture1_MouseUp);
@@ -55,18 +57,27 @@ void frmSelect::Form_Load() {
         // Over every output of the Wayland desktop at once, as XWayland lays
         // them out.
         setGeometry(desktop);
+    } else if (!capture::MonitorsOfMixedScales().empty()) {
+        OpenMonitorWindows();
     } else {
         QScreen* origin = QGuiApplication::screenAt(QPoint(0, 0));
         if (origin) {
             windowHandle()->setScreen(origin);
         }
         const qreal ratio = origin ? origin->devicePixelRatio() : devicePixelRatioF();
+        // The fewest units that the toolkit, rounding to the nearest pixel,
+        // turns into the whole screen: at 1.25, 819 units for 1024 pixels,
+        // where 820 would reach one pixel past it.
         const auto units = [ratio](float pixels) {
-            return static_cast<int>(std::ceil(base::ToInt32OrZero(pixels) / ratio - 1e-6));
+            return static_cast<int>(std::ceil((base::ToInt32OrZero(pixels) - 0.5) / ratio - 1e-6));
         };
         setGeometry(0, 0, units(app::ScreenPixelWidth()), units(app::ScreenPixelHeight()));
     }
     platform::KeepOutOfTaskbar(windowHandle());
+    for (capture::MonitorWindow* window : monitorWindows_) {
+        window->picture()->ShowContext(variables::CaptureDC, window->pixelOrigin());
+        window->showOverMonitor();
+    }
     show();
     // Showing writes the window's state afresh.
     platform::KeepOutOfTaskbar(windowHandle());
@@ -76,11 +87,14 @@ void frmSelect::Form_Load() {
     // screen has more pixels than the window (a portal's screenshot of a
     // scaled Wayland desktop): then the start draws it scaled down.
     Picture1->resize(size());
+    if (ownMonitor_.screen) {
+        capture::CoverMonitor(this, Picture1, ownMonitor_);
+    }
     frozenScale_ = capture::FrozenScreenScale(Picture1->ScaleWidth(), Picture1->ScaleHeight(),
                                               base::ToInt32OrZero(app::ScreenPixelWidth()),
                                               base::ToInt32OrZero(app::ScreenPixelHeight()));
     if (frozenScale_.isOne()) {
-        Picture1->ShowContext(variables::CaptureDC);
+        Picture1->ShowContext(variables::CaptureDC, origin_);
     }
     raise();
     activateWindow();
@@ -92,6 +106,9 @@ void frmSelect::Form_Unload() {
     if (!finished_) {
         capture::RestoreBufferBeforeSelection();
     }
+    for (capture::MonitorWindow* window : monitorWindows_) {
+        window->hide();
+    }
     if (Form1* main = Form1::Instance()) {
         main->show();
     }
@@ -101,7 +118,42 @@ void frmSelect::Cancel() {
     app::DefaultForm<frmSelect>::Unload();
 }
 
+void frmSelect::OpenMonitorWindows() {
+    // The first monitor has this window, each other one a window of its own;
+    // together they show the whole frozen screen, each pixel for pixel.
+    const std::vector<capture::Monitor> monitors = capture::MonitorsOfMixedScales();
+    windowHandle()->setScreen(monitors.front().screen);
+    setGeometry(monitors.front().units);
+    ownMonitor_ = monitors.front();
+    origin_ = ownMonitor_.pixels.topLeft();
+    for (auto monitor = monitors.begin() + 1; monitor != monitors.end(); ++monitor) {
+        auto* window = new capture::MonitorWindow(this, *monitor);
+        controls::RectangleShape* band = window->band();
+        const QPoint origin = window->pixelOrigin();
+        connect(window->picture(), &controls::PictureBox::MouseDown, this,
+                [this, band, origin](int button, int, float x, float y) {
+                    Press(band, origin, button, x, y);
+                });
+        connect(window->picture(), &controls::PictureBox::MouseMove, this,
+                [this, band](int button, int, float x, float y) { Drag(band, button, x, y); });
+        connect(window->picture(), &controls::PictureBox::MouseUp, this,
+                [this](int button, int shift, float x, float y) {
+                    Picture1_MouseUp(button, shift, x, y);
+                });
+        connect(window, &capture::MonitorWindow::cancelRequested, this, [this] {
+            if (!finishing_) {
+                Cancel();
+            }
+        });
+        monitorWindows_.push_back(window);
+    }
+}
+
 void frmSelect::Picture1_MouseDown(int button, int, float x, float y) {
+    Press(CropBox, origin_, button, x, y);
+}
+
+void frmSelect::Press(controls::RectangleShape* band, QPoint origin, int button, float x, float y) {
     if (finishing_) {
         return;
     }
@@ -110,25 +162,30 @@ void frmSelect::Picture1_MouseDown(int button, int, float x, float y) {
         Cancel();
         return;
     }
-    // Any point of the window is a screen coordinate, so it fits 16 bits.
-    variables::DragStartX = base::ToInt16(x).value_or(0);
-    variables::DragStartY = base::ToInt16(y).value_or(0);
-    CropBox->setLeft(x);
-    CropBox->setTop(y);
-    CropBox->setWidth(1);
-    CropBox->setHeight(1);
-    CropBox->setVisible(true);
+    // Any point of the screen fits 16 bits.
+    variables::DragStartX = base::ToInt16(x + static_cast<float>(origin.x())).value_or(0);
+    variables::DragStartY = base::ToInt16(y + static_cast<float>(origin.y())).value_or(0);
+    band_ = band;
+    band->setLeft(x);
+    band->setTop(y);
+    band->setWidth(1);
+    band->setHeight(1);
+    band->setVisible(true);
 }
 
 void frmSelect::Picture1_MouseMove(int button, int, float x, float y) {
-    if (finishing_ || button != 1) {
+    Drag(CropBox, button, x, y);
+}
+
+void frmSelect::Drag(controls::RectangleShape* band, int button, float x, float y) {
+    if (finishing_ || button != 1 || band != band_) {
         return;
     }
     raster::OperationScope operation;
     // The band grows only to the right and downwards: a negative size is
     // refused and the band keeps its last size in that direction.
-    CropBox->setWidth(x - CropBox->Left());
-    CropBox->setHeight(y - CropBox->Top());
+    band->setWidth(x - band->Left());
+    band->setHeight(y - band->Top());
 }
 
 void frmSelect::Picture1_MouseUp(int, int, float, float) {
@@ -138,11 +195,11 @@ void frmSelect::Picture1_MouseUp(int, int, float, float) {
     capture::CaptureRunning running;
     raster::OperationScope operation;
     finishing_ = true;
-    CropBox->setVisible(false);
-    const auto width = base::ToInt16(CropBox->Width() * frozenScale_.x);
-    const auto height = base::ToInt16(CropBox->Height() * frozenScale_.y);
-    CropBox->setWidth(1);
-    CropBox->setHeight(1);
+    band_->setVisible(false);
+    const auto width = base::ToInt16(band_->Width() * frozenScale_.x);
+    const auto height = base::ToInt16(band_->Height() * frozenScale_.y);
+    band_->setWidth(1);
+    band_->setHeight(1);
     if (!width || !height) {
         controls::ShowMessage(this, QMessageBox::Warning, QStringLiteral("Tessarine"),
                               QStringLiteral("The selected rectangle is too large: a capture can "

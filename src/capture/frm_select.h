@@ -3,9 +3,12 @@
 // whole screen showing the frozen snapshot, on which the user drags the
 // rectangle to capture.
 
+#include <QPoint>
 #include <QWidget>
+#include <vector>
 
 #include "capture/frozen_scale.h"
+#include "capture/monitor_window.h"
 
 namespace controls {
 class PictureBox;
@@ -38,10 +41,22 @@ class frmSelect : public QWidget {
     // Unloads the window without capturing; the buffer goes back to what it
     // was before the selection started.
     void Cancel();
+    // The other monitors' windows, where the monitors' scales differ.
+    void OpenMonitorWindows();
+    // A press, drag or release on the picture of a window whose top left
+    // is the screen pixel `origin`; band is that window's rubber band.
+    void Press(controls::RectangleShape* band, QPoint origin, int button, float x, float y);
+    void Drag(controls::RectangleShape* band, int button, float x, float y);
 
     // A release is being turned into the capture: further input waits.
     bool finishing_ = false;
     // The selection became the capture.
     bool finished_ = false;
     capture::FrozenScale frozenScale_;
+    // This window's top left in screen pixels.
+    QPoint origin_;
+    capture::Monitor ownMonitor_;
+    std::vector<capture::MonitorWindow*> monitorWindows_;
+    // The band of the window the drag started on.
+    controls::RectangleShape* band_ = nullptr;
 };

@@ -37,6 +37,16 @@ app.client_origin()
 app.click_client(10, 48 + 41 + 8)  # "Actual Size"
 
 
+def monitor_rects():
+    """The monitors as xrandr lists them, (x, y, w, h) in order."""
+    rects = []
+    for line in xtest.run("xrandr", "--listmonitors").stdout.splitlines()[1:]:
+        size, x, y = line.split()[2].split("+")
+        w, h = (int(v.split("/")[0]) for v in size.split("x"))
+        rects.append((int(x), int(y), w, h))
+    return sorted(rects)
+
+
 def save(name):
     """Saves the capture as `name`; a file already named for it (after a
     crop) is written again without a dialog."""
@@ -94,13 +104,27 @@ same_pixels(save("window.bmp"), before, xtest.frame_geometry(pattern.window), "S
 # Capture Selection: the frozen screen covers every monitor 1:1, and the
 # rectangle dragged on it (on the last monitor) is saved pixel for pixel.
 cx, cy, cw, ch = xtest.window_geometry(pattern.window)
+if xtest.SCALE_FACTORS:
+    # A right-click on the last monitor, and Escape, end the selection.
+    for leave in (lambda: xtest.xdotool("mousemove", "--sync", cx + 5, cy + 5, "click", 3),
+                  lambda: xtest.wait_for(lambda: xtest.focused_window() in xtest.find_windows(
+                      "^Form3$")) and xtest.xdotool("key", "Escape")):
+        app.hidden_and_back(lambda: (app.click_button("Capture Selection"), xtest.wait_for(
+            lambda: xtest.find_windows("^Form3$")), leave()), "a cancelled selection")
+        check(xtest.wait_for(lambda: not xtest.find_windows("^Form3$")),
+              "a cancelled selection goes")
 before = xtest.screenshot()
 since = app.events.mark()
 app.click_button("Capture Selection")
-select = xtest.wait_for(lambda: xtest.find_windows("^Form3$"))
+windows = len(monitor_rects()) if xtest.SCALE_FACTORS else 1
+select = xtest.wait_for(lambda: len(xtest.find_windows("^Form3$")) >= windows and
+                        xtest.find_windows("^Form3$"))
 if check(select, "the selection window appears"):
-    check(xtest.frame_geometry(select[0]) == (0, 0, width, height),
-          "the selection window covers the screen: %r" % (xtest.frame_geometry(select[0]),))
+    # One window over the screen, or one per monitor where their scales
+    # differ.
+    covers = sorted(xtest.frame_geometry(w) for w in select)
+    check(covers == (monitor_rects() if xtest.SCALE_FACTORS else [(0, 0, width, height)]),
+          "the selection windows cover the screen: %r" % (covers,))
     frozen = before.crop(cx, cy, cw, ch)
     shown = xtest.settle(xtest.screenshot, lambda shot: shot.crop(
         cx, cy, cw, ch).differing_pixels(frozen) == 0).crop(cx, cy, cw, ch)

@@ -10,6 +10,12 @@
 #   TESS_MONITORS   split the screen into this many side-by-side monitors
 #                   (RandR monitors on one X screen, as with a laptop and an
 #                   external monitor)
+#   TESS_MONITOR_LAYOUT
+#                   the monitors instead, as WxH+X+Y separated by spaces
+#   TESS_SCALE_FACTORS
+#                   each monitor's scale factor for the program, in order,
+#                   separated by commas (xtest.App hands them to the program
+#                   as QT_SCREEN_SCALE_FACTORS, as KDE Plasma does)
 #   TESS_XFT_DPI    the Xft.dpi resource that desktops set for scaling, which
 #                   the toolkit follows (192 scales it by 2, 144 by 1.5)
 #   TESS_DECOY_DISPLAY=1
@@ -70,20 +76,29 @@ if [ "${TESS_DECOY_DISPLAY:-}" = 1 ]; then
 fi
 
 monitors=${TESS_MONITORS:-1}
-if [ "$monitors" -gt 1 ]; then
+layout=${TESS_MONITOR_LAYOUT:-}
+if [ -z "$layout" ] && [ "$monitors" -gt 1 ]; then
     size=${screen%x*}
     width=$((${size%x*} / monitors))
     height=${size#*x}
-    # The first monitor takes over Xvfb's one output, whose own monitor would
-    # otherwise span the whole screen; the others have none.
-    output=$(xrandr --listmonitors | awk 'NR == 2 { print $NF }')
     for i in $(seq 0 $((monitors - 1))); do
-        # About 96 dots per inch: width and height in millimetres.
-        xrandr --setmonitor "TESS-$i" \
-            "$width/$((width * 254 / 960))x$height/$((height * 254 / 960))+$((i * width))+0" \
-            "$([ "$i" = 0 ] && echo "$output" || echo none)" >/dev/null || exit 1
+        layout="$layout ${width}x$height+$((i * width))+0"
     done
 fi
+i=0
+# The first monitor takes over Xvfb's one output, whose own monitor would
+# otherwise span the whole screen; the others have none.
+output=$(xrandr --listmonitors | awk 'NR == 2 { print $NF }')
+for geometry in $layout; do
+    w=${geometry%%x*}
+    rest=${geometry#*x}
+    h=${rest%%+*}
+    at=${rest#*+}
+    # About 96 dots per inch: width and height in millimetres.
+    xrandr --setmonitor "TESS-$i" "$w/$((w * 254 / 960))x$h/$((h * 254 / 960))+$at" \
+        "$([ "$i" = 0 ] && echo "$output" || echo none)" >/dev/null || exit 1
+    i=$((i + 1))
+done
 
 if [ -n "${TESS_XFT_DPI:-}" ]; then
     echo "Xft.dpi: $TESS_XFT_DPI" | xrdb -nocpp -merge

@@ -16,6 +16,10 @@ TESSARINE = os.environ.get("TESSARINE_BIN", "build/tessarine")
 PATTERN = os.environ.get("PATTERN_BIN", "build/tests/tess_pattern_window")
 # Toolkit units per screen pixel on the desktop with_x.sh made (Xft.dpi).
 SCALE = float(os.environ.get("TESS_XFT_DPI") or 96) / 96
+# Each monitor's own scale factor for the program, where they differ; the
+# main window stays on the first monitor, at its scale.
+SCALE_FACTORS = [float(f) for f in os.environ.get("TESS_SCALE_FACTORS", "").split(",") if f]
+APP_SCALE = SCALE_FACTORS[0] if SCALE_FACTORS else SCALE
 PANE_BACKGROUND = (0xC8, 0xC8, 0xC8)
 ROOT_COLOUR = (0x33, 0x66, 0x99)
 
@@ -372,6 +376,9 @@ class App(Process):
     """The real program, started on the test display."""
 
     def __init__(self, *extra_args, env=None):
+        if SCALE_FACTORS:
+            env = dict(env or os.environ, QT_SCREEN_SCALE_FACTORS=";".join(
+                "TESS-%d=%g" % (i, f) for i, f in enumerate(SCALE_FACTORS)))
         super().__init__([TESSARINE, *extra_args], env=env)
         found = wait_for(lambda: find_windows("^Tessarine$"), timeout=20)
         if not found:
@@ -413,7 +420,7 @@ class App(Process):
     def _find_client_origin(self):
         x, y, w, h = window_geometry(self.window)
         shot = screenshot()
-        column = x + round((120 + 20) * SCALE)
+        column = x + round((120 + 20) * APP_SCALE)
         for row in range(y, y + h):
             if near(shot.pixel(column, row), PANE_BACKGROUND) and \
                     near(shot.pixel(column + 10, row + 10), PANE_BACKGROUND):
@@ -435,7 +442,7 @@ class App(Process):
         """Clicks at (cx, cy) of the client area, in the window's design
         units (scaled like the toolkit on a scaled desktop)."""
         ox, oy = self.client_origin()
-        cx, cy = round(cx * SCALE), round(cy * SCALE)
+        cx, cy = round(cx * APP_SCALE), round(cy * APP_SCALE)
         # (--sync would wait forever when the pointer is already there.)
         xdotool("mousemove", ox + cx, oy + cy, "sleep", "0.05", "click", button)
 
@@ -454,7 +461,8 @@ class App(Process):
         ox, oy = self.client_origin()
         _, _, w, h = window_geometry(self.window)
         menu = oy - window_geometry(self.window)[1]
-        return (ox + round(120 * SCALE), oy, w - round(122 * SCALE), h - menu - round(20 * SCALE))
+        return (ox + round(120 * APP_SCALE), oy, w - round(122 * APP_SCALE),
+                h - menu - round(20 * APP_SCALE))
 
     def wait_visible(self, timeout=DEADLINE):
         return wait_for(lambda: self.window in find_windows("^Tessarine$"), timeout=timeout)

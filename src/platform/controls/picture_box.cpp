@@ -66,8 +66,9 @@ void PictureBox::resizeToPixels(int width, int height) {
     resizeImage(width, height);
 }
 
-void PictureBox::ShowContext(HDC source) {
+void PictureBox::ShowContext(HDC source, QPoint origin) {
     shown_ = source;
+    shownOrigin_ = origin;
     // The box's own image is no longer needed: with a context that holds no
     // bitmap, drawing into hDC() draws nothing.
     const HDC empty = CreateCompatibleDC(dc_);
@@ -131,12 +132,13 @@ void PictureBox::paintEvent(QPaintEvent* event) {
     // screen-sized image is then never copied whole.
     const qreal r = ratio();
     const QRectF exposed = event->rect();
+    const QPoint origin = shown_ ? shownOrigin_ : QPoint();
     const QRect area =
         QRect(QPoint(static_cast<int>(std::floor(exposed.left() * r)),
                      static_cast<int>(std::floor(exposed.top() * r))),
               QPoint(static_cast<int>(std::ceil((exposed.left() + exposed.width()) * r)) - 1,
                      static_cast<int>(std::ceil((exposed.top() + exposed.height()) * r)) - 1)) &
-        QRect(0, 0, view->width, view->height);
+        QRect(-origin, QSize(view->width, view->height));
     if (area.isEmpty()) {
         return;
     }
@@ -146,7 +148,7 @@ void PictureBox::paintEvent(QPaintEvent* event) {
     for (int top = area.top(); top <= area.bottom(); top += kBandRows) {
         const int rows = std::min(kBandRows, area.bottom() + 1 - top);
         for (int y = 0; y < rows; ++y) {
-            const std::uint32_t* in = view->row(top + y) + area.x();
+            const std::uint32_t* in = view->row(origin.y() + top + y) + origin.x() + area.x();
             auto* out = reinterpret_cast<std::uint32_t*>(band.scanLine(y));
             for (int x = 0; x < area.width(); ++x) {
                 out[x] = in[x] | 0xFF000000u;

@@ -38,7 +38,8 @@ class PictureBox : public QWidget {
     // elsewhere, such as a frozen screen) instead of an image of its own,
     // without copying them: the box then has no image, and drawing into
     // hDC() draws nothing. A source that goes away shows the background.
-    void ShowContext(HDC source);
+    // The box's top left shows the source's pixel at `origin`.
+    void ShowContext(HDC source, QPoint origin = {});
     void Cls();
     void Refresh();
     void setBackColor(std::uint32_t rgb);
@@ -68,6 +69,7 @@ class PictureBox : public QWidget {
     HDC dc_ = 0;
     HBITMAP bitmap_ = 0;
     HDC shown_ = 0;
+    QPoint shownOrigin_;
     // The size resizeToPixels asked for, and the box's size it gave.
     QSize exactPixels_;
     QSize exactUnits_;
