@@ -26,6 +26,7 @@
 #include "platform/session_kind.h"
 #include "platform/wayland/session_bus.h"
 #include "platform/x11/display_name.h"
+#include "platform/x11/screen_visual.h"
 #include "ui/main/form1.h"
 
 namespace app {
@@ -113,6 +114,15 @@ int Run(int argc, char** argv) {
     std::optional<ToolkitStartGuard> starting(std::in_place);
     QApplication application(argc, argv);
     starting.reset();
+    if (const std::string why = platform::ScreenTheToolkitCannotDraw(); !why.empty()) {
+        // Before any window is drawn: the toolkit would crash painting it.
+        std::fprintf(stderr,
+                     "tessarine: %s; tessarine --capture FILE captures this screen without a "
+                     "window.\n",
+                     why.c_str());
+        platform::InstallBackend(nullptr);
+        return 1;
+    }
     InstallHandleReport();
     QApplication::setApplicationName("Tessarine");
     QApplication::setOrganizationName("Lumograph");
