@@ -4,6 +4,7 @@
 #include <QScreen>
 
 #include "platform/backend.h"
+#include "platform/x11/monitor_pixels.h"
 
 namespace capture {
 
@@ -13,6 +14,9 @@ FrozenScale FrozenScreenScale(int windowWidth, int windowHeight, int screenWidth
         windowHeight <= 0 || screenWidth <= 0 || screenHeight <= 0) {
         return {};
     }
+    if (const double scale = platform::CurrentBackend()->compositorScale(); scale > 0) {
+        return {scale, scale};
+    }
     return {static_cast<double>(screenWidth) / windowWidth,
             static_cast<double>(screenHeight) / windowHeight};
 }
@@ -20,6 +24,11 @@ FrozenScale FrozenScreenScale(int windowWidth, int windowHeight, int screenWidth
 QRect WaylandDesktopArea() {
     if (!platform::CurrentBackend()->screenInDevicePixels()) {
         return {};
+    }
+    // The X screen spans every output as the compositor lays them out; the
+    // toolkit's monitors may fall a pixel or two short of it.
+    if (const QSize root = platform::RootWindowSize(); !root.isEmpty()) {
+        return QRect(QPoint(0, 0), root);
     }
     const QScreen* screen = QGuiApplication::primaryScreen();
     return screen ? screen->virtualGeometry() : QRect();

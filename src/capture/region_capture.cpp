@@ -56,11 +56,14 @@ void Form1::mnuselscreen_Click() {
     if (frmSelect* select = app::DefaultForm<frmSelect>::IfLoaded()) {
         controls::PictureBox& picture = *select->Picture1;
         if (const capture::FrozenScale scale = select->frozenScale(); !scale.isOne()) {
-            // Device pixels shown on a window measured in logical ones.
+            // Device pixels shown on a window measured in logical ones, at
+            // the scale a drag maps back with: a point shows the pixels it
+            // selects.
             SetStretchBltMode(picture.hDC(), HALFTONE);
             StretchBlt(picture.hDC(), 0, 0, picture.ScaleWidth(), picture.ScaleHeight(),
-                       variables::CaptureDC, 0, 0, base::ToInt32OrZero(app::ScreenPixelWidth()),
-                       base::ToInt32OrZero(app::ScreenPixelHeight()), SRCCOPY);
+                       variables::CaptureDC, 0, 0,
+                       static_cast<int>(std::lround(picture.ScaleWidth() * scale.x)),
+                       static_cast<int>(std::lround(picture.ScaleHeight() * scale.y)), SRCCOPY);
         }
         picture.Refresh();
     } else {

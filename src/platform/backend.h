@@ -99,6 +99,10 @@ class Backend {
     // True when the screen comes in device pixels while windows measure the
     // desktop in logical ones (a scaled Wayland desktop under XWayland).
     virtual bool screenInDevicePixels() const = 0;
+    // Device pixels per window pixel, as the compositor itself scales the
+    // screen, where it says; 0 where it does not. The toolkit's idea of a
+    // monitor under XWayland is rounded (680 pixels for sway's 682 at 1.5).
+    virtual double compositorScale() const { return 0; }
 };
 
 // A backend with no window system: no screen, no windows, no keys.

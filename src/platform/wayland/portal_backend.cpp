@@ -42,6 +42,7 @@ class PortalBackend : public Backend {
     // The portal's screenshot is in device pixels, while X11 windows (under
     // XWayland) measure the desktop in its logical pixels.
     bool screenInDevicePixels() const override { return true; }
+    double compositorScale() const override { return sway_ ? sway::LargestOutputScale() : 0; }
 
   private:
     std::shared_ptr<PortalScreenSource> screen_;

@@ -53,6 +53,12 @@ double LargestScale(const QJsonDocument& outputs) {
 
 }  // namespace
 
+double LargestOutputScale() {
+    const double scale = LargestScale(Ask(kGetOutputs, {}));
+    // A scale outside what sway accepts is not an answer.
+    return scale > 0 && scale <= 256 ? scale : 0;
+}
+
 std::optional<Extent> DesktopDeviceSize() {
     const QJsonDocument outputs = Ask(kGetOutputs, {});
     const double scale = LargestScale(outputs);

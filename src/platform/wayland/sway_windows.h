@@ -21,6 +21,10 @@ struct Extent {
 // sway cannot be asked.
 std::optional<Extent> DesktopDeviceSize();
 
+// Device pixels per logical pixel in a screenshot of the whole desktop (the
+// largest output scale); 0 when sway cannot be asked.
+double LargestOutputScale();
+
 // The focused window's container id; 0 when no window has the focus or sway
 // cannot be asked.
 HWND ForegroundWindow();

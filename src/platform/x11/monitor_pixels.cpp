@@ -58,6 +58,20 @@ std::vector<MonitorPixels> MonitorPixelRects() {
     return monitors;
 }
 
+QSize RootWindowSize() {
+    xcb_connection_t* connection = Connection();
+    const xcb_screen_t* screen =
+        connection ? xcb_setup_roots_iterator(xcb_get_setup(connection)).data : nullptr;
+    if (!screen) {
+        return {};
+    }
+    // The root grows and shrinks with the outputs: ask for its size now.
+    Reply<xcb_get_geometry_reply_t> reply(
+        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, screen->root), nullptr),
+        &std::free);
+    return reply ? QSize(reply->width, reply->height) : QSize();
+}
+
 void PlaceInScreenPixels(QWindow* window, const QRect& pixels) {
     xcb_connection_t* connection = Connection();
     if (!window || !connection || pixels.isEmpty()) {

@@ -4,6 +4,7 @@
 // scale factor per monitor) cannot say where its edge lies.
 
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <vector>
 
@@ -19,6 +20,10 @@ struct MonitorPixels {
 // The RandR monitors; empty when the program does not run on X11 or the
 // server does not answer.
 std::vector<MonitorPixels> MonitorPixelRects();
+
+// The size of the X screen's root window; empty when the program does not
+// run on X11.
+QSize RootWindowSize();
 
 // Moves and sizes a shown window that bypasses the window manager to
 // exactly `pixels`. Does nothing when the program does not run on X11.

@@ -1,7 +1,7 @@
 """Capture Selection in a Wayland session saves exactly the pixels dragged
 over, taken from the compositor's picture in device pixels: on an output at
-scale 1, at scale 2 (where each X11 pixel covers two by two), and on a
-second output beside the first."""
+scale 1, at scale 2 (where each X11 pixel covers two by two), at 1.5, and
+on a second output beside the first."""
 
 import os
 
@@ -34,6 +34,13 @@ wl.swaymsg("output HEADLESS-1 scale 2")
 check(wl.wait_for(lambda: wl.scale() == 2), "output at scale 2")
 wl.outputs_settled([(0, 0, 512, 384)])
 select_and_compare("scale 2", (60, 100), (70, 130, 131, 171))
+
+# At 1.5 XWayland rounds the output to 680 pixels where sway and the X
+# screen have 682: the drag still maps to device pixels exactly.
+wl.swaymsg("output HEADLESS-1 scale 1.5")
+check(wl.wait_for(lambda: wl.scale() == 1.5), "output at scale 1.5")
+wl.outputs_settled([(0, 0, 682, 512)])
+select_and_compare("scale 1.5", (440, 20), (520, 50, 620, 110))
 
 wl.swaymsg("output HEADLESS-1 scale 1")
 wl.swaymsg("create_output")
