@@ -56,6 +56,16 @@ def close_menu(pid, known):
     xtest.wait_for(lambda: not popups(pid, known))
 
 
+# Every start, whatever the window manager's timing: the client area at its
+# design size, 604 x 398, and the preview pane 482 x 378.
+for start in range(10):
+    app = xtest.App()
+    _, wy, ww, wh = xtest.window_geometry(app.window)
+    client = (ww, wh - (app.client_origin()[1] - wy))
+    check((client, app.pane_rect()[2:]) == ((604, 398), (482, 378)),
+          "start %d: client %r, pane %r" % (start, client, app.pane_rect()[2:]))
+    app.stop()
+
 pattern = xtest.start_pattern("200x150+40+40")
 app = xtest.App()
 xtest.xdotool("windowmove", "--sync", app.window, 300, 240)

@@ -42,6 +42,7 @@ QSize SizeLimit::maximumFor(QSize frame) const {
 
 void SizeLimit::setLimitSize(bool on) {
     on_ = on;
+    sizeWhenOn_ = on && window_ ? window_->size() : QSize();
     apply();
 }
 
@@ -55,7 +56,8 @@ void SizeLimit::apply() {
         return;
     }
     const QSize frame = window_->frameGeometry().size() - window_->size();
-    const QSize minimum = minimumFor(frame);
+    const QSize minimum = minimumFor(frame).boundedTo(
+        sizeWhenOn_.isValid() ? sizeWhenOn_ : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
     const QSize maximum = maximumFor(frame);
     if (window_->minimumSize() != minimum) {
         window_->setMinimumSize(minimum);

@@ -20,7 +20,10 @@ class SizeLimit : public QObject {
 
     void setHwnd(QWidget* window);
     QWidget* hwnd() const { return window_; }
-    // Switching on applies the current limits to the window.
+    // Switching on applies the current limits to the window. The minimum
+    // never asks for more than the window's size at that moment: switching
+    // the limits on never grows the window, whatever frame the window
+    // manager gives it, and the user may still make it larger.
     void setLimitSize(bool on);
     bool LimitSize() const { return on_; }
 
@@ -37,6 +40,7 @@ class SizeLimit : public QObject {
 
     QPointer<QWidget> window_;
     bool on_ = false;
+    QSize sizeWhenOn_;
 };
 
 }  // namespace controls

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QRadioButton>
@@ -45,7 +46,20 @@ Form1::Form1() {
     wire();
     buildHotKeys();
     client_->installEventFilter(this);
+    resizeToDesignClientSize();
+}
+
+void Form1::resizeToDesignClientSize() {
+    // The menu bar draws at its own height, not its size hint's: the layout
+    // says what the client area gets, and the window makes up the rest.
     resize(kDesignClientWidth, kDesignClientHeight + menuBar()->sizeHint().height());
+    if (QLayout* frame = layout()) {
+        frame->activate();
+    }
+    const QSize missing = QSize(kDesignClientWidth, kDesignClientHeight) - client_->size();
+    if (!missing.isNull()) {
+        resize(size() + missing);
+    }
 }
 
 Form1::~Form1() {

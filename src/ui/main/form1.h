@@ -133,6 +133,8 @@ class Form1 : public QMainWindow {
     void wire();
     void buildHotKeys();
     void restorePlace();
+    // The window's size for a client area of the design size, 604 x 398.
+    void resizeToDesignClientSize();
 
     QWidget* client_ = nullptr;
     QRect placeBeforeHide_;

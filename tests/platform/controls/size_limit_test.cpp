@@ -39,4 +39,19 @@ TEST(SizeLimit, SwitchingOnAndOffAppliesAndLiftsTheLimits) {
     EXPECT_EQ(window.size(), QSize(100, 100));
 }
 
+TEST(SizeLimit, SwitchingOnNeverGrowsTheWindow) {
+    // Before the frame is known, or with a frame smaller than the limits
+    // allow for, the outer minimum exceeds the window's own start size.
+    QWidget window;
+    window.resize(604, 415);
+    controls::SizeLimit limit;
+    limit.setHwnd(&window);
+    limit.minwidth = 604;
+    limit.minheight = 448;
+    limit.setLimitSize(true);
+    EXPECT_EQ(window.size(), QSize(604, 415));
+    window.resize(100, 100);
+    EXPECT_EQ(window.size(), QSize(604, 415));
+}
+
 }  // namespace
