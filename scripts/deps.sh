@@ -4,7 +4,7 @@
 BUILD_PACKAGES=(cmake g++ pkg-config qt6-base-dev libxcb1-dev libxcb-shm0-dev libxcb-randr0-dev
     libxcb-keysyms1-dev libgl-dev libpng-dev qt6-qpa-plugins fonts-dejavu-core
     fonts-dejavu-extra fonts-liberation2)
-TEST_PACKAGES=(googletest libgtest-dev libgmock-dev xvfb openbox xdotool imagemagick
+TEST_PACKAGES=(googletest libgtest-dev libgmock-dev xvfb openbox fluxbox xdotool imagemagick
     x11-utils x11-xserver-utils python3 clang libclang-rt-14-dev xclip ccache
     sway xwayland grim pipewire xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk
     dbus-daemon dbus-bin libglib2.0-bin wtype dpkg-dev file desktop-file-utils man-db lintian

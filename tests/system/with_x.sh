@@ -60,6 +60,7 @@ export DISPLAY=":$(head -n1 "$work/display")"
 # An X11 session, even when started from inside a Wayland desktop.
 unset WAYLAND_DISPLAY
 
+# TESS_WM=fluxbox: fluxbox instead of openbox.
 # TESS_WM=none: no window manager at all; the input focus then follows the
 # pointer and no window is ever the active one. (With no client connected
 # the server resets its root background: the test paints it.)
@@ -104,9 +105,21 @@ if [ -n "${TESS_XFT_DPI:-}" ]; then
     echo "Xft.dpi: $TESS_XFT_DPI" | xrdb -nocpp -merge
 fi
 
-sed -e '/<keybind key="A-Print">/,/<\/keybind>/d' \
-    -e '/<keybind key="Print">/,/<\/keybind>/d' /etc/xdg/openbox/rc.xml >"$work/rc.xml"
-openbox --config-file "$work/rc.xml" >"$work/openbox.log" 2>&1 &
+if [ "${TESS_WM:-openbox}" = fluxbox ]; then
+    if ! command -v fluxbox >/dev/null; then
+        echo "with_x.sh: skipped: fluxbox is not installed (scripts/deps.sh lists it)" >&2
+        exit 77
+    fi
+    # Its own settings folder, made afresh with fluxbox's defaults but no
+    # toolbar, whose task list changes as windows hide and show.
+    mkdir -p "$work/fluxbox/.fluxbox"
+    echo "session.screen0.toolbar.visible: false" >"$work/fluxbox/.fluxbox/init"
+    HOME="$work/fluxbox" fluxbox >"$work/fluxbox.log" 2>&1 &
+else
+    sed -e '/<keybind key="A-Print">/,/<\/keybind>/d' \
+        -e '/<keybind key="Print">/,/<\/keybind>/d' /etc/xdg/openbox/rc.xml >"$work/rc.xml"
+    openbox --config-file "$work/rc.xml" >"$work/openbox.log" 2>&1 &
+fi
 wm_pid=$!
 for _ in $(seq 1 100); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break

@@ -220,7 +220,8 @@ def window_geometry(window):
 
 def frame_geometry(window):
     """Absolute rectangle of the window manager's frame around a window: the
-    top-level ancestor just below the root."""
+    top-level ancestor just below the root, with its X border (fluxbox draws
+    one)."""
     current = window
     while True:
         out = run("xwininfo", "-children", "-id", str(current)).stdout
@@ -233,7 +234,10 @@ def frame_geometry(window):
             if line.startswith("Parent window id:"):
                 parent = int(line.split()[3], 16)
         if parent is None or parent == root:
-            return window_geometry(current)
+            x, y, w, h = window_geometry(current)
+            border = int(run("xwininfo", "-id", str(current)).stdout.split(
+                "Border width:")[1].split()[0])
+            return (x, y, w + 2 * border, h + 2 * border)
         current = parent
 
 

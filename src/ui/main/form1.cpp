@@ -265,6 +265,15 @@ void Form1::setVisible(bool visible) {
     if (!visible && isVisible()) {
         placeBeforeHide_ = geometry();
     }
+    if (reshow) {
+        // Asked for by the program, the place goes with the window's size
+        // hints when it maps: a window manager that otherwise places every
+        // mapped window itself (fluxbox, just after the first expose) leaves
+        // it there.
+        if (QWindow* window = windowHandle()) {
+            window->setPosition(placeBeforeHide_.topLeft());
+        }
+    }
     QMainWindow::setVisible(visible);
     if (reshow) {
         // The window manager places the window when it maps it, which is
