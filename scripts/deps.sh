@@ -8,7 +8,10 @@ TEST_PACKAGES=(googletest libgtest-dev libgmock-dev xvfb openbox xdotool imagema
     x11-utils x11-xserver-utils python3 clang libclang-rt-14-dev xclip ccache
     sway xwayland grim pipewire xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk
     dbus-daemon dbus-bin libglib2.0-bin wtype dpkg-dev file desktop-file-utils man-db lintian
-    appstream)
+    appstream
+    kwin-wayland xdg-desktop-portal-kde qtwayland5 plasma-workspace qml-module-qtquick-controls2
+    qml-module-qtquick-layouts qml-module-org-kde-kirigami2 qml-module-qtquick2
+    qml-module-qtquick-window2 python3-dbus)
 
 ensure_packages() {
     local missing=()

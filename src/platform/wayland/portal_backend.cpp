@@ -1,5 +1,6 @@
 #include "platform/wayland/portal_backend.h"
 
+#include "platform/wayland/kwin_windows.h"
 #include "platform/wayland/portal_screen_source.h"
 #include "platform/wayland/portal_shortcuts.h"
 #include "platform/wayland/sway_windows.h"
@@ -11,15 +12,45 @@ class PortalBackend : public Backend {
   public:
     explicit PortalBackend(std::function<raster::Size()> xScreenSize)
         : screen_(std::make_shared<PortalScreenSource>(std::move(xScreenSize))),
-          sway_(sway::Available()) {}
+          windows_(sway::Available()   ? Windows::Sway
+                   : kwin::Available() ? Windows::KWin
+                                       : Windows::Unknown) {}
 
     std::shared_ptr<raster::ScreenSource> screenSource() override { return screen_; }
-    HWND foregroundWindow() override { return sway_ ? sway::ForegroundWindow() : 0; }
-    bool windowRect(HWND window, RECT* rect) override {
-        return sway_ && sway::WindowRect(window, rect);
+    HWND foregroundWindow() override {
+        switch (windows_) {
+            case Windows::Sway:
+                return sway::ForegroundWindow();
+            case Windows::KWin:
+                return kwin::ForegroundWindow();
+            case Windows::Unknown:
+                break;
+        }
+        return 0;
     }
-    bool knowsForegroundWindow() const override { return sway_; }
-    std::string windowQueryFailure() override { return sway_ ? sway::Failure() : std::string(); }
+    bool windowRect(HWND window, RECT* rect) override {
+        switch (windows_) {
+            case Windows::Sway:
+                return sway::WindowRect(window, rect);
+            case Windows::KWin:
+                return kwin::WindowRect(window, rect);
+            case Windows::Unknown:
+                break;
+        }
+        return false;
+    }
+    bool knowsForegroundWindow() const override { return windows_ != Windows::Unknown; }
+    std::string windowQueryFailure() override {
+        switch (windows_) {
+            case Windows::Sway:
+                return sway::Failure();
+            case Windows::KWin:
+                return kwin::Failure();
+            case Windows::Unknown:
+                break;
+        }
+        return {};
+    }
     ClaimOutcome claimKeys(const KeyCombination& keys, std::function<void()> onPress) override {
         return ClaimPortalShortcut(keys, std::move(onPress));
     }
@@ -28,8 +59,12 @@ class PortalBackend : public Backend {
     bool screenInDevicePixels() const override { return true; }
 
   private:
+    // Who tells which window is in front: sway's IPC, KWin's scripting, or
+    // nobody (other desktops do not tell programs).
+    enum class Windows { Sway, KWin, Unknown };
+
     std::shared_ptr<PortalScreenSource> screen_;
-    bool sway_;
+    Windows windows_;
 };
 
 }  // namespace

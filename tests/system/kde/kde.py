@@ -1,0 +1,124 @@
+"""Helpers for the KDE Plasma tests, which run inside with_kde.sh: KWin's
+own pictures (its ScreenShot2 interface, allowed by the session's
+KWIN_SCREENSHOT_NO_PERMISSION_CHECKS), its global shortcuts, and windows."""
+
+import os
+import subprocess
+import sys
+
+import dbus
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import xtest  # noqa: E402
+from xtest import check, finish, read_image, wait_for  # noqa: E402,F401
+
+OUT = os.environ.get("SESSION_USER_DIR", "/tmp")
+# QImage::Format_RGB32, _ARGB32 and _ARGB32_Premultiplied: 0xAARRGGBB words.
+WORD_FORMATS = (4, 5, 6)
+
+
+def _kwin_picture(method, **options):
+    """KWin's own picture through ScreenShot2.`method`, as an xtest.Image
+    (alpha dropped)."""
+    bus = dbus.SessionBus()
+    shots = dbus.Interface(bus.get_object("org.kde.KWin", "/org/kde/KWin/ScreenShot2"),
+                           "org.kde.KWin.ScreenShot2")
+    read, write = os.pipe()
+    try:
+        result = getattr(shots, method)(dbus.Dictionary(options, signature="sv"),
+                                        dbus.types.UnixFd(write))
+    finally:
+        os.close(write)
+    with os.fdopen(read, "rb") as pipe:
+        raw = pipe.read()
+    width, height, stride = int(result["width"]), int(result["height"]), int(result["stride"])
+    if int(result["format"]) not in WORD_FORMATS:
+        raise RuntimeError("KWin's picture comes in format %d" % result["format"])
+    data = bytearray()
+    for y in range(height):
+        row = raw[y * stride:y * stride + width * 4]
+        for x in range(0, len(row), 4):
+            data += bytes((row[x + 2], row[x + 1], row[x]))  # B G R A in memory
+    return xtest.Image(width, height, bytes(data))
+
+
+def workspace():
+    """The whole desktop as KWin draws it, pointer included (as the portal's
+    screenshot has it)."""
+    return _kwin_picture("CaptureWorkspace", **{"include-cursor": True})
+
+
+def active_window():
+    """The active window with its title bar and border, no shadow."""
+    return _kwin_picture("CaptureActiveWindow", **{"include-decoration": True,
+                                                   "include-cursor": False,
+                                                   "include-shadow": False})
+
+
+def capture(*args):
+    """tessarine --capture ARGS: (exit status, stderr)."""
+    r = subprocess.run([xtest.TESSARINE, "--capture", *args], capture_output=True, text=True,
+                       timeout=60)
+    return r.returncode, r.stderr
+
+
+def same_pixels(path, expected, label):
+    if not check(os.path.exists(path), "%s: %s written" % (label, path)):
+        return
+    got = read_image(path)
+    diff = got.differing_pixels(expected)
+    check(diff == 0, "%s: %dx%d file against %dx%d reference, %d pixels differ"
+          % (label, got.width, got.height, expected.width, expected.height, diff))
+
+
+def start_backdrop():
+    """A frameless pattern window over the whole 1024x768 desktop, as a
+    wallpaper: without one KWin's desktop is transparent, and pictures of
+    translucent pixels (the corners of title bars) depend on how each tool
+    flattens them."""
+    p = xtest.Process([xtest.PATTERN, "--geometry", "1024x768+0+0", "--title", "Backdrop",
+                       "--frameless"])
+    found = wait_for(lambda: xtest.find_windows("^Backdrop$"), timeout=20)
+    if not found:
+        raise RuntimeError("backdrop window did not appear")
+    p.window = found[0]
+    check(xtest.activate(p.window), "the backdrop is drawn and in front")
+    return p
+
+
+def start_pattern(geometry, frameless=False):
+    """The test pattern window (an XWayland window), in front once KWin has
+    activated it."""
+    p = xtest.Process([xtest.PATTERN, "--geometry", geometry, "--title", "Pattern"] +
+                      (["--frameless"] if frameless else []))
+    found = wait_for(lambda: xtest.find_windows("^Pattern$"), timeout=20)
+    if not found:
+        raise RuntimeError("pattern window did not appear")
+    p.window = found[0]
+    check(xtest.activate(p.window), "the pattern window is in front")
+    return p
+
+
+def shortcut_component(shortcut):
+    """The kglobalaccel component holding `shortcut` (once it does), or None."""
+    accel = "org.kde.kglobalaccel"
+
+    def find():
+        bus = dbus.SessionBus()
+        paths = dbus.Interface(bus.get_object(accel, "/kglobalaccel"),
+                               "org.kde.KGlobalAccel").allComponents()
+        for path in paths:
+            names = dbus.Interface(bus.get_object(accel, path),
+                                   "org.kde.kglobalaccel.Component").shortcutNames()
+            if shortcut in names:
+                return str(path)
+        return None
+    return wait_for(find, timeout=20)
+
+
+def invoke_shortcut(component, shortcut):
+    """A press of a global shortcut, as KWin's key handling makes it."""
+    subprocess.run(["gdbus", "call", "--session", "--dest", "org.kde.kglobalaccel",
+                    "--object-path", component, "--method",
+                    "org.kde.kglobalaccel.Component.invokeShortcut", shortcut],
+                   check=True, capture_output=True)

@@ -1,0 +1,47 @@
+"""KDE Plasma's portal binds the three hot keys, and a Print press that
+KWin hands out (kglobalaccel's invokeShortcut) while another window is in
+front captures the whole desktop exactly as KWin draws it."""
+
+import os
+
+import kde
+import xtest
+from kde import check
+
+backdrop = kde.start_backdrop()
+app = xtest.Process([xtest.TESSARINE])
+found = kde.wait_for(lambda: xtest.find_windows("^Tessarine$"), timeout=20)
+if not found:
+    raise RuntimeError("main window did not appear")
+window = found[0]
+events = xtest.WindowEvents(window)
+component = kde.shortcut_component("print")
+check(component, "kglobalaccel holds the program's Print")
+# Frameless: the rounded corners of KWin's title bars come out a few levels
+# apart in its own picture and in the portal's, wherever they are.
+pattern = kde.start_pattern("300x200+80+90", frameless=True)
+
+since = events.mark()
+kde.invoke_shortcut(component, "print")
+check(events.wait(["UnmapNotify", "MapNotify"], since),
+      "Print hides the main window and shows it again")
+# The desktop as it was during the capture: the main window hidden.
+xtest.xdotool("windowminimize", "--sync", window)
+check(xtest.activate(pattern.window), "the pattern window is in front again")
+ref = kde.workspace()
+xtest.xdotool("windowactivate", "--sync", window)
+path = os.path.join(kde.OUT, "print.bmp")
+if check(xtest.activate(window), "the main window takes the focus"):
+    xtest.xdotool("key", "ctrl+s")
+    if check(xtest.answer_save_dialog(path), "the save dialog opens"):
+        check(kde.wait_for(lambda: os.path.exists(path)), "the capture is saved")
+        kde.same_pixels(path, ref, "Print")
+
+app.stop()
+events.stop()
+unbound = [line for line in app.proc.stderr.read().decode(errors="replace").splitlines()
+           if "not bound" in line or "bound no hot keys" in line]
+check(not unbound, "all three keys bound: %r" % unbound)
+pattern.stop()
+backdrop.stop()
+kde.finish()
