@@ -3,7 +3,11 @@
 # virtual 1024x768 output with XWayland, PipeWire, a private system bus and
 # session bus, and the KDE desktop portal, then tears it all down.
 #
-#   with_kde.sh COMMAND [ARGS...]
+#   with_kde.sh [--spectacle-keys] COMMAND [ARGS...]
+#
+# --spectacle-keys starts the session with Plasma's default screenshot keys
+# held by Spectacle (Print, Shift+Print, Meta+Print, Meta+Shift+Print), as
+# on a desktop with Spectacle installed.
 #
 # The command sees WAYLAND_DISPLAY, DISPLAY (XWayland), XAUTHORITY and
 # DBUS_SESSION_BUS_ADDRESS; KWin lets it take screenshots without asking
@@ -14,6 +18,11 @@
 # here) is then the one folder both sides write to. Exits 77 with a reason
 # when the machine has no KDE stack or KWin cannot start here.
 set -u
+spectacle_keys=0
+if [ "${1:-}" = "--spectacle-keys" ]; then
+    spectacle_keys=1
+    shift
+fi
 for tool in kwin_wayland Xwayland pipewire dbus-run-session dbus-daemon gdbus xdpyinfo \
     /usr/bin/python3; do
     if ! command -v "$tool" >/dev/null; then
@@ -81,7 +90,7 @@ if [ "${TESS_KDE_INNER:-}" != 1 ]; then
     cd "$work"
     "${runner[@]}" env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$work/home" \
         XDG_RUNTIME_DIR="$work/runtime" SESSION_DIR="$work" SESSION_USER_DIR="$work/out" \
-        TESS_KDE_INNER=1 "${passed[@]}" dbus-run-session -- bash "$self" "$@"
+        TESS_KDE_INNER=1 TESS_SPECTACLE_KEYS="$spectacle_keys" "${passed[@]}" dbus-run-session -- bash "$self" "$@"
     status=$?
     rm -rf "$work"
     exit $status
@@ -96,6 +105,16 @@ mkdir -p "$HOME/Pictures" "$HOME/.config"
 # state to the next is no reference.
 printf '[KDE]\nAnimationDurationFactor=0\n' >"$HOME/.config/kdeglobals"
 printf '[Common]\nAnimationsEnabled=false\n' >"$HOME/.config/breezerc"
+if [ "$TESS_SPECTACLE_KEYS" = 1 ]; then
+    cat >"$HOME/.config/kglobalshortcutsrc" <<EOF
+[org.kde.spectacle.desktop]
+_k_friendly_name=Spectacle
+_launch=Print,Print,Spectacle
+ActiveWindowScreenShot=Meta+Print,Meta+Print,Capture Active Window
+FullScreenScreenShot=Shift+Print,Shift+Print,Capture Entire Desktop
+RectangularRegionScreenShot=Meta+Shift+Print,Meta+Shift+Print,Capture Rectangular Region
+EOF
+fi
 pids=()
 cleanup() {
     for ((i = ${#pids[@]} - 1; i >= 0; i--)); do

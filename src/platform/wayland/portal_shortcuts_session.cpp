@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "platform/text/printable.h"
+#include "platform/wayland/kglobalaccel_keys.h"
 #include "platform/wayland/portal_request.h"
 
 namespace platform {
@@ -17,6 +18,8 @@ namespace {
 constexpr char kInterface[] = "org.freedesktop.portal.GlobalShortcuts";
 // The desktop may ask the user to confirm the keys.
 constexpr int kTimeoutMs = 10000;
+// Names the session; Plasma names its kglobalaccel component after it.
+constexpr char kToken[] = "tessarine_keys";
 
 // The shortcuts in a portal's answer; none when it holds something else.
 QList<PortalShortcut> ShortcutsIn(const QVariant& value) {
@@ -111,11 +114,10 @@ void PortalShortcutsSession::bind() {
     // Plasma 5.27 registers shortcuts only from this option of CreateSession
     // (its BindShortcuts returns what the session already holds); other
     // desktops ignore the option and bind through BindShortcuts.
-    const portal::Answer created =
-        portal::Call(kInterface, "CreateSession", {},
-                     {{"session_handle_token", QString("tessarine_keys")},
-                      {"shortcuts", QVariant::fromValue(wanted)}},
-                     kTimeoutMs);
+    const portal::Answer created = portal::Call(
+        kInterface, "CreateSession", {},
+        {{"session_handle_token", QString(kToken)}, {"shortcuts", QVariant::fromValue(wanted)}},
+        kTimeoutMs);
     if (created.outcome != portal::Answer::Outcome::Granted) {
         fail(portal::Explain(created, "open a shortcuts session"));
         return;
@@ -137,18 +139,26 @@ void PortalShortcutsSession::bind() {
     // Plasma answers it by opening its shortcut settings on the desktop.
     const portal::Answer listed =
         portal::Call(kInterface, "ListShortcuts", {session}, {}, kTimeoutMs);
-    if (listed.outcome == portal::Answer::Outcome::Granted &&
-        takeBound(listed.results.value("shortcuts")) == entries_.size()) {
-        return;
+    if (listed.outcome != portal::Answer::Outcome::Granted ||
+        takeBound(listed.results.value("shortcuts")) != entries_.size()) {
+        const portal::Answer bound =
+            portal::Call(kInterface, "BindShortcuts",
+                         {session, QVariant::fromValue(wanted), QString()}, {}, kTimeoutMs);
+        if (bound.outcome != portal::Answer::Outcome::Granted) {
+            fail(portal::Explain(bound, "bind the hot keys"));
+            return;
+        }
+        takeBound(bound.results.value("shortcuts"));
     }
-    const portal::Answer bound =
-        portal::Call(kInterface, "BindShortcuts", {session, QVariant::fromValue(wanted), QString()},
-                     {}, kTimeoutMs);
-    if (bound.outcome != portal::Answer::Outcome::Granted) {
-        fail(portal::Explain(bound, "bind the hot keys"));
-        return;
+    // Plasma's portal names the key asked for even where kglobalaccel gave
+    // it to another program; kglobalaccel's own word counts.
+    if (const std::optional<QStringList> keyless = ShortcutsWithoutKeys(kToken, kTimeoutMs)) {
+        for (const QString& id : *keyless) {
+            if (const auto it = entries_.find(id); it != entries_.end()) {
+                it->second.bound.clear();
+            }
+        }
     }
-    takeBound(bound.results.value("shortcuts"));
     reportUnbound();
 }
 
