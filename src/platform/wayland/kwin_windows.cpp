@@ -158,9 +158,14 @@ HWND ForegroundWindow() {
             return number;
         }
     }
-    const auto number = static_cast<HWND>(Windows().size() + 1);
-    Windows()[number] = frame->window;
-    return number;
+    // Numbers are not reused; the oldest are forgotten past a few hundred.
+    static HWND next = 0;
+    if (Windows().size() >= 256) {
+        Windows().erase(Windows().begin());
+    }
+    next = next == UINT32_MAX ? 1 : next + 1;
+    Windows()[next] = frame->window;
+    return next;
 }
 
 bool WindowRect(HWND window, RECT* rect) {

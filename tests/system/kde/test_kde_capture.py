@@ -42,6 +42,10 @@ if check(status == 0, "--capture --active succeeds: %s" % err):
     check(not outside, "--active: %d pixels differ outside the title bar's corners: %r"
           % (len(outside), outside[:5]))
 
+runtime = os.environ["XDG_RUNTIME_DIR"]
+check(not [n for n in os.listdir(runtime) if n.startswith("tessarine-kwin-")],
+      "no script file of ours is left in %s" % runtime)
+
 pattern.stop()
 backdrop.stop()
 kde.finish()
