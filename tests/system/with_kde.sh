@@ -59,8 +59,10 @@ if [ "${TESS_KDE_INNER:-}" != 1 ]; then
     set -- "${args[@]}"
     runner=()
     if [ "$(id -u)" -eq 0 ]; then
-        runner=(unshare --pid --fork --kill-child --mount-proc
-            setpriv --reuid=65534 --regid=65534 --clear-groups)
+        runner=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+        # Where the container allows new namespaces.
+        unshare --pid --fork --kill-child --mount-proc true 2>/dev/null &&
+            runner=(unshare --pid --fork --kill-child --mount-proc "${runner[@]}")
         if ! setpriv --reuid=65534 --regid=65534 --clear-groups \
             test -r "$self" -a -x "${TESSARINE_BIN:-/bin/true}"; then
             # The session's user cannot reach this checkout: it gets copies

@@ -42,11 +42,12 @@ QString Source(const ScriptCallback& callback, const QString& window) {
            ";\n" + R"JS(
 var answer = {token: ask.token, window: ""};
 try {
+    // Plasma 6 renamed activeClient and clientList.
     var client = null;
     if (ask.window === "") {
-        client = workspace.activeClient;
+        client = "activeWindow" in workspace ? workspace.activeWindow : workspace.activeClient;
     } else {
-        var all = workspace.clientList();
+        var all = "windowList" in workspace ? workspace.windowList() : workspace.clientList();
         for (var i = 0; i < all.length; ++i) {
             if (String(all[i].internalId) === ask.window) {
                 client = all[i];

@@ -1,5 +1,7 @@
 #include "platform/wayland/portal_backend.h"
 
+#include <optional>
+
 #include "platform/wayland/kwin_windows.h"
 #include "platform/wayland/portal_screen_source.h"
 #include "platform/wayland/portal_shortcuts.h"
@@ -12,13 +14,11 @@ class PortalBackend : public Backend {
   public:
     explicit PortalBackend(std::function<raster::Size()> xScreenSize)
         : screen_(std::make_shared<PortalScreenSource>(std::move(xScreenSize))),
-          windows_(sway::Available()   ? Windows::Sway
-                   : kwin::Available() ? Windows::KWin
-                                       : Windows::Unknown) {}
+          sway_(sway::Available()) {}
 
     std::shared_ptr<raster::ScreenSource> screenSource() override { return screen_; }
     HWND foregroundWindow() override {
-        switch (windows_) {
+        switch (windows()) {
             case Windows::Sway:
                 return sway::ForegroundWindow();
             case Windows::KWin:
@@ -29,7 +29,7 @@ class PortalBackend : public Backend {
         return 0;
     }
     bool windowRect(HWND window, RECT* rect) override {
-        switch (windows_) {
+        switch (windows()) {
             case Windows::Sway:
                 return sway::WindowRect(window, rect);
             case Windows::KWin:
@@ -39,9 +39,9 @@ class PortalBackend : public Backend {
         }
         return false;
     }
-    bool knowsForegroundWindow() const override { return windows_ != Windows::Unknown; }
+    bool knowsForegroundWindow() const override { return windows() != Windows::Unknown; }
     std::string windowQueryFailure() override {
-        switch (windows_) {
+        switch (windows()) {
             case Windows::Sway:
                 return sway::Failure();
             case Windows::KWin:
@@ -63,8 +63,18 @@ class PortalBackend : public Backend {
     // nobody (other desktops do not tell programs).
     enum class Windows { Sway, KWin, Unknown };
 
+    // Asked at the first window question, not when the backend opens: the
+    // session bus may be reached only once start-up has settled its address.
+    Windows windows() const {
+        if (!windows_) {
+            windows_ = sway_ ? Windows::Sway : kwin::Available() ? Windows::KWin : Windows::Unknown;
+        }
+        return *windows_;
+    }
+
     std::shared_ptr<PortalScreenSource> screen_;
-    Windows windows_;
+    bool sway_;
+    mutable std::optional<Windows> windows_;
 };
 
 }  // namespace

@@ -8,8 +8,10 @@ import sys
 
 import dbus
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+here = os.path.dirname(os.path.abspath(__file__))
+sys.path[:0] = [os.path.join(here, ".."), os.path.join(here, "..", "wayland")]
 import xtest  # noqa: E402
+from wl import capture, same_pixels  # noqa: E402,F401
 from xtest import check, finish, read_image, wait_for  # noqa: E402,F401
 
 OUT = os.environ.get("SESSION_USER_DIR", "/tmp")
@@ -46,29 +48,6 @@ def workspace():
     """The whole desktop as KWin draws it, pointer included (as the portal's
     screenshot has it)."""
     return _kwin_picture("CaptureWorkspace", **{"include-cursor": True})
-
-
-def active_window():
-    """The active window with its title bar and border, no shadow."""
-    return _kwin_picture("CaptureActiveWindow", **{"include-decoration": True,
-                                                   "include-cursor": False,
-                                                   "include-shadow": False})
-
-
-def capture(*args):
-    """tessarine --capture ARGS: (exit status, stderr)."""
-    r = subprocess.run([xtest.TESSARINE, "--capture", *args], capture_output=True, text=True,
-                       timeout=60)
-    return r.returncode, r.stderr
-
-
-def same_pixels(path, expected, label):
-    if not check(os.path.exists(path), "%s: %s written" % (label, path)):
-        return
-    got = read_image(path)
-    diff = got.differing_pixels(expected)
-    check(diff == 0, "%s: %dx%d file against %dx%d reference, %d pixels differ"
-          % (label, got.width, got.height, expected.width, expected.height, diff))
 
 
 def start_backdrop():
