@@ -61,7 +61,7 @@ def start_backdrop():
     if not found:
         raise RuntimeError("backdrop window did not appear")
     p.window = found[0]
-    check(xtest.activate(p.window), "the backdrop is drawn and in front")
+    check(xtest.activate(p.window) and drawn(p.window), "the backdrop is drawn and in front")
     return p
 
 
@@ -74,8 +74,17 @@ def start_pattern(geometry, frameless=False):
     if not found:
         raise RuntimeError("pattern window did not appear")
     p.window = found[0]
-    check(xtest.activate(p.window), "the pattern window is in front")
+    check(xtest.activate(p.window) and drawn(p.window), "the pattern window is in front")
     return p
+
+
+def drawn(window):
+    """Waits until KWin's picture shows the pattern window's own pixels near
+    two opposite corners of it."""
+    x, y, w, h = xtest.window_geometry(window)
+    points = [(8, 8), (w - 9, h - 9)]
+    return wait_for(lambda: all(workspace().pixel(x + px, y + py) == xtest.pattern_colour(px, py)
+                                for px, py in points))
 
 
 def shortcut_component(shortcut):
@@ -101,3 +110,22 @@ def invoke_shortcut(component, shortcut):
                     "--object-path", component, "--method",
                     "org.kde.kglobalaccel.Component.invokeShortcut", shortcut],
                    check=True, capture_output=True)
+
+
+def copied(window):
+    """Ctrl+C in the main window, pressed until the clipboard holds a PNG
+    (keys sent just as an XWayland window takes KWin's focus were seen
+    lost); that picture, or None."""
+    path = os.path.join(OUT, "clip.png")
+
+    def attempt():
+        xtest.activate(window)
+        xtest.xdotool("key", "ctrl+c")
+        blob = subprocess.run(["xclip", "-selection", "clipboard", "-t", "image/png", "-o"],
+                              capture_output=True, timeout=10).stdout
+        if not blob.startswith(b"\x89PNG"):
+            return None
+        with open(path, "wb") as f:
+            f.write(blob)
+        return read_image(path)
+    return wait_for(attempt, interval=0.5)
