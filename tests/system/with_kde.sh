@@ -89,7 +89,7 @@ if [ "${TESS_KDE_INNER:-}" != 1 ]; then
         fi
         chown -R 65534:65534 "$work"
     fi
-    cd "$work"
+    cd "$work" || exit 1
     "${runner[@]}" env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$work/home" \
         XDG_RUNTIME_DIR="$work/runtime" SESSION_DIR="$work" SESSION_USER_DIR="$work/out" \
         TESS_KDE_INNER=1 TESS_SPECTACLE_KEYS="$spectacle_keys" "${passed[@]}" dbus-run-session -- bash "$self" "$@"

@@ -112,10 +112,10 @@ def invoke_shortcut(component, shortcut):
                    check=True, capture_output=True)
 
 
-def copied(window):
+def copied(window, good):
     """Ctrl+C in the main window, pressed until the clipboard holds a PNG
-    (keys sent just as an XWayland window takes KWin's focus were seen
-    lost); that picture, or None."""
+    for which good(picture) holds (keys sent just as an XWayland window
+    takes KWin's focus were seen lost); that picture, or None."""
     path = os.path.join(OUT, "clip.png")
 
     def attempt():
@@ -127,5 +127,6 @@ def copied(window):
             return None
         with open(path, "wb") as f:
             f.write(blob)
-        return read_image(path)
+        picture = read_image(path)
+        return picture if good(picture) else None
     return wait_for(attempt, interval=0.5)

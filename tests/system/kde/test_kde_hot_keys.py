@@ -34,11 +34,25 @@ check(kde.wait_for(pressed, timeout=20, interval=0),
 xtest.xdotool("windowminimize", "--sync", window)
 check(xtest.activate(pattern.window), "the pattern window is in front again")
 ref = kde.workspace()
-got = kde.copied(window)
+got = kde.copied(window, lambda image: image.width == ref.width)
 if check(got, "the capture is copied"):
     diff = got.differing_pixels(ref)
     check(diff == 0, "Print: %dx%d against %dx%d, %d pixels differ"
           % (got.width, got.height, ref.width, ref.height, diff))
+
+# Shift+Print: the window in front, found through KWin, while the main
+# window stays where it is and shows the new picture.
+check(xtest.activate(pattern.window), "the pattern window is in front again")
+before = kde.workspace()
+kde.invoke_shortcut(component, "shift-print")
+check(kde.wait_for(lambda: kde.workspace().differing_pixels(before) > 0),
+      "Shift+Print shows a new picture")
+x, y, w, h = xtest.window_geometry(pattern.window)
+got = kde.copied(window, lambda image: image.width == w)
+if check(got, "the window's capture is copied"):
+    diff = got.differing_pixels(before.crop(x, y, w, h))
+    check(diff == 0, "Shift+Print: %dx%d against %dx%d, %d pixels differ"
+          % (got.width, got.height, w, h, diff))
 
 app.stop()
 events.stop()
