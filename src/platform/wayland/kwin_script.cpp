@@ -9,10 +9,13 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTimer>
 #include <algorithm>
+#include <optional>
 
+#include "platform/text/printable.h"
 #include "platform/wayland/kwin_script_answer.h"
 
 namespace platform::kwin {
@@ -34,13 +37,15 @@ QDBusMessage CallKWin(const QString& path, const QString& interface, const QStri
 }
 
 QString Why(const QDBusMessage& reply) {
+    // Shown to the user: made printable.
     return reply.type() == QDBusMessage::ErrorMessage
-               ? reply.errorName() + ": " + reply.errorMessage().left(200)
+               ? QString::fromStdString(Printable(
+                     (reply.errorName() + ": " + reply.errorMessage().left(200)).toStdString()))
                : QString("an answer of the wrong kind");
 }
 
-// A folder only we can enter: the session's runtime folder where it is one.
-QString PrivateFolder() {
+// The session's runtime folder when only we can enter it; else empty.
+QString RuntimeFolder() {
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
     const QFileInfo info(QString::fromLocal8Bit(runtime));
     if (!runtime.isEmpty() && info.isAbsolute() && info.isDir() && !info.isSymLink() &&
@@ -49,7 +54,7 @@ QString PrivateFolder() {
                                QFile::ReadOther | QFile::WriteOther | QFile::ExeOther)) == 0) {
         return info.absoluteFilePath();
     }
-    return QDir::tempPath();
+    return {};
 }
 
 // Takes the answer's object off the bus however the run ends.
@@ -110,9 +115,20 @@ std::optional<QString> RunScript(const std::function<QString(const ScriptCallbac
     }
     const Registered registered{callback.path};
 
-    // QTemporaryFile creates the file exclusively, readable by us alone, and
-    // removes it when it goes out of scope.
-    QTemporaryFile file(PrivateFolder() + "/tessarine-kwin-XXXXXX.js");
+    // The script goes to a folder only we can enter: the runtime folder, else
+    // a new one of ours. QTemporaryFile creates the file exclusively,
+    // readable by us alone, and removes it when it goes out of scope.
+    QString folder = RuntimeFolder();
+    std::optional<QTemporaryDir> ownFolder;
+    if (folder.isEmpty()) {
+        ownFolder.emplace(QDir::tempPath() + "/tessarine-kwin-XXXXXX");
+        if (!ownFolder->isValid()) {
+            *failure = "no private folder for the script for KWin: " + ownFolder->errorString();
+            return std::nullopt;
+        }
+        folder = ownFolder->path();
+    }
+    QTemporaryFile file(folder + "/tessarine-kwin-XXXXXX.js");
     const QByteArray source = makeSource(callback).toUtf8();
     if (!file.open() || file.write(source) != source.size() || !file.flush()) {
         *failure = "the script for KWin could not be written: " + file.errorString();

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <map>
 
+#include "platform/text/printable.h"
 #include "platform/wayland/kwin_script.h"
 
 namespace platform::kwin {
@@ -108,7 +109,9 @@ std::optional<Frame> Ask(const QString& window) {
 std::optional<Frame> ParseAnswer(const QString& answer, QString* why) {
     const QJsonObject object = QJsonDocument::fromJson(answer.toUtf8()).object();
     if (object.contains("error")) {
-        *why = "KWin's script failed: " + object.value("error").toString().left(200);
+        *why = "KWin's script failed: " +
+               QString::fromStdString(
+                   Printable(object.value("error").toString().left(200).toStdString()));
         return std::nullopt;
     }
     double desktop[4];
