@@ -47,11 +47,18 @@ class KeyGrab {
     // session), what it bound: "Print", or "" while it has not (yet).
     // Empty for a grab of exactly the combination asked for.
     virtual std::optional<std::string> desktopTrigger() const { return std::nullopt; }
+    // Where the desktop binds the combination to `tessarine --hot-key`
+    // itself, the desktop's name ("sway"); empty otherwise.
+    virtual std::string commandBoundBy() const { return {}; }
 };
 
 struct ClaimOutcome {
     ClaimResult result = ClaimResult::NoDisplay;
     std::unique_ptr<KeyGrab> grab;  // set when result is Claimed
+    // What the desktop did with a combination it did not give as asked, in
+    // one sentence: "GNOME's own screenshot key binding holds it". Empty
+    // when the result says it all.
+    std::string note;
 };
 
 // A key by its virtual-key code: letters and digits are their upper-case

@@ -1,14 +1,23 @@
 #include "platform/wayland/portal_backend.h"
 
+#include <QString>
+#include <QStringList>
 #include <optional>
 
 #include "platform/wayland/kwin_windows.h"
 #include "platform/wayland/portal_screen_source.h"
 #include "platform/wayland/portal_shortcuts.h"
+#include "platform/wayland/sway_key_bindings.h"
 #include "platform/wayland/sway_windows.h"
 
 namespace platform {
 namespace {
+
+// Whether XDG_CURRENT_DESKTOP (a colon-separated list) names `desktop`.
+bool SessionDesktopIs(const char* desktop) {
+    const QString desktops = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
+    return desktops.split(':').contains(desktop, Qt::CaseInsensitive);
+}
 
 class PortalBackend : public Backend {
   public:
@@ -52,6 +61,12 @@ class PortalBackend : public Backend {
         return {};
     }
     ClaimOutcome claimKeys(const KeyCombination& keys, std::function<void()> onPress) override {
+        // sway has no shortcuts portal of its own: one that answers there
+        // is another desktop's, installed beside it, that binds nothing.
+        // Its bindings run `tessarine --hot-key` instead.
+        if (sway_ && SessionDesktopIs("sway")) {
+            return sway::BindHotKey(keys);
+        }
         return ClaimPortalShortcut(keys, std::move(onPress));
     }
     // The portal's screenshot is in device pixels, while X11 windows (under
