@@ -11,7 +11,7 @@ class Null : public Backend {
     bool knowsForegroundWindow() const override { return true; }
     std::string windowQueryFailure() override { return {}; }
     ClaimOutcome claimKeys(const KeyCombination&, std::function<void()>) override {
-        return {ClaimResult::NoDisplay, nullptr};
+        return {ClaimResult::NoDisplay, nullptr, {}};
     }
     bool screenInDevicePixels() const override { return false; }
 };

@@ -52,6 +52,10 @@ class KeyGrab {
 struct ClaimOutcome {
     ClaimResult result = ClaimResult::NoDisplay;
     std::unique_ptr<KeyGrab> grab;  // set when result is Claimed
+    // What the desktop did with a combination it did not give as asked, in
+    // one sentence: "GNOME's own screenshot key binding holds it". Empty
+    // when the result says it all.
+    std::string note;
 };
 
 // A key by its virtual-key code: letters and digits are their upper-case

@@ -36,7 +36,7 @@ platform::ClaimOutcome FakeHotKeys::claim(const platform::KeyCombination& keys,
     FakeHotKeys* self = this;
     const std::uint32_t keysym = platform::KeysymForVirtualKey(keys.key);
     if (keysym == 0) {
-        return {platform::ClaimResult::NoSuchKey, nullptr};
+        return {platform::ClaimResult::NoSuchKey, nullptr, {}};
     }
     const auto key = std::make_pair(
         keysym, platform::ModifierMask(keys.alt, keys.shift, keys.control, keys.super));

@@ -1,5 +1,8 @@
 #include "platform/wayland/portal_backend.h"
 
+#include "platform/hot_key_command.h"
+#include "platform/wayland/desktop_name.h"
+#include "platform/wayland/gnome_key_bindings.h"
 #include "platform/wayland/portal_screen_source.h"
 #include "platform/wayland/portal_shortcuts.h"
 #include "platform/wayland/sway_windows.h"
@@ -21,7 +24,13 @@ class PortalBackend : public Backend {
     bool knowsForegroundWindow() const override { return sway_; }
     std::string windowQueryFailure() override { return sway_ ? sway::Failure() : std::string(); }
     ClaimOutcome claimKeys(const KeyCombination& keys, std::function<void()> onPress) override {
-        return ClaimPortalShortcut(keys, std::move(onPress));
+        ClaimOutcome outcome = ClaimPortalShortcut(keys, onPress);
+        // GNOME without GlobalShortcuts binds keys to commands: ours hands
+        // the press to this program, whose hot key listens for it.
+        if (outcome.result == ClaimResult::NotInSession && DesktopIs("GNOME")) {
+            return ClaimGnomeKeyBinding(keys, HotKeyCommandName(keys), HotKeyCommandLine(keys));
+        }
+        return outcome;
     }
     // The portal's screenshot is in device pixels, while X11 windows (under
     // XWayland) measure the desktop in its logical pixels.

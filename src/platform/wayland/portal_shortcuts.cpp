@@ -110,17 +110,17 @@ std::string PortalTrigger(const KeyCombination& keys) {
 ClaimOutcome ClaimPortalShortcut(const KeyCombination& keys, std::function<void()> onPress) {
     const std::string asked = PortalTrigger(keys);
     if (asked.empty()) {
-        return {ClaimResult::NoSuchKey, nullptr};
+        return {ClaimResult::NoSuchKey, nullptr, {}};
     }
     PortalShortcutsSession& session = PortalShortcutsSession::Get();
     if (!session.offered()) {
-        return {ClaimResult::NotInSession, nullptr};
+        return {ClaimResult::NotInSession, nullptr, {}};
     }
     const QString trigger = QString::fromStdString(asked);
     // The trigger asked for names the shortcut: one per combination.
     const QString id = QString(trigger).toLower().replace('+', '-');
     session.add(id, trigger, std::move(onPress));
-    return {ClaimResult::Claimed, std::make_unique<PortalShortcutGrab>(id)};
+    return {ClaimResult::Claimed, std::make_unique<PortalShortcutGrab>(id), {}};
 }
 
 }  // namespace platform

@@ -366,7 +366,7 @@ ClaimOutcome GrabKeys(std::uint32_t root, const KeyCombination& keys,
                       std::function<void()> onPress) {
     const std::uint32_t keysym = KeysymForVirtualKey(keys.key);
     if (keysym == 0) {
-        return {ClaimResult::NoSuchKey, nullptr};
+        return {ClaimResult::NoSuchKey, nullptr, {}};
     }
     return ClaimKeyCombination(root, keysym,
                                ModifierMask(keys.alt, keys.shift, keys.control, keys.super),

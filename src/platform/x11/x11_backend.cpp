@@ -22,7 +22,7 @@ class X11Backend : public Backend {
     std::string windowQueryFailure() override { return {}; }
     ClaimOutcome claimKeys(const KeyCombination& keys, std::function<void()> onPress) override {
         if (!claimKeys_) {
-            return {ClaimResult::NoDisplay, nullptr};
+            return {ClaimResult::NoDisplay, nullptr, {}};
         }
         return claimKeys_(connection_->root(), keys, std::move(onPress));
     }

@@ -166,11 +166,11 @@ class DesktopGrab : public platform::KeyGrab {
 };
 
 platform::ClaimOutcome NoKeysInSession(const platform::KeyCombination&, std::function<void()>) {
-    return {platform::ClaimResult::NotInSession, nullptr};
+    return {platform::ClaimResult::NotInSession, nullptr, {}};
 }
 
 platform::ClaimOutcome DesktopBinds(const platform::KeyCombination&, std::function<void()>) {
-    return {platform::ClaimResult::Claimed, std::make_unique<DesktopGrab>()};
+    return {platform::ClaimResult::Claimed, std::make_unique<DesktopGrab>(), {}};
 }
 
 TEST(HotKeysMessage, InAWaylandSessionSaysWhatTheDesktopDidWithTheKeys) {
