@@ -23,8 +23,7 @@ RETURN, TAB, PRINT = 0xFF0D, 0xFF09, 0xFF61
 
 
 class Keyboard:
-    """A RemoteDesktop session of mutter's; it lives as long as this
-    process's bus connection."""
+    """A RemoteDesktop session of mutter's, as long as this process lives."""
 
     def __init__(self):
         self.bus = Gio.bus_get_sync(Gio.BusType.SESSION)
@@ -76,8 +75,7 @@ def same_pixels(path, expected, label):
 
 
 def home_files():
-    """Every file under the home folder, but the desktop's own caches and
-    settings."""
+    """Every file under the home folder, but the desktop's own."""
     found = set()
     for folder, dirs, files in os.walk(HOME):
         if folder == HOME:
@@ -101,17 +99,12 @@ def binding(path, key):
 
 
 def stored_screenshot_answer():
-    """What the portal's permission store holds for programs that are not
-    sandboxed: "yes", "no", or None."""
-    r = xtest.run("gdbus", "call", "--session", "--dest",
-                  "org.freedesktop.impl.portal.PermissionStore", "--object-path",
-                  "/org/freedesktop/impl/portal/PermissionStore", "--method",
-                  "org.freedesktop.impl.portal.PermissionStore.Lookup", "screenshot",
-                  "screenshot", check_status=False)
-    for answer in ("yes", "no"):
-        if "'': ['%s']" % answer in r.stdout:
-            return answer
-    return None
+    """The permission store's entry for programs that are not sandboxed."""
+    store = "/org/freedesktop/impl/portal/PermissionStore"
+    r = xtest.run("gdbus", "call", "--session", "--dest", store[1:].replace("/", "."),
+                  "--object-path", store, "--method", store[1:].replace("/", ".") + ".Lookup",
+                  "screenshot", "screenshot", check_status=False)
+    return r.stdout + r.stderr
 
 
 def start_pattern(geometry, title="Pattern"):
