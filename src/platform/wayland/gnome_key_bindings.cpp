@@ -1,6 +1,7 @@
 #include "platform/wayland/gnome_key_bindings.h"
 
 #define G_SETTINGS_ENABLE_BACKEND
+#include <fcntl.h>
 #include <gio/gio.h>
 #include <gio/gsettingsbackend.h>
 #include <signal.h>
@@ -11,7 +12,10 @@
 #include <cerrno>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
+
+#include "base/unique_fd.h"
 
 #include "platform/wayland/portal_shortcuts.h"
 
@@ -114,8 +118,17 @@ std::optional<pid_t> OurEntryPid(const std::string& path) {
     return pid;
 }
 
+// True when `pid` is a running program of ours (its number may have gone
+// to another program since a run of ours was killed).
 bool Running(pid_t pid) {
-    return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM);
+    if (pid <= 0 || (::kill(pid, 0) != 0 && errno != EPERM)) {
+        return false;
+    }
+    char name[32] = {};
+    const base::UniqueFd comm(
+        ::open(("/proc/" + std::to_string(pid) + "/comm").c_str(), O_RDONLY | O_CLOEXEC));
+    return comm.get() >= 0 && ::read(comm.get(), name, sizeof name - 1) > 0 &&
+           std::string_view(name).starts_with("tessarine");
 }
 
 void ResetEntry(const std::string& path) {

@@ -154,8 +154,8 @@ std::string PortalScreenSource::freeze() {
         }
         if (consent == StoredConsent::No && (answer.outcome == portal::Answer::Outcome::Refused ||
                                              answer.outcome == portal::Answer::Outcome::Ended)) {
-            return "the desktop refused: it keeps the answer \"Deny\" you gave when it asked "
-                   "whether applications may take screenshots";
+            return "the desktop refused: it remembers that screenshots were not allowed when "
+                   "it asked (its dialog's Deny, or Escape)";
         }
         return portal::Explain(answer, "take a screenshot").toStdString();
     }

@@ -29,7 +29,7 @@ std::optional<StoredConsent> GnomeScreenshotConsent(int timeoutMs) {
     }
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
-        return StoredConsent::Unknown;
+        return std::nullopt;  // nobody to ask: the portal call says why
     }
     QDBusMessage lookup =
         QDBusMessage::createMethodCall("org.freedesktop.impl.portal.PermissionStore",

@@ -24,8 +24,8 @@ StoredConsent ConsentIn(const QMap<QString, QStringList>& permissions);
 
 // On GNOME, the user's stored answer (Unknown: GNOME will put its dialog
 // before the user on the next screenshot); empty on other desktops, which
-// do not ask. Asks the store for at most timeoutMs; a store that does not
-// answer counts as Unknown.
+// do not ask, and without a session bus. Asks the store for at most timeoutMs; a store that does
+// not answer counts as Unknown.
 std::optional<StoredConsent> GnomeScreenshotConsent(int timeoutMs);
 
 }  // namespace platform
