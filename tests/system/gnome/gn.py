@@ -98,13 +98,22 @@ def binding(path, key):
     return gsettings("get", MEDIA_KEYS + ".custom-keybinding:" + path, key).strip("'")
 
 
-def stored_screenshot_answer():
-    """The permission store's entry for programs that are not sandboxed."""
+def permission_store(method, *args):
     store = "/org/freedesktop/impl/portal/PermissionStore"
     r = xtest.run("gdbus", "call", "--session", "--dest", store[1:].replace("/", "."),
-                  "--object-path", store, "--method", store[1:].replace("/", ".") + ".Lookup",
-                  "screenshot", "screenshot", check_status=False)
+                  "--object-path", store, "--method", store[1:].replace("/", ".") + "." + method,
+                  *args, check_status=False)
     return r.stdout + r.stderr
+
+
+def stored_screenshot_answer():
+    """The permission store's entry for programs that are not sandboxed."""
+    return permission_store("Lookup", "screenshot", "screenshot")
+
+
+def allow_screenshots():
+    """The answer a user gives in GNOME's dialog, given ahead (tests only)."""
+    permission_store("SetPermission", "screenshot", "true", "screenshot", "", "['yes']")
 
 
 def start_pattern(geometry, title="Pattern"):

@@ -28,6 +28,7 @@ def start():
 
 
 keyboard = gn.Keyboard()
+gn.allow_screenshots()
 gn.gsettings("set", "org.gnome.settings-daemon.plugins.media-keys", "custom-keybindings",
              "['/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/custom0/']")
 app = start()
