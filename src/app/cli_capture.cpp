@@ -160,7 +160,8 @@ std::string CaptureToFile(const CaptureRequest& request) {
     return written.ok ? std::string() : written.message;
 }
 
-std::optional<int> RunWithoutWindow(int argc, char** argv, CaptureRunner runCapture) {
+std::optional<int> RunWithoutWindow(int argc, char** argv, CaptureRunner runCapture,
+                                    HotKeyRunner runHotKey) {
     const ParsedCommandLine parsed =
         ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.commandLine) {
@@ -175,6 +176,8 @@ std::optional<int> RunWithoutWindow(int argc, char** argv, CaptureRunner runCapt
             return Print(UsageText()) ? kExitSuccess : kExitFailure;
         case Action::Capture:
             return runCapture(parsed.commandLine->capture);
+        case Action::HotKey:
+            return runHotKey(parsed.commandLine->hotKey);
         case Action::RunProgram:
             break;
     }

@@ -30,11 +30,16 @@ inline void IgnoreFileSizeSignal() {
 // empty to leave it to the window program.
 using CaptureRunner = std::optional<int> (*)(const CaptureRequest& request);
 
+// Hands a --hot-key press to the running window program and returns the
+// exit status.
+using HotKeyRunner = int (*)(const std::string& name);
+
 // Answers the command line when it needs no window: a usage error, --help,
-// --version or --capture (through `runCapture`, which may decline it).
-// Returns the exit status then, or empty when the window program is to run.
-// Touches nothing of the user interface.
-std::optional<int> RunWithoutWindow(int argc, char** argv, CaptureRunner runCapture);
+// --version, --capture (through `runCapture`, which may decline it) or
+// --hot-key. Returns the exit status then, or empty when the window
+// program is to run. Touches nothing of the user interface.
+std::optional<int> RunWithoutWindow(int argc, char** argv, CaptureRunner runCapture,
+                                    HotKeyRunner runHotKey);
 
 // Installs `backend` for the capture, waits the request's delay, freezes
 // its screen, captures and writes the file. Says what failed on standard

@@ -46,7 +46,7 @@ std::optional<std::int64_t> ReadNumber(std::string_view text, std::size_t& pos,
 
 // The options that take a value.
 bool TakesValue(std::string_view arg) {
-    return arg == "--geometry" || arg == "--delay";
+    return arg == "--geometry" || arg == "--delay" || arg == "--hot-key";
 }
 
 // "-x" or "--xyz": an option rather than a value ("-1" is a number).
@@ -164,15 +164,42 @@ ParsedCommandLine ParseCapture(const std::vector<std::string>& args) {
     return {result, {}};
 }
 
+// --hot-key NAME, alone: a press handed to the running window program.
+ParsedCommandLine ParseHotKey(const std::vector<std::string>& args) {
+    CommandLine result;
+    result.action = Action::HotKey;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string value;
+        std::string error;
+        if (!TakeOption(args, i, "--hot-key", value, error)) {
+            return Failure(Quoted(args[i]) + " cannot be used with --hot-key");
+        }
+        if (!error.empty()) {
+            return Failure(error);
+        }
+        if (!result.hotKey.empty()) {
+            return Failure("--hot-key takes one key");
+        }
+        if (value != "print" && value != "shift-print" && value != "ctrl-alt-shift-print") {
+            return Failure("bad hot key " + Quoted(value) +
+                           ": expected print, shift-print or ctrl-alt-shift-print");
+        }
+        result.hotKey = value;
+    }
+    return {result, {}};
+}
+
 }  // namespace
 
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     bool capture = false;
+    bool hotKey = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--") {
             break;
         }
+        hotKey = hotKey || IsOptionNamed(arg, "--hot-key");
         if (TakesValue(arg) && i + 1 < args.size()) {
             // The value is never read as an option, and an option is never
             // taken for the value.
@@ -183,12 +210,15 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             continue;
         }
         if (arg == "--help" || arg == "-h") {
-            return {CommandLine{Action::ShowHelp, {}}, {}};
+            return {CommandLine{Action::ShowHelp, {}, {}}, {}};
         }
         if (arg == "--version") {
-            return {CommandLine{Action::ShowVersion, {}}, {}};
+            return {CommandLine{Action::ShowVersion, {}, {}}, {}};
         }
         capture = capture || arg == "--capture";
+    }
+    if (hotKey) {
+        return ParseHotKey(args);
     }
     if (capture) {
         return ParseCapture(args);
@@ -292,6 +322,7 @@ std::string UsageText() {
     return "Usage: tessarine [--version] [--help]\n"
            "       tessarine --capture [--geometry WxH+X+Y | --active] [--delay SECONDS]\n"
            "                           [--format bmp|png] FILE\n"
+           "       tessarine --hot-key print|shift-print|ctrl-alt-shift-print\n"
            "\n"
            "Captures the screen, the foreground window or a dragged rectangle, shows it\n"
            "and saves it as a bitmap or PNG. Print Screen captures the screen and\n"
@@ -313,6 +344,11 @@ std::string UsageText() {
            "failed (no display, no window in front, a file that cannot be written), 2 for\n"
            "a command line that cannot be used. Errors go to standard error; an existing\n"
            "FILE is replaced only by a complete new one.\n"
+           "\n"
+           "With --hot-key, the press of Print Screen, Shift+Print Screen or\n"
+           "Ctrl+Alt+Shift+Print Screen is handed to the running window program, as if\n"
+           "the key had been pressed: for a desktop's own keyboard shortcut settings.\n"
+           "Exit status 0 when the window program took it, 1 when none is running.\n"
            "\n"
            "  --help, -h           show this text\n"
            "  --version            show the version\n";

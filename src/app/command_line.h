@@ -5,6 +5,7 @@
 //   tessarine [--version] [--help]
 //   tessarine --capture [--geometry WxH+X+Y | --active] [--delay SECONDS]
 //                       [--format bmp|png] FILE
+//   tessarine --hot-key print|shift-print|ctrl-alt-shift-print
 
 #include <cstdint>
 #include <optional>
@@ -50,11 +51,12 @@ struct CaptureRequest {
     output::PictureFormat format = output::PictureFormat::Bitmap;
 };
 
-enum class Action { RunProgram, ShowHelp, ShowVersion, Capture };
+enum class Action { RunProgram, ShowHelp, ShowVersion, Capture, HotKey };
 
 struct CommandLine {
     Action action = Action::RunProgram;
     CaptureRequest capture;  // for Action::Capture
+    std::string hotKey;      // for Action::HotKey: "print", "shift-print", ...
 };
 
 // A command line, or why it cannot be used (a usage error).

@@ -60,12 +60,18 @@ std::optional<int> CaptureHere(const app::CaptureRequest& request) {
     return app::RunCommandLineCapture(request);
 }
 
+// The press goes over the session bus: tessarine-portal speaks D-Bus.
+int HotKeyHere(const std::string&) {
+    return Become(HelperProgram("tessarine-portal", TESSARINE_PORTAL_PROGRAM), arguments);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     app::IgnoreFileSizeSignal();
     arguments = argv;
-    if (const std::optional<int> status = app::RunWithoutWindow(argc, argv, &CaptureHere)) {
+    if (const std::optional<int> status =
+            app::RunWithoutWindow(argc, argv, &CaptureHere, &HotKeyHere)) {
         return *status;
     }
     return Become(HelperProgram("tessarine-window", TESSARINE_WINDOW_PROGRAM), argv);

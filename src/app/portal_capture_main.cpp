@@ -1,11 +1,13 @@
-// `tessarine --capture` in a Wayland session, which the launcher executes
-// in its own place: the screen comes through the desktop portal, over
-// D-Bus, so this program loads Qt's core and D-Bus modules, and no more.
+// `tessarine --capture` in a Wayland session, and `tessarine --hot-key`,
+// which the launcher executes in its own place: both speak D-Bus (the
+// screen comes through the desktop portal), so this program loads Qt's
+// core and D-Bus modules, and no more.
 
 #include <QCoreApplication>
 #include <memory>
 
 #include "app/cli_capture.h"
+#include "app/hot_key_cli.h"
 #include "platform/wayland/portal_backend.h"
 #include "platform/wayland/session_bus.h"
 #include "platform/x11/x11_session.h"
@@ -29,5 +31,6 @@ int main(int argc, char** argv) {
     app::IgnoreFileSizeSignal();
     // The launcher has checked the command line: anything but a capture
     // here is a usage error or --help, answered as it would be.
-    return app::RunWithoutWindow(argc, argv, &CaptureThroughPortal).value_or(app::kExitUsage);
+    return app::RunWithoutWindow(argc, argv, &CaptureThroughPortal, &app::HandHotKeyOver)
+        .value_or(app::kExitUsage);
 }

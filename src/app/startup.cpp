@@ -13,8 +13,10 @@
 
 #include "app/cli_capture.h"
 #include "app/handle_report.h"
+#include "app/hot_key_cli.h"
 #include "app/interface_font.h"
 #include "app/lost_display.h"
+#include "app/termination.h"
 #include "app/toolkit_start.h"
 #include "app/variables.h"
 #include "app/x11_cli_capture.h"
@@ -71,7 +73,8 @@ int Run(int argc, char** argv) {
     IgnoreFileSizeSignal();
     // Decided before anything of the user interface starts: --help,
     // --version and a capture from the command line need no window.
-    if (const std::optional<int> status = RunWithoutWindow(argc, argv, &RunCapture)) {
+    if (const std::optional<int> status =
+            RunWithoutWindow(argc, argv, &RunCapture, &HandHotKeyOver)) {
         return *status;
     }
 
@@ -115,6 +118,7 @@ int Run(int argc, char** argv) {
     QApplication::setOrganizationName("Lumograph");
     QApplication::setApplicationVersion(TESSARINE_VERSION);
     QApplication::setQuitOnLastWindowClosed(false);
+    EndEventLoopOnTermination();
     UseInterfaceFont();
 
     int status;

@@ -47,6 +47,9 @@ class KeyGrab {
     // session), what it bound: "Print", or "" while it has not (yet).
     // Empty for a grab of exactly the combination asked for.
     virtual std::optional<std::string> desktopTrigger() const { return std::nullopt; }
+    // Where the desktop binds the combination to `tessarine --hot-key`
+    // itself, the desktop's name ("sway"); empty otherwise.
+    virtual std::string commandBoundBy() const { return {}; }
 };
 
 struct ClaimOutcome {

@@ -83,6 +83,22 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrong) {
     EXPECT_EQ(ErrorOf({"--geometry", "300x200+0+0", "-style", "fusion"}), "(accepted)");
 }
 
+TEST(CommandLine, HotKeyTakesOneKnownKeyAndNothingElse) {
+    for (const char* key : {"print", "shift-print", "ctrl-alt-shift-print"}) {
+        const auto line = Parse({"--hot-key", key});
+        ASSERT_TRUE(line) << key;
+        EXPECT_EQ(line->action, Action::HotKey);
+        EXPECT_EQ(line->hotKey, key);
+    }
+    EXPECT_EQ(Parse({"--hot-key=print"})->hotKey, "print");
+    EXPECT_EQ(ErrorOf({"--hot-key", "Print"}),
+              "bad hot key \"Print\": expected print, shift-print or ctrl-alt-shift-print");
+    EXPECT_EQ(ErrorOf({"--hot-key"}), "--hot-key needs a value");
+    EXPECT_EQ(ErrorOf({"--capture", "--hot-key", "print", "a.bmp"}),
+              "\"--capture\" cannot be used with --hot-key");
+    EXPECT_EQ(ErrorOf({"--hot-key", "print", "--hot-key", "print"}), "--hot-key takes one key");
+}
+
 TEST(Geometry, ReadsTheXForms) {
     std::string error;
     const auto g = app::ParseGeometry("=1920X1080-0-5", error);

@@ -39,6 +39,9 @@ void VBHotKey::setHotKeyActive(bool active) {
     if (!active || !HotKeyActive()) {
         grab_.reset();
     }
+    if (!active) {
+        commandListener_.reset();
+    }
     if (!active || grab_) {
         return;
     }
@@ -49,15 +52,26 @@ void VBHotKey::setHotKeyActive(bool active) {
     keys.alt = altkey;
     keys.super = winkey;
     QPointer<VBHotKey> self(this);
-    platform::ClaimOutcome outcome = platform::CurrentBackend()->claimKeys(keys, [self] {
+    const auto press = [self] {
         if (self) {
             emit self->HotKeyPressed();
         }
-    });
+    };
+    // Listening first: a desktop binding made by the claim below may run
+    // the command at once.
+    if (!commandListener_) {
+        commandListener_ = platform::ListenForHotKeyCommand(keys, press);
+    }
+    platform::ClaimOutcome outcome = platform::CurrentBackend()->claimKeys(keys, press);
     lastClaim_ = outcome.result;
+    lastClaimNote_ = QString::fromStdString(outcome.note);
     if (outcome.result == platform::ClaimResult::Claimed) {
         grab_ = std::move(outcome.grab);
     }
+}
+
+QString VBHotKey::LastClaimNote() const {
+    return lastClaimNote_;
 }
 
 std::optional<QString> VBHotKey::DesktopTrigger() const {
@@ -66,6 +80,10 @@ std::optional<QString> VBHotKey::DesktopTrigger() const {
     }
     const std::optional<std::string> trigger = grab_->desktopTrigger();
     return trigger ? std::optional<QString>(QString::fromStdString(*trigger)) : std::nullopt;
+}
+
+QString VBHotKey::CommandBoundBy() const {
+    return grab_ ? QString::fromStdString(grab_->commandBoundBy()) : QString();
 }
 
 QString VBHotKey::CombinationName() const {

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "platform/backend.h"
+#include "platform/wayland/hot_key_bus.h"
 
 namespace controls {
 
@@ -37,9 +38,17 @@ class VBHotKey : public QObject {
     // keyboard change; empty before the first.
     std::optional<platform::ClaimResult> LastClaim() const;
 
+    // The desktop's own word on the last claim, when it gave one ("GNOME's
+    // own screenshot key binding holds it"); empty otherwise.
+    QString LastClaimNote() const;
+
     // What the desktop bound where it chooses the keys itself ("" while it
     // has not); empty where the combination is held as asked.
     std::optional<QString> DesktopTrigger() const;
+
+    // The desktop that runs `tessarine --hot-key` for the held combination
+    // ("sway"); empty where the program holds it itself.
+    QString CommandBoundBy() const;
 
     // The combination as the user reads it, e.g. "Shift+Print Screen".
     QString CombinationName() const;
@@ -50,6 +59,10 @@ class VBHotKey : public QObject {
   private:
     std::unique_ptr<platform::KeyGrab> grab_;
     std::optional<platform::ClaimResult> lastClaim_;
+    QString lastClaimNote_;
+    // Presses handed over by `tessarine --hot-key`, whatever became of the
+    // claim: a desktop's own key binding may run that command.
+    std::unique_ptr<platform::HotKeyListener> commandListener_;
 };
 
 // Why a claim failed, for a message: "another program holds it".

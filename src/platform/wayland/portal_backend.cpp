@@ -5,6 +5,7 @@
 #include "platform/wayland/gnome_key_bindings.h"
 #include "platform/wayland/portal_screen_source.h"
 #include "platform/wayland/portal_shortcuts.h"
+#include "platform/wayland/sway_key_bindings.h"
 #include "platform/wayland/sway_windows.h"
 
 namespace platform {
@@ -24,9 +25,14 @@ class PortalBackend : public Backend {
     bool knowsForegroundWindow() const override { return sway_; }
     std::string windowQueryFailure() override { return sway_ ? sway::Failure() : std::string(); }
     ClaimOutcome claimKeys(const KeyCombination& keys, std::function<void()> onPress) override {
-        ClaimOutcome outcome = ClaimPortalShortcut(keys, onPress);
-        // GNOME without GlobalShortcuts binds keys to commands: ours hands
-        // the press to this program, whose hot key listens for it.
+        // sway has no shortcuts portal of its own: one that answers there
+        // is another desktop's, installed beside it, that binds nothing.
+        // Its bindings run `tessarine --hot-key` instead.
+        if (sway_ && DesktopIs("sway")) {
+            return sway::BindHotKey(keys);
+        }
+        ClaimOutcome outcome = ClaimPortalShortcut(keys, std::move(onPress));
+        // GNOME before its GlobalShortcuts binds keys to commands too.
         if (outcome.result == ClaimResult::NotInSession && DesktopIs("GNOME")) {
             return ClaimGnomeKeyBinding(keys, HotKeyCommandName(keys), HotKeyCommandLine(keys));
         }

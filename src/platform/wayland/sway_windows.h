@@ -7,15 +7,9 @@
 #include <string>
 
 #include "platform/backend.h"
+#include "platform/wayland/sway_ipc.h"
 
 namespace platform::sway {
-
-// True when $SWAYSOCK names a socket: sway's.
-bool Available();
-
-// Why the last question to sway got no answer (it answers within a few
-// seconds or not at all); empty when it answered.
-std::string Failure();
 
 struct Extent {
     double width = 0;

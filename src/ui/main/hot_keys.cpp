@@ -15,8 +15,9 @@ namespace hot_keys {
 
 const char* const kNoKeysInSession =
     "Hot keys are not available in this Wayland session: the desktop lets no program hold "
-    "system-wide keys. Its own keyboard shortcut settings can run \"tessarine --capture FILE\" "
-    "(with --active or --geometry WxH+X+Y) instead.";
+    "system-wide keys. In its own keyboard shortcut settings, bind keys to \"tessarine "
+    "--hot-key print\" and \"tessarine --hot-key shift-print\": they work while this window "
+    "runs.";
 
 QString MessageText(const QStringList& unclaimed, const QString& sessionNote) {
     QString text = QString("Hotkeys: ") + "\r\n" +
@@ -33,6 +34,9 @@ QString MessageText(const QStringList& unclaimed, const QString& sessionNote) {
 
 QString SessionNote(const QList<const controls::VBHotKey*>& keys) {
     QStringList bound;
+    QStringList notes;
+    QString bindingDesktop;
+    QStringList commandBound;
     for (const controls::VBHotKey* key : keys) {
         if (!key) {
             continue;
@@ -44,8 +48,26 @@ QString SessionNote(const QList<const controls::VBHotKey*>& keys) {
             bound << (trigger->isEmpty() ? key->CombinationName() + ": not bound"
                                          : key->CombinationName() + " as " + *trigger);
         }
+        if (!key->CommandBoundBy().isEmpty()) {
+            bindingDesktop = key->CommandBoundBy();
+            commandBound << key->CombinationName();
+        }
+        if (!key->LastClaimNote().isEmpty()) {
+            notes << key->CombinationName() + ": " + key->LastClaimNote();
+        }
     }
-    return bound.isEmpty() ? QString() : "The desktop bound the hot keys: " + bound.join("; ");
+    QStringList lines;
+    if (!bound.isEmpty()) {
+        lines << "The desktop bound the hot keys: " + bound.join("; ");
+    }
+    if (!commandBound.isEmpty()) {
+        lines << bindingDesktop + " runs \"tessarine --hot-key\" for " + commandBound.join(", ") +
+                     " while this window runs";
+    }
+    if (!notes.isEmpty()) {
+        lines << notes.join("; ");
+    }
+    return lines.join("\r\n");
 }
 
 }  // namespace hot_keys
@@ -103,9 +125,12 @@ void Form1::buildHotKeys() {
             }
         } else if (result && *result != platform::ClaimResult::Claimed &&
                    *result != platform::ClaimResult::NoDisplay) {
+            const QString why = key->LastClaimNote().isEmpty()
+                                    ? controls::ClaimFailureReason(*result)
+                                    : key->LastClaimNote();
             std::fprintf(stderr, "tessarine: cannot claim %s: %s\n",
                          key->CombinationName().toLocal8Bit().constData(),
-                         controls::ClaimFailureReason(*result).toLocal8Bit().constData());
+                         why.toLocal8Bit().constData());
         }
     }
 }

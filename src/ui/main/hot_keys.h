@@ -15,8 +15,10 @@ namespace hot_keys {
 // be claimed, a line that names them; then `sessionNote`, when there is one.
 QString MessageText(const QStringList& unclaimed, const QString& sessionNote = QString());
 
-// In a Wayland session, what became of the keys: which triggers the desktop
-// bound, or that it lets no program hold keys. Empty in an X11 session.
+// What the desktop did with the keys, a line for each kind: the triggers
+// it bound, the desktop that runs `tessarine --hot-key` for them, its own
+// word on keys it did not give; or that it lets no program hold keys.
+// Empty where the keys are held as asked (an X11 session).
 QString SessionNote(const QList<const controls::VBHotKey*>& keys);
 
 // Said on standard error and in the message where the desktop holds no keys

@@ -20,7 +20,8 @@ check(wl.wait_for(lambda: "ready\n" in calls), "mock portal on the bus")
 keyboard = wl.Keyboard()
 pattern = wl.start_pattern(50, 50, 200, 150)
 ref = wl.grim()
-app = wl.App()
+# A desktop with a shortcuts portal of its own (sway has none).
+app = wl.App(env=dict(os.environ, XDG_CURRENT_DESKTOP="Mock"))
 wl.move("^Tessarine$", 400, 300)
 
 
@@ -39,17 +40,6 @@ def activate(shortcut):
     mock.stdin.flush()
 
 
-def preview():
-    """The middle of the main window's own picture, in its preview pane. (Read
-    from the X server: with grim polling the screen during the capture, the
-    portal's picture was seen with the focused window's title bar drawn as
-    unfocused.)"""
-    _, _, w, h = wl.xtest.window_geometry(app.window)
-    blob = subprocess.run(["import", "-window", str(app.window), "-depth", "8", "ppm:-"],
-                          capture_output=True).stdout
-    return blob and wl.xtest.parse_ppm(blob).crop(w // 2, h // 2, 100, 100).data
-
-
 # Print captures the whole screen: the main window steps aside for it.
 path = os.path.join(wl.OUT, "print.bmp")
 if app.hidden_and_back(lambda: activate("print"), "Print") and app.save(path):
@@ -60,10 +50,10 @@ node = wl.focused_node()
 rect, title = node["rect"], node["deco_rect"]["height"]
 # Shift+Print leaves the main window where it is: its preview shows the
 # new picture once the capture is done.
-before = preview()
+before = app.preview()
 activate("shift-print")
 path = os.path.join(wl.OUT, "shift-print.bmp")
-if check(wl.wait_for(lambda: preview() != before), "Shift+Print shows a new picture") and \
+if check(wl.wait_for(lambda: app.preview() != before), "Shift+Print shows a new picture") and \
         app.save(path):
     wl.same_pixels(path, ref.crop(rect["x"], rect["y"] - title, rect["width"],
                                   rect["height"] + title), "Shift+Print")

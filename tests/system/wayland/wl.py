@@ -188,9 +188,26 @@ class Keyboard:
     """A virtual keyboard on sway's seat while it lives (wtype asleep)."""
 
     def __init__(self):
-        self.proc = subprocess.Popen(["wtype", "-s", "3600000", "-k", "Shift_L"])
+        self.proc = None
+        self.press("Shift_L")
         check(wait_for(lambda: any(i["type"] == "keyboard" for i in
                                    swaymsg("-t", "get_inputs"))), "sway has a keyboard")
+
+    def press(self, *keys):
+        """Presses keys[-1] with the modifiers before it held, as the user
+        does, on a fresh virtual keyboard that then stays on the seat (the X
+        windows lose their keys when the seat's last keyboard goes)."""
+        args = ["wtype"]
+        for key in keys[:-1]:
+            args += ["-M", key]
+        args += ["-k", keys[-1]]
+        for key in reversed(keys[:-1]):
+            args += ["-m", key]
+        previous = self.proc
+        self.proc = subprocess.Popen(args + ["-s", "3600000"])
+        if previous:
+            previous.kill()
+            previous.wait()
 
     def stop(self):
         self.proc.kill()
@@ -277,6 +294,16 @@ class App(xtest.Process):
 
     def messages(self):
         return [w for w in xtest.find_windows("^Tessarine$") if w != self.window]
+
+    def preview(self):
+        """The middle of the main window's own picture, in its preview pane.
+        (Read from the X server: with grim polling the screen during the
+        capture, the portal's picture was seen with the focused window's
+        title bar drawn as unfocused.)"""
+        _, _, w, h = xtest.window_geometry(self.window)
+        blob = subprocess.run(["import", "-window", str(self.window), "-depth", "8", "ppm:-"],
+                              capture_output=True).stdout
+        return blob and xtest.parse_ppm(blob).crop(w // 2, h // 2, 100, 100).data
 
     def save(self, path):
         """Ctrl+S, the path typed into the save dialog, and the file written."""

@@ -165,6 +165,21 @@ class DesktopGrab : public platform::KeyGrab {
     std::optional<std::string> desktopTrigger() const override { return "Print"; }
 };
 
+// A desktop that binds keys to commands: Print is its own, the rest it runs
+// the command for.
+class CommandBinding : public platform::KeyGrab {
+  public:
+    platform::ClaimResult State() const override { return platform::ClaimResult::Claimed; }
+    std::string commandBoundBy() const override { return "sway"; }
+};
+
+platform::ClaimOutcome CommandsBound(const platform::KeyCombination& keys, std::function<void()>) {
+    if (!keys.shift) {
+        return {platform::ClaimResult::HeldByAnother, nullptr, "sway's configuration binds it"};
+    }
+    return {platform::ClaimResult::Claimed, std::make_unique<CommandBinding>(), {}};
+}
+
 platform::ClaimOutcome NoKeysInSession(const platform::KeyCombination&, std::function<void()>) {
     return {platform::ClaimResult::NotInSession, nullptr, {}};
 }
@@ -186,6 +201,19 @@ TEST(HotKeysMessage, InAWaylandSessionSaysWhatTheDesktopDidWithTheKeys) {
     key.setHotKeyActive(true);
     EXPECT_EQ(hot_keys::MessageText({}, hot_keys::SessionNote({&key})),
               kThreeLines + "\r\nThe desktop bound the hot keys: Print Screen as Print");
+}
+
+TEST(HotKeysMessage, NamesTheDesktopThatRunsTheCommandAndWhatItHolds) {
+    testing_support::ScopedFakeBackend desktop(
+        [](testing_support::FakeBackend& fake) { fake.claim = &CommandsBound; });
+    controls::VBHotKey print, shiftPrint;
+    print.vkey = shiftPrint.vkey = 44;
+    shiftPrint.shiftkey = true;
+    print.setHotKeyActive(true);
+    shiftPrint.setHotKeyActive(true);
+    EXPECT_EQ(hot_keys::SessionNote({&print, &shiftPrint}),
+              "sway runs \"tessarine --hot-key\" for Shift+Print Screen while this window runs"
+              "\r\nPrint Screen: sway's configuration binds it");
 }
 
 }  // namespace

@@ -1,0 +1,157 @@
+#include "platform/wayland/sway_ipc.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+
+#include "base/unique_fd.h"
+#include "platform/text/printable.h"
+
+namespace platform::sway {
+namespace {
+
+constexpr char kMagic[] = "i3-ipc";
+constexpr std::size_t kMagicLength = sizeof kMagic - 1;
+
+constexpr int kAnswerSeconds = 3;
+
+using Clock = std::chrono::steady_clock;
+
+// Why the last request to sway got no answer; empty after one that did.
+std::string& LastFailure() {
+    static std::string failure;
+    return failure;
+}
+
+std::string TimedOut() {
+    return "sway gave no answer within " + std::to_string(kAnswerSeconds) + " s";
+}
+
+// Waits until the socket is ready for `events`, or the deadline passes.
+bool WaitFor(int fd, short events, Clock::time_point deadline) {
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0) {
+            return false;
+        }
+        pollfd entry{fd, events, 0};
+        const int ready = ::poll(&entry, 1, static_cast<int>(left));
+        if (ready > 0) {
+            return true;
+        }
+        if (ready < 0 && errno != EINTR) {
+            return false;
+        }
+    }
+}
+
+// Sends or receives all of `length` bytes before the deadline; the reason
+// goes to LastFailure() when that fails.
+bool Transfer(int fd, char* data, std::size_t length, bool sending, Clock::time_point deadline) {
+    while (length > 0) {
+        const ssize_t n =
+            sending ? ::send(fd, data, length, MSG_NOSIGNAL) : ::recv(fd, data, length, 0);
+        if (n > 0) {
+            data += n;
+            length -= static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+            if (!WaitFor(fd, sending ? POLLOUT : POLLIN, deadline)) {
+                LastFailure() = TimedOut();
+                return false;
+            }
+            continue;
+        }
+        LastFailure() = n == 0 ? "sway closed its socket without an answer"
+                               : std::string("sway's socket failed: ") + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+QJsonDocument Ask(std::uint32_t type, const QByteArray& request) {
+    const Clock::time_point deadline = Clock::now() + std::chrono::seconds(kAnswerSeconds);
+    LastFailure().clear();
+    const char* path = std::getenv("SWAYSOCK");
+    if (path == nullptr || std::strlen(path) >= sizeof(sockaddr_un::sun_path)) {
+        LastFailure() = "SWAYSOCK names no socket that can be reached";
+        return {};
+    }
+    const base::UniqueFd socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, path);
+    if (socket.get() < 0) {
+        LastFailure() = std::string("no socket for sway: ") + std::strerror(errno);
+        return {};
+    }
+    if (::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        int failure = errno;
+        if (failure == EAGAIN || failure == EINPROGRESS) {
+            socklen_t size = sizeof failure;
+            if (!WaitFor(socket.get(), POLLOUT, deadline)) {
+                LastFailure() = TimedOut();
+                return {};
+            }
+            if (::getsockopt(socket.get(), SOL_SOCKET, SO_ERROR, &failure, &size) != 0) {
+                failure = errno;
+            }
+        }
+        if (failure != 0) {
+            LastFailure() = "sway's socket " + Printable(path) +
+                            " cannot be reached: " + std::strerror(failure);
+            return {};
+        }
+    }
+    // Header: magic, payload length, message type (native byte order).
+    char header[kMagicLength + 8];
+    std::memcpy(header, kMagic, kMagicLength);
+    QByteArray payload = request;
+    const auto payloadLength = static_cast<std::uint32_t>(payload.size());
+    std::memcpy(header + kMagicLength, &payloadLength, 4);  // Payload length
+    std::memcpy(header + kMagicLength + 4, &type, 4);       // Message type
+    if (!Transfer(socket.get(), header, sizeof header, true, deadline) ||
+        !Transfer(socket.get(), payload.data(), payload.size(), true, deadline) ||
+        !Transfer(socket.get(), header, sizeof header, false, deadline)) {
+        return {};
+    }
+    std::uint32_t length = 0;
+    std::memcpy(&length, header + kMagicLength, 4);
+    if (std::memcmp(header, kMagic, kMagicLength) != 0 || length > (64u << 20)) {
+        LastFailure() = "sway's answer is not one of its IPC messages";
+        return {};
+    }
+    payload = QByteArray(static_cast<qsizetype>(length), Qt::Uninitialized);
+    if (!Transfer(socket.get(), payload.data(), length, false, deadline)) {
+        return {};
+    }
+    QJsonDocument answer = QJsonDocument::fromJson(payload);
+    if (answer.isNull()) {
+        LastFailure() = "sway's answer is not JSON";
+    }
+    return answer;
+}
+
+bool Available() {
+    const char* path = std::getenv("SWAYSOCK");
+    struct stat status {};
+    return path != nullptr && ::stat(path, &status) == 0 && S_ISSOCK(status.st_mode);
+}
+
+std::string Failure() {
+    return LastFailure();
+}
+
+}  // namespace platform::sway

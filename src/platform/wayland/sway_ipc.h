@@ -1,0 +1,28 @@
+#pragma once
+// sway's IPC: one request on $SWAYSOCK and its JSON answer, within a few
+// seconds in all.
+
+#include <QByteArray>
+#include <QJsonDocument>
+#include <cstdint>
+#include <string>
+
+namespace platform::sway {
+
+inline constexpr std::uint32_t kRunCommand = 0;
+inline constexpr std::uint32_t kGetOutputs = 3;
+inline constexpr std::uint32_t kGetTree = 4;
+inline constexpr std::uint32_t kGetConfig = 9;
+
+// True when $SWAYSOCK names a socket: sway's.
+bool Available();
+
+// The answer to one request; empty when sway cannot be asked, with the
+// reason in Failure().
+QJsonDocument Ask(std::uint32_t type, const QByteArray& request);
+
+// Why the last request got no answer (sway answers within a few seconds or
+// not at all); empty when it answered.
+std::string Failure();
+
+}  // namespace platform::sway
