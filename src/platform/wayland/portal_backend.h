@@ -2,7 +2,8 @@
 // The backend of a Wayland session: the screen from the desktop portal, the
 // window in front from sway's IPC or KWin's scripting where those run (no
 // other desktop tells), and system-wide keys through the portal's
-// GlobalShortcuts.
+// GlobalShortcuts, or on a GNOME desktop without it, through GNOME's custom
+// key bindings.
 
 #include <functional>
 #include <memory>

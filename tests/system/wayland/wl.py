@@ -189,25 +189,30 @@ class Keyboard:
 
     def __init__(self):
         self.proc = None
-        self.press("Shift_L")
+        self._park(["-s", "3600000", "-k", "Shift_L"])
+
+    def _park(self, args):
+        if self.proc:
+            self.stop()
+        self.proc = subprocess.Popen(["wtype", *args])
         check(wait_for(lambda: any(i["type"] == "keyboard" for i in
                                    swaymsg("-t", "get_inputs"))), "sway has a keyboard")
 
     def press(self, *keys):
         """Presses keys[-1] with the modifiers before it held, as the user
-        does, on a fresh virtual keyboard that then stays on the seat (the X
-        windows lose their keys when the seat's last keyboard goes)."""
+        does, from a keyboard of its own; then the parked keyboard is put
+        back in front, so that the X windows have the keymap they had."""
         args = ["wtype"]
         for key in keys[:-1]:
             args += ["-M", key]
         args += ["-k", keys[-1]]
         for key in reversed(keys[:-1]):
             args += ["-m", key]
-        previous = self.proc
-        self.proc = subprocess.Popen(args + ["-s", "3600000"])
-        if previous:
-            previous.kill()
-            previous.wait()
+        subprocess.run(args, check=True, timeout=10)
+        # Shift pressed and let go on the new one makes it the seat's
+        # keyboard with no modifier held (one held on a keyboard that went
+        # stays held for the X windows).
+        self._park(["-k", "Shift_L", "-s", "3600000"])
 
     def stop(self):
         self.proc.kill()

@@ -1,0 +1,52 @@
+#include "platform/wayland/sway_key_bindings.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+platform::KeyCombination Print(bool shift = false, bool controlAndAlt = false) {
+    platform::KeyCombination keys;
+    keys.key = 0x2C;
+    keys.shift = shift;
+    keys.control = keys.alt = controlAndAlt;
+    return keys;
+}
+
+std::string NoFiles(const std::string&) {
+    return {};
+}
+
+TEST(SwayConfiguration, BindingsInTheDefaultModeHoldTheCombination) {
+    const char* config =
+        "set $mod Mod4\n"
+        "set $shot Shift+Print\n"
+        "bindsym --to-code $mod+Print exec grim\n"
+        "bindsym $shot exec grim -g x\n"
+        "mode \"resize\" {\n"
+        "    bindsym Print exec nothing\n"
+        "}\n"
+        "bindsym {\n"
+        "    Ctrl+Mod1+Shift+print exec grim\n"
+        "}\n";
+    const auto binds = [&](const platform::KeyCombination& keys) {
+        return platform::sway::ConfigBinds(config, keys, &NoFiles);
+    };
+    // Print alone is bound only in another mode; Mod4+Print is another
+    // combination.
+    EXPECT_FALSE(binds(Print()));
+    EXPECT_TRUE(binds(Print(true)));
+    EXPECT_TRUE(binds(Print(true, true)));
+}
+
+TEST(SwayConfiguration, IncludedFilesAndKeycodesCount) {
+    const auto read = [](const std::string& path) -> std::string {
+        return path == "/etc/sway/config.d/*" ? "# a comment\nbindcode 107 exec grim\n" : "";
+    };
+    EXPECT_TRUE(platform::sway::ConfigBinds("include /etc/sway/config.d/*\n", Print(), read));
+    // Continued lines are one line; a lock modifier makes another combination.
+    EXPECT_TRUE(platform::sway::ConfigBinds("bindsym \\\n  Print exec grim\n", Print(), &NoFiles));
+    EXPECT_FALSE(platform::sway::ConfigBinds("bindsym Mod2+Print exec grim\n", Print(), &NoFiles));
+    EXPECT_EQ(platform::sway::SwayCombination(Print(true, true)), "Ctrl+Mod1+Shift+Print");
+}
+
+}  // namespace
