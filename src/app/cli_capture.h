@@ -5,9 +5,11 @@
 
 #include <signal.h>
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/command_line.h"
 #include "platform/backend.h"
@@ -51,8 +53,16 @@ int RunCaptureWithBackend(const CaptureRequest& request,
 // and returns kExitFailure.
 int ReportCaptureFailure(const std::string& message);
 
+// Puts a PNG on the clipboard and returns true, or false with the reason.
+using ClipboardServer = bool (*)(std::vector<std::uint8_t> png, std::string& error);
+
+// What --clipboard uses; none (the default) makes --clipboard fail with a
+// reason.
+void SetClipboardServer(ClipboardServer server);
+
 // The capture and the write, from the installed backend, with no delay. Returns empty on success,
-// otherwise what failed; the file is then untouched.
+// otherwise what failed; the file is then untouched. A FILE made from a
+// template is said on standard output.
 std::string CaptureToFile(const CaptureRequest& request);
 
 }  // namespace app
