@@ -267,11 +267,9 @@ std::string CaptureToFile(const CaptureRequest& request) {
             return "cannot copy the picture: this session's clipboard cannot be reached from "
                    "the command line";
         }
-        output::EncodedPng png = output::EncodePng(rows);
-        if (png.bytes.empty()) {
-            return "cannot copy the picture: " + png.error;
-        }
-        if (std::string failure; !clipboardServer(std::move(png.bytes), failure)) {
+        // The pixels stay where they are until the PNG is made.
+        const auto makePng = [&rows] { return output::EncodePng(rows).bytes; };
+        if (std::string failure; !clipboardServer(makePng, failure)) {
             return failure;
         }
     }

@@ -6,6 +6,7 @@
 #include <signal.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -53,8 +54,11 @@ int RunCaptureWithBackend(const CaptureRequest& request,
 // and returns kExitFailure.
 int ReportCaptureFailure(const std::string& message);
 
-// Puts a PNG on the clipboard and returns true, or false with the reason.
-using ClipboardServer = bool (*)(std::vector<std::uint8_t> png, std::string& error);
+// Puts the PNG that `makePng` makes on the clipboard and returns true, or
+// false with the reason. `makePng` may run after the call has returned, in
+// another process with a copy of this one's memory.
+using ClipboardServer = bool (*)(const std::function<std::vector<std::uint8_t>()>& makePng,
+                                 std::string& error);
 
 // What --clipboard uses; none (the default) makes --clipboard fail with a
 // reason.

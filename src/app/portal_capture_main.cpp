@@ -24,8 +24,8 @@ std::optional<int> CaptureThroughPortal(const app::CaptureRequest& request) {
     QCoreApplication application(argumentCount, arguments);
     // The clipboard is XWayland's, as the window program's Copy uses it:
     // the compositor hands it on to Wayland programs.
-    app::SetClipboardServer([](std::vector<std::uint8_t> png, std::string& failure) {
-        return platform::ServeClipboardPng(nullptr, std::move(png), failure);
+    app::SetClipboardServer([](const platform::PngMaker& makePng, std::string& failure) {
+        return platform::ServeClipboardPng(nullptr, makePng, failure);
     });
     return app::RunCaptureWithBackend(
         request, platform::OpenPortalBackend([] { return platform::XScreenSize(nullptr); }));

@@ -23,8 +23,8 @@ int RunCommandLineCapture(const CaptureRequest& request) {
     if (!backend) {
         return ReportCaptureFailure(error);
     }
-    SetClipboardServer([](std::vector<std::uint8_t> png, std::string& failure) {
-        return platform::ServeClipboardPng(nullptr, std::move(png), failure);
+    SetClipboardServer([](const platform::PngMaker& makePng, std::string& failure) {
+        return platform::ServeClipboardPng(nullptr, makePng, failure);
     });
     return RunCaptureWithBackend(request, backend);
 }

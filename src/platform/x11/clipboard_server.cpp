@@ -53,8 +53,7 @@ struct Transfer {
 
 class Server {
   public:
-    Server(xcb_connection_t* c, xcb_window_t window, std::vector<std::uint8_t> png)
-        : c_(c), window_(window), png_(std::move(png)) {
+    Server(xcb_connection_t* c, xcb_window_t window) : c_(c), window_(window) {
         clipboard_ = Intern(c, "CLIPBOARD");
         targets_ = Intern(c, "TARGETS");
         timestamp_ = Intern(c, "TIMESTAMP");
@@ -64,7 +63,7 @@ class Server {
         chunk_ = std::min<std::size_t>(256 * 1024, xcb_get_maximum_request_length(c) * 4 / 2);
     }
 
-    xcb_atom_t clipboard() const { return clipboard_; }
+    void setPng(std::vector<std::uint8_t> png) { png_ = std::move(png); }
 
     // Owns the clipboard at `time`; false when another client kept it.
     bool own(xcb_timestamp_t time) {
@@ -211,7 +210,7 @@ xcb_timestamp_t ServerTime(xcb_connection_t* c, xcb_window_t window) {
 
 // The serving process: says "1" on `ready` once it owns the clipboard, or
 // why not, then serves.
-[[noreturn]] void ServeInChild(const char* display, std::vector<std::uint8_t> png, int ready) {
+[[noreturn]] void ServeInChild(const char* display, const PngMaker& makePng, int ready) {
     const auto fail = [ready](const char* why) {
         (void)!::write(ready, why, std::strlen(why));
         ::_exit(1);
@@ -225,13 +224,19 @@ xcb_timestamp_t ServerTime(xcb_connection_t* c, xcb_window_t window) {
     const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_create_window(c, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 1, 1, 0,
                       XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &mask);
-    Server server(c, window, std::move(png));
+    Server server(c, window);
     const xcb_timestamp_t time = ServerTime(c, window);
     if (time == XCB_CURRENT_TIME || !server.own(time)) {
         fail("another client kept the clipboard");
     }
     (void)!::write(ready, "1", 1);
     ::close(ready);
+    std::vector<std::uint8_t> png = makePng();
+    if (png.empty()) {
+        xcb_disconnect(c);
+        ::_exit(1);
+    }
+    server.setPng(std::move(png));
     server.run();
     xcb_disconnect(c);
     ::_exit(0);
@@ -239,7 +244,7 @@ xcb_timestamp_t ServerTime(xcb_connection_t* c, xcb_window_t window) {
 
 }  // namespace
 
-bool ServeClipboardPng(const char* display, std::vector<std::uint8_t> png, std::string& error) {
+bool ServeClipboardPng(const char* display, const PngMaker& makePng, std::string& error) {
     int pipeEnds[2];
     if (::pipe2(pipeEnds, O_CLOEXEC) != 0) {
         error = std::string("cannot copy the picture: ") + std::strerror(errno);
@@ -271,7 +276,7 @@ bool ServeClipboardPng(const char* display, std::vector<std::uint8_t> png, std::
         if (server != 0) {
             ::_exit(server < 0 ? 1 : 0);
         }
-        ServeInChild(display, std::move(png), pipeEnds[1]);
+        ServeInChild(display, makePng, pipeEnds[1]);
     }
     ::close(pipeEnds[1]);
     int status = 0;
