@@ -20,6 +20,7 @@
 #include "output/file_name_template.h"
 #include "output/picture_file.h"
 #include "output/png_file.h"
+#include "platform/desktop_notice.h"
 #include "platform/raster/raster.h"
 #include "platform/text/printable.h"
 
@@ -342,6 +343,13 @@ std::optional<int> RunWithoutWindow(int argc, char** argv, CaptureRunner runCapt
 int RunCaptureWithBackend(const CaptureRequest& request,
                           const std::shared_ptr<platform::Backend>& backend) {
     platform::ScopedBackend scope(backend);
+    // What the desktop asks the user meanwhile (whether we may take
+    // screenshots, say) is said at once: the capture waits for the answer.
+    platform::SetNoticeSink([](const std::string& notice) {
+        if (!notice.empty()) {
+            std::fprintf(stderr, "tessarine: %s\n", platform::Printable(notice).c_str());
+        }
+    });
     const std::shared_ptr<raster::ScreenSource> source = backend->screenSource();
     if (!source) {
         return ReportCaptureFailure("the size of the X screen cannot be read");

@@ -1,8 +1,8 @@
 #include "platform/wayland/portal_backend.h"
 
-#include <QString>
-#include <QStringList>
-
+#include "platform/hot_key_command.h"
+#include "platform/wayland/desktop_name.h"
+#include "platform/wayland/gnome_key_bindings.h"
 #include "platform/wayland/portal_screen_source.h"
 #include "platform/wayland/portal_shortcuts.h"
 #include "platform/wayland/sway_key_bindings.h"
@@ -10,12 +10,6 @@
 
 namespace platform {
 namespace {
-
-// Whether XDG_CURRENT_DESKTOP (a colon-separated list) names `desktop`.
-bool SessionDesktopIs(const char* desktop) {
-    const QString desktops = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
-    return desktops.split(':').contains(desktop, Qt::CaseInsensitive);
-}
 
 class PortalBackend : public Backend {
   public:
@@ -34,10 +28,15 @@ class PortalBackend : public Backend {
         // sway has no shortcuts portal of its own: one that answers there
         // is another desktop's, installed beside it, that binds nothing.
         // Its bindings run `tessarine --hot-key` instead.
-        if (sway_ && SessionDesktopIs("sway")) {
+        if (sway_ && DesktopIs("sway")) {
             return sway::BindHotKey(keys);
         }
-        return ClaimPortalShortcut(keys, std::move(onPress));
+        ClaimOutcome outcome = ClaimPortalShortcut(keys, std::move(onPress));
+        // GNOME before its GlobalShortcuts binds keys to commands too.
+        if (outcome.result == ClaimResult::NotInSession && DesktopIs("GNOME")) {
+            return ClaimGnomeKeyBinding(keys, HotKeyCommandName(keys), HotKeyCommandLine(keys));
+        }
+        return outcome;
     }
     // The portal's screenshot is in device pixels, while X11 windows (under
     // XWayland) measure the desktop in its logical pixels.
