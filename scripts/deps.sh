@@ -2,7 +2,8 @@
 # that installs the missing ones (as root) or names them.
 
 BUILD_PACKAGES=(cmake g++ pkg-config qt6-base-dev libxcb1-dev libxcb-shm0-dev libxcb-randr0-dev
-    libxcb-keysyms1-dev libgl-dev libpng-dev libglib2.0-dev qt6-qpa-plugins fonts-dejavu-core
+    libxcb-keysyms1-dev libxcb-xfixes0-dev libgl-dev libpng-dev libjpeg62-turbo-dev libglib2.0-dev
+    qt6-qpa-plugins fonts-dejavu-core
     fonts-dejavu-extra fonts-liberation2)
 TEST_PACKAGES=(googletest libgtest-dev libgmock-dev xvfb openbox xdotool imagemagick
     x11-utils x11-xserver-utils python3 clang libclang-rt-14-dev xclip ccache

@@ -12,6 +12,8 @@ class PictureBox;
 class RectangleShape;
 }  // namespace controls
 
+class QLabel;
+
 class frmSelect : public QWidget {
     Q_OBJECT
   public:
@@ -38,10 +40,15 @@ class frmSelect : public QWidget {
     // Unloads the window without capturing; the buffer goes back to what it
     // was before the selection started.
     void Cancel();
+    // Shows the band's size in device pixels beside the pointer, over the
+    // frozen picture (the capture is cut from the snapshot, not from this
+    // window, so the label never gets into it).
+    void ShowBandSize();
 
     // A release is being turned into the capture: further input waits.
     bool finishing_ = false;
     // The selection became the capture.
     bool finished_ = false;
     capture::FrozenScale frozenScale_;
+    QLabel* sizeLabel_ = nullptr;
 };
