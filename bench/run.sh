@@ -19,6 +19,7 @@ build=${BUILD:-build-bench}
 need=()
 command -v scrot >/dev/null || need+=(scrot)
 command -v maim >/dev/null || need+=(maim)
+command -v xclip >/dev/null || need+=(xclip)
 command -v import >/dev/null || need+=(imagemagick)
 command -v xdotool >/dev/null || need+=(xdotool)
 command -v Xvfb >/dev/null || need+=(xvfb)
@@ -47,6 +48,8 @@ fi
 export TESS_BENCH_DIR BENCH_BUILD="$(cd "$build" && pwd)" BENCH_RUNS="$runs"
 status=0
 TESS_SCREEN=1920x1080x24 tests/system/with_x.sh python3 bench/run_bench.py || status=$?
+echo
+TESS_SCREEN=1920x1080x24 tests/system/with_x.sh python3 bench/jpeg_clipboard.py || status=$?
 # The Wayland row, in a headless sway session (skipped without sway), which
 # may run as nobody: the capture folder must let it write.
 if command -v sway >/dev/null; then

@@ -2,13 +2,21 @@
 # that installs the missing ones (as root) or names them.
 
 BUILD_PACKAGES=(cmake g++ pkg-config qt6-base-dev libxcb1-dev libxcb-shm0-dev libxcb-randr0-dev
-    libxcb-keysyms1-dev libgl-dev libpng-dev qt6-qpa-plugins fonts-dejavu-core
+    libxcb-keysyms1-dev libxcb-xfixes0-dev libgl-dev libpng-dev libjpeg62-turbo-dev libglib2.0-dev
+    qt6-qpa-plugins fonts-dejavu-core
     fonts-dejavu-extra fonts-liberation2)
 TEST_PACKAGES=(googletest libgtest-dev libgmock-dev xvfb openbox fluxbox xdotool imagemagick
     x11-utils x11-xserver-utils python3 clang libclang-rt-14-dev xclip ccache
     sway xwayland grim pipewire xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk
     dbus-daemon dbus-bin libglib2.0-bin wtype dpkg-dev file desktop-file-utils man-db lintian
     appstream)
+# The headless GNOME session of the GNOME tests (tests/system/with_gnome.sh).
+TEST_PACKAGES+=(gnome-shell mutter xdg-desktop-portal-gnome gsettings-desktop-schemas
+    gnome-settings-daemon libgl1-mesa-dri gnome-screenshot python3-gi gir1.2-glib-2.0)
+# The headless KDE Plasma session of the KDE tests (tests/system/with_kde.sh).
+TEST_PACKAGES+=(kwin-wayland xdg-desktop-portal-kde qtwayland5 plasma-workspace
+    qml-module-qtquick-controls2 qml-module-qtquick-layouts qml-module-org-kde-kirigami2
+    qml-module-qtquick2 qml-module-qtquick-window2 python3-dbus)
 
 ensure_packages() {
     local missing=()

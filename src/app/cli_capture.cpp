@@ -1,10 +1,14 @@
 #include "app/cli_capture.h"
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -13,7 +17,10 @@
 #include "capture/foreground_window.h"
 #include "capture/screen_grab.h"
 #include "capture/window_in_front.h"
+#include "output/file_name_template.h"
 #include "output/picture_file.h"
+#include "output/png_file.h"
+#include "platform/desktop_notice.h"
 #include "platform/raster/raster.h"
 #include "platform/text/printable.h"
 
@@ -36,6 +43,99 @@ struct CaptureHandles {
     }
 };
 
+ClipboardServer clipboardServer = nullptr;
+
+// The monitor named `name`, or the one under the pointer for "current",
+// within the screen; empty with the reason.
+std::optional<ScreenRectangle> MonitorRectangle(const std::string& name, raster::Size screen,
+                                                std::string& error) {
+    platform::Backend& backend = *platform::CurrentBackend();
+    const std::vector<platform::MonitorArea> monitors = backend.monitors();
+    if (monitors.empty()) {
+        error = "cannot capture a monitor: the window system names no monitors";
+        return std::nullopt;
+    }
+    const platform::MonitorArea* chosen = nullptr;
+    if (name == "current") {
+        const auto pointer = backend.pointerPosition();
+        if (!pointer) {
+            error = "cannot capture the current monitor: the pointer cannot be found";
+            return std::nullopt;
+        }
+        for (const platform::MonitorArea& monitor : monitors) {
+            if (pointer->first >= monitor.rect.left && pointer->first < monitor.rect.right &&
+                pointer->second >= monitor.rect.top && pointer->second < monitor.rect.bottom) {
+                chosen = &monitor;
+                break;
+            }
+        }
+        if (chosen == nullptr) {
+            error = "cannot capture the current monitor: the pointer is on none";
+            return std::nullopt;
+        }
+    } else {
+        std::string names;
+        for (const platform::MonitorArea& monitor : monitors) {
+            if (monitor.name == name) {
+                chosen = &monitor;
+                break;
+            }
+            names += (names.empty() ? "" : ", ") + monitor.name;
+        }
+        if (chosen == nullptr) {
+            error = "cannot capture the monitor \"" + name + "\": there is none of that name (" +
+                    names + ")";
+            return std::nullopt;
+        }
+    }
+    // Only the part on the screen: a monitor never lies beyond it, but its
+    // numbers come from the window system.
+    const std::int64_t left = std::max<std::int64_t>(chosen->rect.left, 0);
+    const std::int64_t top = std::max<std::int64_t>(chosen->rect.top, 0);
+    const std::int64_t right = std::min<std::int64_t>(chosen->rect.right, screen.width);
+    const std::int64_t bottom = std::min<std::int64_t>(chosen->rect.bottom, screen.height);
+    if (right <= left || bottom <= top) {
+        error = "cannot capture the monitor \"" + chosen->name + "\": it lies off the screen";
+        return std::nullopt;
+    }
+    return ScreenRectangle{left, top, right - left, bottom - top};
+}
+
+// Draws the pointer's picture over `pixels`, which show the screen from
+// (originX, originY); false when the window system gives no picture.
+bool DrawPointer(const raster::PixelView& pixels, std::int64_t originX, std::int64_t originY) {
+    const std::optional<platform::PointerPicture> pointer =
+        platform::CurrentBackend()->pointerPicture();
+    if (!pointer) {
+        return false;
+    }
+    for (int row = 0; row < pointer->height; ++row) {
+        const std::int64_t y = pointer->top + row - originY;
+        if (y < 0 || y >= pixels.height) {
+            continue;
+        }
+        for (int column = 0; column < pointer->width; ++column) {
+            const std::int64_t x = pointer->left + column - originX;
+            if (x < 0 || x >= pixels.width) {
+                continue;
+            }
+            // Premultiplied: the picture's colour plus what shows through.
+            const std::uint32_t over =
+                pointer->pixels[static_cast<std::size_t>(row) * pointer->width + column];
+            const std::uint32_t through = 255 - (over >> 24);
+            std::uint32_t& under = pixels.row(static_cast<int>(y))[x];
+            std::uint32_t blended = 0;
+            for (int shift = 0; shift < 24; shift += 8) {
+                const std::uint32_t channel =
+                    ((over >> shift) & 0xff) + (((under >> shift) & 0xff) * through + 127) / 255;
+                blended |= std::min<std::uint32_t>(channel, 255) << shift;
+            }
+            under = blended;
+        }
+    }
+    return true;
+}
+
 // The part of the screen the request names, or empty with the reason.
 std::optional<ScreenRectangle> RequestedRectangle(const CaptureRequest& request,
                                                   std::string& error) {
@@ -50,6 +150,8 @@ std::optional<ScreenRectangle> RequestedRectangle(const CaptureRequest& request,
             return ScreenRectangle{0, 0, size.width, size.height};
         case CaptureArea::Geometry:
             return PlaceOnScreen(request.geometry, size.width, size.height, error);
+        case CaptureArea::Monitor:
+            return MonitorRectangle(request.monitor, size, error);
         case CaptureArea::ActiveWindow: {
             using Outcome = capture::WindowInFront::Outcome;
             const capture::WindowInFront window =
@@ -122,6 +224,10 @@ bool Print(const std::string& text) {
 
 }  // namespace
 
+void SetClipboardServer(ClipboardServer server) {
+    clipboardServer = server;
+}
+
 int ReportCaptureFailure(const std::string& message) {
     std::fprintf(stderr, "tessarine: %s\n", platform::Printable(message).c_str());
     return kExitFailure;
@@ -153,10 +259,61 @@ std::string CaptureToFile(const CaptureRequest& request) {
     if (!pixels) {
         return "the capture holds no image";
     }
-    const output::WriteResult written = output::WritePictureFile(
-        request.file, {pixels->pixels, pixels->width, pixels->height, pixels->width},
-        request.format);
-    return written.ok ? std::string() : written.message;
+    if (request.pointer && !DrawPointer(*pixels, area->x, area->y)) {
+        return "cannot draw the pointer: the desktop does not give programs its picture";
+    }
+    const output::PixelRows rows{pixels->pixels, pixels->width, pixels->height, pixels->width};
+    if (request.clipboard) {
+        if (clipboardServer == nullptr) {
+            return "cannot copy the picture: this session's clipboard cannot be reached from "
+                   "the command line";
+        }
+        // The pixels stay where they are until the PNG is made.
+        const auto makePng = [&rows] { return output::EncodePng(rows).bytes; };
+        if (std::string failure; !clipboardServer(makePng, failure)) {
+            return failure;
+        }
+    }
+    if (request.file.empty()) {
+        return {};
+    }
+    std::string path = output::ExpandHome(request.file);
+    const bool fromTemplate = output::IsFileNameTemplate(request.file);
+    if (fromTemplate) {
+        const std::time_t now = std::time(nullptr);
+        std::tm local{};
+        ::localtime_r(&now, &local);
+        const std::optional<std::string> filled =
+            output::FillFileNameTemplate(request.file, local, width, height);
+        if (!filled) {
+            return "cannot make a file name of \"" + request.file +
+                   "\": a time field cannot be filled in";
+        }
+        std::string failure;
+        const std::optional<std::string> claimed = output::ClaimFreeName(*filled, failure);
+        if (!claimed) {
+            return failure;
+        }
+        path = *claimed;
+    }
+    const output::WriteResult written =
+        output::WritePictureFile(path, rows, request.format, request.quality);
+    if (!written.ok) {
+        if (fromTemplate) {
+            // The name claimed for it, still empty, goes again.
+            ::unlink(path.c_str());
+        }
+        return written.message;
+    }
+    if (fromTemplate) {
+        // For scripts, which read where the picture went.
+        errno = 0;
+        if (std::fputs((path + "\n").c_str(), stdout) < 0 || std::fflush(stdout) != 0) {
+            return "cannot write the file's name to standard output: " +
+                   std::string(std::strerror(errno != 0 ? errno : EIO));
+        }
+    }
+    return {};
 }
 
 std::optional<int> RunWithoutWindow(int argc, char** argv, CaptureRunner runCapture,
@@ -186,6 +343,13 @@ std::optional<int> RunWithoutWindow(int argc, char** argv, CaptureRunner runCapt
 int RunCaptureWithBackend(const CaptureRequest& request,
                           const std::shared_ptr<platform::Backend>& backend) {
     platform::ScopedBackend scope(backend);
+    // What the desktop asks the user meanwhile (whether we may take
+    // screenshots, say) is said at once: the capture waits for the answer.
+    platform::SetNoticeSink([](const std::string& notice) {
+        if (!notice.empty()) {
+            std::fprintf(stderr, "tessarine: %s\n", platform::Printable(notice).c_str());
+        }
+    });
     const std::shared_ptr<raster::ScreenSource> source = backend->screenSource();
     if (!source) {
         return ReportCaptureFailure("the size of the X screen cannot be read");

@@ -5,9 +5,12 @@
 
 #include <signal.h>
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/command_line.h"
 #include "platform/backend.h"
@@ -51,8 +54,19 @@ int RunCaptureWithBackend(const CaptureRequest& request,
 // and returns kExitFailure.
 int ReportCaptureFailure(const std::string& message);
 
+// Puts the PNG that `makePng` makes on the clipboard and returns true, or
+// false with the reason. `makePng` may run after the call has returned, in
+// another process with a copy of this one's memory.
+using ClipboardServer = bool (*)(const std::function<std::vector<std::uint8_t>()>& makePng,
+                                 std::string& error);
+
+// What --clipboard uses; none (the default) makes --clipboard fail with a
+// reason.
+void SetClipboardServer(ClipboardServer server);
+
 // The capture and the write, from the installed backend, with no delay. Returns empty on success,
-// otherwise what failed; the file is then untouched.
+// otherwise what failed; the file is then untouched. A FILE made from a
+// template is said on standard output.
 std::string CaptureToFile(const CaptureRequest& request);
 
 }  // namespace app

@@ -46,7 +46,8 @@ std::optional<std::int64_t> ReadNumber(std::string_view text, std::size_t& pos,
 
 // The options that take a value.
 bool TakesValue(std::string_view arg) {
-    return arg == "--geometry" || arg == "--delay" || arg == "--hot-key";
+    return arg == "--geometry" || arg == "--delay" || arg == "--hot-key" || arg == "--format" ||
+           arg == "--quality" || arg == "--monitor";
 }
 
 // "-x" or "--xyz": an option rather than a value ("-1" is a number).
@@ -81,6 +82,34 @@ bool IsOptionNamed(std::string_view arg, std::string_view name) {
                            arg[name.size()] == '=');
 }
 
+enum class ToolkitArgument { NotOne, Alone, WithValue };
+
+// Whether `arg` is one of the options the toolkit reads itself, with one
+// dash or two: "-style fusion", "--style=fusion", "-reverse".
+ToolkitArgument ToolkitOption(std::string_view arg) {
+    if (arg.size() < 2 || arg[0] != '-') {
+        return ToolkitArgument::NotOne;
+    }
+    std::string_view name = arg.substr(arg[1] == '-' ? 2 : 1);
+    const std::size_t equals = name.find('=');
+    const bool valueAttached = equals != std::string_view::npos;
+    name = name.substr(0, equals);
+    for (const std::string_view valued :
+         {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+          "qwindowicon", "qwindowtitle", "session", "display", "geometry", "style", "stylesheet",
+          "name", "title", "visual", "qmljsdebugger"}) {
+        if (name == valued) {
+            return valueAttached ? ToolkitArgument::Alone : ToolkitArgument::WithValue;
+        }
+    }
+    for (const std::string_view alone : {"reverse", "widgetcount", "nograb", "dograb", "sync"}) {
+        if (name == alone && !valueAttached) {
+            return ToolkitArgument::Alone;
+        }
+    }
+    return ToolkitArgument::NotOne;
+}
+
 ParsedCommandLine Failure(std::string error) {
     return {std::nullopt, std::move(error)};
 }
@@ -91,6 +120,8 @@ ParsedCommandLine ParseCapture(const std::vector<std::string>& args) {
     CaptureRequest& request = result.capture;
     bool geometryGiven = false;
     bool activeGiven = false;
+    bool monitorGiven = false;
+    bool qualityGiven = false;
     std::optional<output::PictureFormat> format;
     std::vector<std::string> files;
     bool optionsEnded = false;
@@ -131,22 +162,61 @@ ParsedCommandLine ParseCapture(const std::vector<std::string>& args) {
             if (!error.empty()) {
                 return Failure(error);
             }
-            if (value == "bmp") {
-                format = output::PictureFormat::Bitmap;
-            } else if (value == "png") {
-                format = output::PictureFormat::Png;
-            } else {
-                return Failure("bad format " + Quoted(value) + ": expected bmp or png");
+            format = output::FormatNamed(value);
+            if (!format) {
+                return Failure("bad format " + Quoted(value) + ": expected bmp, png or jpeg");
             }
+        } else if (TakeOption(args, i, "--quality", value, error)) {
+            if (!error.empty()) {
+                return Failure(error);
+            }
+            int quality = 0;
+            const char* end = value.data() + value.size();
+            const auto [stop, status] = std::from_chars(value.data(), end, quality);
+            if (value.empty() || status != std::errc() || stop != end || quality < 1 ||
+                quality > 100) {
+                return Failure("bad quality " + Quoted(value) +
+                               ": expected a number from 1 to 100");
+            }
+            request.quality = quality;
+            qualityGiven = true;
+        } else if (TakeOption(args, i, "--monitor", value, error)) {
+            if (!error.empty()) {
+                return Failure(error);
+            }
+            if (value.empty()) {
+                return Failure("--monitor needs a monitor's name, or current");
+            }
+            request.monitor = value;
+            monitorGiven = true;
+        } else if (arg == "--clipboard") {
+            request.clipboard = true;
+        } else if (arg == "--pointer") {
+            request.pointer = true;
         } else {
             return Failure("unknown option " + Quoted(arg) + " with --capture");
         }
     }
-    if (geometryGiven && activeGiven) {
-        return Failure("--geometry and --active cannot be used together");
+    if (static_cast<int>(geometryGiven) + static_cast<int>(activeGiven) +
+            static_cast<int>(monitorGiven) >
+        1) {
+        return Failure(geometryGiven && activeGiven
+                           ? "--geometry and --active cannot be used together"
+                       : activeGiven ? "--active and --monitor cannot be used together"
+                                     : "--geometry and --monitor cannot be used together");
+    }
+    request.area = geometryGiven  ? CaptureArea::Geometry
+                   : activeGiven  ? CaptureArea::ActiveWindow
+                   : monitorGiven ? CaptureArea::Monitor
+                                  : CaptureArea::Screen;
+    if (files.empty() && request.clipboard) {
+        if (format || qualityGiven) {
+            return Failure("--format and --quality are for the FILE, and no FILE was given");
+        }
+        return {result, {}};
     }
     if (files.empty()) {
-        return Failure("--capture needs the FILE to write");
+        return Failure("--capture needs the FILE to write (or --clipboard)");
     }
     if (files.size() > 1) {
         return Failure("--capture writes one FILE, but " + std::to_string(files.size()) +
@@ -157,10 +227,17 @@ ParsedCommandLine ParseCapture(const std::vector<std::string>& args) {
         return Failure("the FILE name is empty");
     }
     request.file = files[0];
-    request.format = format.value_or(output::FormatForFileName(request.file));
-    request.area = geometryGiven ? CaptureArea::Geometry
-                   : activeGiven ? CaptureArea::ActiveWindow
-                                 : CaptureArea::Screen;
+    // The content always agrees with the name: an extension of a kind written
+    // here decides the kind, and one of a kind not written here is refused.
+    const std::optional<output::PictureFormat> named = output::FormatOfExtension(request.file);
+    request.format = named.value_or(format.value_or(output::PictureFormat::Bitmap));
+    if (std::string why = output::NameDisagreement(request.file, format.value_or(request.format));
+        !why.empty()) {
+        return Failure("cannot write " + Quoted(request.file) + ": " + why);
+    }
+    if (qualityGiven && request.format != output::PictureFormat::Jpeg) {
+        return Failure("--quality is for JPEG files (.jpg, .jpeg or --format jpeg)");
+    }
     return {result, {}};
 }
 
@@ -223,18 +300,31 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (capture) {
         return ParseCapture(args);
     }
-    // The window: --geometry there is the toolkit's own option (where the
-    // main window opens), so only the options that mean nothing without a
-    // capture are refused.
-    for (const std::string& arg : args) {
-        if (arg == "--") {
-            break;
-        }
-        for (const std::string_view option : {"--active", "--delay", "--format"}) {
+    // The window: the toolkit's own options pass to it (--geometry there
+    // places the main window); the options that mean nothing without a
+    // capture, and anything else, are usage errors.
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        for (const std::string_view option : {"--active", "--delay", "--format", "--quality",
+                                              "--monitor", "--clipboard", "--pointer"}) {
             if (IsOptionNamed(arg, option)) {
                 return Failure(std::string(option) + " goes with --capture");
             }
         }
+        switch (ToolkitOption(arg)) {
+            case ToolkitArgument::WithValue:
+                if (i + 1 >= args.size()) {
+                    return Failure(arg + " needs a value");
+                }
+                ++i;
+                continue;
+            case ToolkitArgument::Alone:
+                continue;
+            case ToolkitArgument::NotOne:
+                break;
+        }
+        return Failure(LooksLikeOption(arg) || arg == "--" ? "unknown option " + Quoted(arg)
+                                                           : "unexpected argument " + Quoted(arg));
     }
     return {CommandLine{}, {}};
 }
@@ -320,8 +410,10 @@ std::optional<ScreenRectangle> PlaceOnScreen(const Geometry& geometry, std::int6
 
 std::string UsageText() {
     return "Usage: tessarine [--version] [--help]\n"
-           "       tessarine --capture [--geometry WxH+X+Y | --active] [--delay SECONDS]\n"
-           "                           [--format bmp|png] FILE\n"
+           "       tessarine --capture [--geometry WxH+X+Y | --active |\n"
+           "                            --monitor NAME|current] [--delay SECONDS]\n"
+           "                           [--pointer] [--clipboard]\n"
+           "                           [--format bmp|png|jpeg] [--quality N] [FILE]\n"
            "       tessarine --hot-key print|shift-print|ctrl-alt-shift-print\n"
            "\n"
            "Captures the screen, the foreground window or a dragged rectangle, shows it\n"
@@ -329,15 +421,25 @@ std::string UsageText() {
            "Shift+Print Screen the foreground window while the program runs.\n"
            "\n"
            "With --capture, no window opens: the capture is written to FILE as a Windows\n"
-           "bitmap (.bmp, 24-bit colour), exactly as Save writes one, or as a PNG when\n"
-           "FILE ends in .png, and the program ends.\n"
+           "bitmap (.bmp, 24-bit colour), exactly as Save writes one, as a PNG when\n"
+           "FILE ends in .png, or as a JPEG when it ends in .jpg or .jpeg, and the\n"
+           "program ends. FILE may hold strftime fields (%Y-%m-%d_%H%M%S, %F, %T) and\n"
+           "$w, $h for the size, as in '~/Pictures/%F_%T_$wx$h.png'; such a name never\n"
+           "replaces a file (_1, _2 ... are added) and is printed on standard output.\n"
            "  --capture            capture the whole screen\n"
            "  --geometry WxH+X+Y   only this rectangle of the screen, W x H pixels with its\n"
            "                       top left corner at (X, Y); -X or -Y measure from the\n"
            "                       right or bottom edge. It must lie within the screen.\n"
            "  --active             the window in front, with its frame and title bar\n"
+           "  --monitor NAME|current  only that RandR monitor, or the one under the pointer\n"
+           "  --pointer            draw the mouse pointer into the capture\n"
+           "  --clipboard          put the capture on the clipboard (image/png), instead of\n"
+           "                       or besides FILE; a background process serves it until\n"
+           "                       something else is copied\n"
            "  --delay SECONDS      wait this long first (fractions allowed)\n"
-           "  --format bmp|png     the file's format, whatever its name ends in\n"
+           "  --format bmp|png|jpeg  the format of a FILE whose name has no .bmp, .png,\n"
+           "                       .jpg or .jpeg extension (those decide it themselves)\n"
+           "  --quality N          the JPEG quality, 1 to 100 (90)\n"
            "  --                   ends the options, for a FILE that starts with '-'\n"
            "\n"
            "Exit status: 0 when the file was written, 1 when the capture or the write\n"

@@ -3,8 +3,9 @@
 // the display. Everything here is a pure function of its inputs.
 //
 //   tessarine [--version] [--help]
-//   tessarine --capture [--geometry WxH+X+Y | --active] [--delay SECONDS]
-//                       [--format bmp|png] FILE
+//   tessarine --capture [--geometry WxH+X+Y | --active | --monitor NAME|current]
+//                       [--delay SECONDS] [--pointer] [--clipboard]
+//                       [--format bmp|png|jpeg] [--quality N] [FILE]
 //   tessarine --hot-key print|shift-print|ctrl-alt-shift-print
 
 #include <cstdint>
@@ -40,15 +41,23 @@ struct Geometry {
     std::string text;
 };
 
-enum class CaptureArea { Screen, Geometry, ActiveWindow };
+enum class CaptureArea { Screen, Geometry, ActiveWindow, Monitor };
 
 struct CaptureRequest {
     CaptureArea area = CaptureArea::Screen;
     Geometry geometry;  // for CaptureArea::Geometry
     double delaySeconds = 0;
+    std::string monitor;  // for CaptureArea::Monitor: a monitor's name, or "current"
+    // Where the picture goes; empty with --clipboard alone. A name with
+    // strftime fields or $w, $h is a template, filled in once the picture
+    // is taken.
     std::string file;
-    // --format, or else the FILE name's extension (.png or anything else).
+    // The FILE name's extension (.bmp, .png, .jpg, .jpeg), or else --format,
+    // or else bitmap.
     output::PictureFormat format = output::PictureFormat::Bitmap;
+    int quality = output::kDefaultJpegQuality;  // --quality, for JPEG
+    bool clipboard = false;                     // --clipboard
+    bool pointer = false;                       // --pointer
 };
 
 enum class Action { RunProgram, ShowHelp, ShowVersion, Capture, HotKey };

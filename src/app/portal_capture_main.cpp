@@ -10,6 +10,7 @@
 #include "app/hot_key_cli.h"
 #include "platform/wayland/portal_backend.h"
 #include "platform/wayland/session_bus.h"
+#include "platform/x11/clipboard_server.h"
 #include "platform/x11/x11_session.h"
 
 namespace {
@@ -21,6 +22,11 @@ char* arguments[] = {programName, nullptr};
 std::optional<int> CaptureThroughPortal(const app::CaptureRequest& request) {
     platform::SettleSessionBusAddress();
     QCoreApplication application(argumentCount, arguments);
+    // The clipboard is XWayland's, as the window program's Copy uses it:
+    // the compositor hands it on to Wayland programs.
+    app::SetClipboardServer([](const platform::PngMaker& makePng, std::string& failure) {
+        return platform::ServeClipboardPng(nullptr, makePng, failure);
+    });
     return app::RunCaptureWithBackend(
         request, platform::OpenPortalBackend([] { return platform::XScreenSize(nullptr); }));
 }

@@ -99,9 +99,9 @@ int Run(int argc, char** argv) {
         platform::OpenBackend(Session(), platform::DisplayName(), error, unreachable);
     if (!backend) {
         // Advice about the display helps only when there is none to reach.
-        std::fprintf(stderr, "tessarine: %s.%s\n", error.c_str(),
-                     unreachable ? " Start it from an X11 desktop session, or set DISPLAY to a "
-                                   "running X server."
+        std::fprintf(stderr, "tessarine: %s%s\n", error.c_str(),
+                     unreachable ? " (start it from an X11 desktop session, or set DISPLAY to a "
+                                   "running X server)"
                                  : "");
         return 1;
     }

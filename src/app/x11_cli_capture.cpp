@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/cli_capture.h"
+#include "platform/x11/clipboard_server.h"
 #include "platform/x11/x11_backend.h"
 
 namespace app {
@@ -12,7 +13,7 @@ namespace app {
 int RunCommandLineCapture(const CaptureRequest& request) {
     const char* display = std::getenv("DISPLAY");
     if (display == nullptr || *display == '\0') {
-        return ReportCaptureFailure("no X display to capture: DISPLAY is not set");
+        return ReportCaptureFailure("cannot open the X display: DISPLAY is not set");
     }
     std::string error;
     // One read: a shared-memory segment would cost more than it saves. And
@@ -22,6 +23,9 @@ int RunCommandLineCapture(const CaptureRequest& request) {
     if (!backend) {
         return ReportCaptureFailure(error);
     }
+    SetClipboardServer([](const platform::PngMaker& makePng, std::string& failure) {
+        return platform::ServeClipboardPng(nullptr, makePng, failure);
+    });
     return RunCaptureWithBackend(request, backend);
 }
 

@@ -1,12 +1,15 @@
 #include "capture/frm_select.h"
 
 #include <QCloseEvent>
+#include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QScreen>
 #include <QWindow>
+#include <algorithm>
 #include <cmath>
 
 #include "app/default_form.h"
@@ -41,6 +44,14 @@ frmSelect::frmSelect()
     CropBox->setObjectName("CropBox");
     CropBox->setBorderWidth(2);
     band_ = CropBox;
+    // The pointer says the screen is waiting for a rectangle.
+    Picture1->setCursor(Qt::CrossCursor);
+    sizeLabel_ = new QLabel(Picture1);
+    sizeLabel_->setObjectName("SizeLabel");
+    sizeLabel_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    sizeLabel_->setStyleSheet(QStringLiteral(
+        "QLabel { color: white; background: rgba(0, 0, 0, 170); padding: 2px 4px; }"));
+    sizeLabel_->hide();
     connect(Picture1, &controls::PictureBox::MouseDown, this, &frmSelect::Picture1_MouseDown);
     connect(Picture1, &controls::PictureBox::MouseMove, this, &frmSelect::Picture1_MouseMove);
     connect(Picture1, &controls::PictureBox::MouseUp, this, &frmSelect::Picture1_MouseUp);
@@ -186,6 +197,33 @@ void frmSelect::Drag(controls::RectangleShape* band, int button, float x, float 
     // refused and the band keeps its last size in that direction.
     band->setWidth(x - band->Left());
     band->setHeight(y - band->Top());
+    ShowBandSize();
+}
+
+void frmSelect::ShowBandSize() {
+    if (band_ != CropBox) {
+        // A drag on another monitor's window: the label stays on this one.
+        return;
+    }
+    const long width = std::lround(CropBox->Width() * frozenScale_.x);
+    const long height = std::lround(CropBox->Height() * frozenScale_.y);
+    sizeLabel_->setText(QStringLiteral("%1 x %2").arg(width).arg(height));
+    sizeLabel_->adjustSize();
+    // Below and to the right of the pointer, or on the other side of it
+    // where the window ends.
+    constexpr int kGap = 16;
+    const QPoint pointer = Picture1->mapFromGlobal(QCursor::pos());
+    int left = pointer.x() + kGap;
+    int top = pointer.y() + kGap;
+    if (left + sizeLabel_->width() > Picture1->width()) {
+        left = pointer.x() - kGap - sizeLabel_->width();
+    }
+    if (top + sizeLabel_->height() > Picture1->height()) {
+        top = pointer.y() - kGap - sizeLabel_->height();
+    }
+    sizeLabel_->move(std::max(left, 0), std::max(top, 0));
+    sizeLabel_->show();
+    sizeLabel_->raise();
 }
 
 void frmSelect::Picture1_MouseUp(int, int, float, float) {
@@ -196,6 +234,7 @@ void frmSelect::Picture1_MouseUp(int, int, float, float) {
     raster::OperationScope operation;
     finishing_ = true;
     band_->setVisible(false);
+    sizeLabel_->hide();
     const auto width = base::ToInt16(band_->Width() * frozenScale_.x);
     const auto height = base::ToInt16(band_->Height() * frozenScale_.y);
     band_->setWidth(1);

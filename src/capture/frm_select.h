@@ -15,6 +15,8 @@ class PictureBox;
 class RectangleShape;
 }  // namespace controls
 
+class QLabel;
+
 class frmSelect : public QWidget {
     Q_OBJECT
   public:
@@ -47,6 +49,10 @@ class frmSelect : public QWidget {
     // is the screen pixel `origin`; band is that window's rubber band.
     void Press(controls::RectangleShape* band, QPoint origin, int button, float x, float y);
     void Drag(controls::RectangleShape* band, int button, float x, float y);
+    // Shows the band's size in device pixels beside the pointer, over the
+    // frozen picture (the capture is cut from the snapshot, not from this
+    // window, so the label never gets into it).
+    void ShowBandSize();
 
     // A release is being turned into the capture: further input waits.
     bool finishing_ = false;
@@ -59,4 +65,5 @@ class frmSelect : public QWidget {
     std::vector<capture::MonitorWindow*> monitorWindows_;
     // The band of the window the drag started on.
     controls::RectangleShape* band_ = nullptr;
+    QLabel* sizeLabel_ = nullptr;
 };

@@ -645,7 +645,7 @@ bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
 }
 
 std::string FailureMessage(const std::string& path, const std::string& reason) {
-    return "Could not save the picture to " + Quoted(path) + ": " + reason + ".";
+    return "cannot save the picture to " + Quoted(path) + ": " + reason;
 }
 
 }  // namespace output

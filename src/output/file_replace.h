@@ -55,7 +55,8 @@ WriteResult ReplaceFileContents(const std::string& path, const std::uint8_t* dat
 // Writes all `size` bytes to `fd`, as ContentWriter does.
 bool WriteAll(int fd, const std::uint8_t* data, std::size_t size);
 
-// "Could not save the picture to "<path>": <reason>."
+// "cannot save the picture to "<path>": <reason>", as every error line reads:
+// what failed, then why.
 std::string FailureMessage(const std::string& path, const std::string& reason);
 
 }  // namespace output

@@ -1,12 +1,25 @@
 #include "output/picture_file.h"
 
+#include "output/file_replace.h"
+#include "output/jpeg_file.h"
 #include "output/png_file.h"
 
 namespace output {
 
-WriteResult WritePictureFile(const std::string& path, const PixelRows& image,
-                             PictureFormat format) {
-    return format == PictureFormat::Png ? WritePngFile(path, image) : WriteBitmapFile(path, image);
+WriteResult WritePictureFile(const std::string& path, const PixelRows& image, PictureFormat format,
+                             int jpegQuality) {
+    if (const std::string why = NameDisagreement(path, format); !why.empty()) {
+        return {false, FailureMessage(path, why)};
+    }
+    switch (format) {
+        case PictureFormat::Png:
+            return WritePngFile(path, image);
+        case PictureFormat::Jpeg:
+            return WriteJpegFile(path, image, jpegQuality);
+        case PictureFormat::Bitmap:
+            break;
+    }
+    return WriteBitmapFile(path, image);
 }
 
 }  // namespace output

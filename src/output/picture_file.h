@@ -1,6 +1,8 @@
 #pragma once
 // Writes a picture in the format asked for: the one entry point of Save and
-// of the command-line capture.
+// of the command-line capture. A name whose extension names another kind
+// of picture is refused here, whoever asks, so that no file's content ever
+// disagrees with its name.
 
 #include <string>
 
@@ -9,6 +11,8 @@
 
 namespace output {
 
-WriteResult WritePictureFile(const std::string& path, const PixelRows& image, PictureFormat format);
+// `jpegQuality` (1 to 100) is used for JPEG only.
+WriteResult WritePictureFile(const std::string& path, const PixelRows& image, PictureFormat format,
+                             int jpegQuality = kDefaultJpegQuality);
 
 }  // namespace output

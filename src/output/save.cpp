@@ -6,18 +6,31 @@
 #include <deque>
 
 #include "app/variables.h"
-#include "platform/raster/handle_release.h"
 #include "output/frm_save.h"
 #include "platform/controls/common_dialog.h"
 #include "platform/controls/message_box.h"
+#include "platform/raster/handle_release.h"
 #include "platform/raster/raster.h"
 #include "ui/main/form1.h"
 
 namespace {
 
 const QString kTitle = QStringLiteral("Tessarine");
-// The dialog's second filter.
+// The dialog's filters, from 1.
 constexpr int kPngFilterIndex = 2;
+constexpr int kJpegFilterIndex = 3;
+
+// The type chosen under "Files of type".
+output::PictureFormat ChosenType(int filterIndex) {
+    switch (filterIndex) {
+        case kPngFilterIndex:
+            return output::PictureFormat::Png;
+        case kJpegFilterIndex:
+            return output::PictureFormat::Jpeg;
+        default:
+            return output::PictureFormat::Bitmap;
+    }
+}
 
 // Before the first capture, or after one of no size, there is no picture:
 // say so instead of asking for a name or writing an empty file.
@@ -43,7 +56,9 @@ bool RefuseEmptyCapture(QWidget* parent) {
 bool AskSaveName(controls::CommonDialog& dialog) {
     dialog.DialogTitle = QStringLiteral("Save As");
     dialog.CancelError = false;
-    dialog.Filter = QStringLiteral("Bitmap File (*.bmp)|*.bmp|PNG Image (*.png)|*.png");
+    dialog.Filter = QStringLiteral(
+        "Bitmap File (*.bmp)|*.bmp|PNG Image (*.png)|*.png|"
+        "JPEG Image (*.jpg *.jpeg)|*.jpg;*.jpeg");
     dialog.ShowSave();
     return !dialog.FileName.isEmpty();
 }
@@ -52,8 +67,12 @@ bool AskSaveName(controls::CommonDialog& dialog) {
 bool WriteCapture(QWidget* parent) {
     const output::WriteResult result = frmSave::ShowAndWrite();
     if (!result.ok) {
-        controls::ShowMessage(parent, QMessageBox::Critical, kTitle,
-                              QString::fromLocal8Bit(result.message));
+        // The line as standard error would say it, as a sentence.
+        QString sentence = QString::fromLocal8Bit(result.message);
+        if (!sentence.isEmpty()) {
+            sentence[0] = sentence[0].toUpper();
+        }
+        controls::ShowMessage(parent, QMessageBox::Critical, kTitle, sentence + QLatin1Char('.'));
     }
     return result.ok;
 }
@@ -66,9 +85,10 @@ void SaveUnderNewName(Form1& form) {
         return;
     }
     variables::SaveFileName = QFile::encodeName(form.CommonDialog1.FileName).toStdString();
-    variables::SaveFileFormat = form.CommonDialog1.FilterIndex == kPngFilterIndex
-                                    ? output::PictureFormat::Png
-                                    : output::PictureFormat::Bitmap;
+    // A name ending in an extension of a kind written here gets that kind,
+    // whatever type is chosen; any other name gets the chosen type.
+    variables::SaveFileFormat =
+        output::FormatForFile(variables::SaveFileName, ChosenType(form.CommonDialog1.FilterIndex));
     if (WriteCapture(&form)) {
         variables::SaveNameKnown = true;
     }

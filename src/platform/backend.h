@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/raster/raster.h"
 
@@ -26,6 +27,24 @@ struct RECT {
 };
 
 namespace platform {
+
+// A monitor of the screen, as the window system names it ("HDMI-1"), and
+// the part of the screen it shows.
+struct MonitorArea {
+    std::string name;
+    RECT rect;
+};
+
+// The mouse pointer's picture where it lies on the screen: `width` x
+// `height` pixels of premultiplied 0xAARRGGBB, its top left corner at
+// (left, top).
+struct PointerPicture {
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::vector<std::uint32_t> pixels;
+};
 
 enum class ClaimResult {
     Claimed,
@@ -103,6 +122,15 @@ class Backend {
     // screen, where it says; 0 where it does not. The toolkit's idea of a
     // monitor under XWayland is rounded (680 pixels for sway's 682 at 1.5).
     virtual double compositorScale() const { return 0; }
+    // The monitors, in the window system's order; empty where it does not
+    // tell.
+    virtual std::vector<MonitorArea> monitors() { return {}; }
+    // Where the mouse pointer is on the screen, if the window system tells.
+    virtual std::optional<std::pair<std::int32_t, std::int32_t>> pointerPosition() {
+        return std::nullopt;
+    }
+    // The pointer's picture as it is now, if the window system gives it.
+    virtual std::optional<PointerPicture> pointerPicture() { return std::nullopt; }
 };
 
 // A backend with no window system: no screen, no windows, no keys.

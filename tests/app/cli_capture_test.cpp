@@ -123,7 +123,7 @@ TEST_F(CommandLineCapture, FailuresNameTheCauseAndWriteNothing) {
     request = Request(app::CaptureArea::Screen);
     request.file = folder_ + "/missing/shot.bmp";
     EXPECT_EQ(app::CaptureToFile(request),
-              "Could not save the picture to \"" + request.file + "\": No such file or directory.");
+              "cannot save the picture to \"" + request.file + "\": No such file or directory");
     EXPECT_TRUE(std::filesystem::is_empty(folder_));
 }
 

@@ -54,7 +54,7 @@ TEST(CommandLine, CaptureOptionsInAnyOrderAndBothSpellings) {
 }
 
 TEST(CommandLine, UsageErrorsSayWhatIsWrong) {
-    EXPECT_EQ(ErrorOf({"--capture"}), "--capture needs the FILE to write");
+    EXPECT_EQ(ErrorOf({"--capture"}), "--capture needs the FILE to write (or --clipboard)");
     EXPECT_EQ(ErrorOf({"--capture", ""}), "the FILE name is empty");
     EXPECT_EQ(ErrorOf({"--capture", "a.bmp", "b.bmp"}),
               "--capture writes one FILE, but 2 were given (\"a.bmp\", \"b.bmp\")");
@@ -79,8 +79,16 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrong) {
     // Without --capture: the capture's own options mean nothing.
     EXPECT_EQ(ErrorOf({"--active"}), "--active goes with --capture");
     EXPECT_EQ(ErrorOf({"--delay=3"}), "--delay goes with --capture");
-    // ... while the toolkit's options still reach the toolkit.
+    // ... while the toolkit's options still reach the toolkit, and nothing
+    // else does.
     EXPECT_EQ(ErrorOf({"--geometry", "300x200+0+0", "-style", "fusion"}), "(accepted)");
+    EXPECT_EQ(ErrorOf({"-display", ":3", "--platform=xcb", "-reverse"}), "(accepted)");
+    EXPECT_EQ(ErrorOf({"-v"}), "unknown option \"-v\"");
+    EXPECT_EQ(ErrorOf({"--foo"}), "unknown option \"--foo\"");
+    EXPECT_EQ(ErrorOf({"-reverse=1"}), "unknown option \"-reverse=1\"");
+    EXPECT_EQ(ErrorOf({"shot.bmp"}), "unexpected argument \"shot.bmp\"");
+    EXPECT_EQ(ErrorOf({"-style"}), "-style needs a value");
+    EXPECT_EQ(ErrorOf({"--pointer"}), "--pointer goes with --capture");
 }
 
 TEST(CommandLine, HotKeyTakesOneKnownKeyAndNothingElse) {
@@ -177,12 +185,64 @@ TEST(CommandLine, FormatFollowsTheNameUnlessGiven) {
     EXPECT_EQ(formatOf({"--capture", "a.PnG"}), PictureFormat::Png);
     EXPECT_EQ(formatOf({"--capture", "png"}), PictureFormat::Bitmap);
     EXPECT_EQ(formatOf({"--capture", "a.png.bmp"}), PictureFormat::Bitmap);
-    EXPECT_EQ(formatOf({"--capture", "--format", "png", "a.bmp"}), PictureFormat::Png);
-    EXPECT_EQ(formatOf({"--capture", "a.png", "--format=bmp"}), PictureFormat::Bitmap);
-    EXPECT_EQ(ErrorOf({"--capture", "--format", "jpg", "a"}),
-              "bad format \"jpg\": expected bmp or png");
+    // The name's extension decides; --format only where it does not, and a
+    // --format or an extension that would give a file the wrong content is
+    // refused.
+    struct Case {
+        std::vector<std::string> args;
+        std::optional<PictureFormat> format;  // empty: a usage error
+    };
+    const Case cases[] = {
+        {{"a.jpg"}, PictureFormat::Jpeg},
+        {{"dir.png/a.JPEG"}, PictureFormat::Jpeg},
+        {{"a", "--format=jpeg"}, PictureFormat::Jpeg},
+        {{"a.tar", "--format", "png"}, PictureFormat::Png},
+        {{"a.png", "--format=png"}, PictureFormat::Png},
+        {{"a.bmp", "--format", "png"}, std::nullopt},
+        {{"a.png", "--format=bmp"}, std::nullopt},
+        {{"a.jpg", "--format=bmp"}, std::nullopt},
+        {{"a.webp"}, std::nullopt},
+        {{"a.GIF", "--format", "png"}, std::nullopt},
+        {{"a.tiff"}, std::nullopt},
+        {{"a.png", "--quality", "50"}, std::nullopt},
+        {{"a.jpg", "--quality", "101"}, std::nullopt},
+        {{"--clipboard", "--format", "png"}, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args{"--capture"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const auto parsed = Parse(args);
+        EXPECT_EQ(parsed ? std::optional(parsed->capture.format) : std::nullopt, c.format)
+            << testing::PrintToString(c.args) << ": " << ErrorOf(args);
+    }
+    EXPECT_EQ(ErrorOf({"--capture", "a.webp"}),
+              "cannot write \"a.webp\": the name ends in .webp, a kind of picture this program "
+              "does not write (it writes .bmp, .png, .jpg and .jpeg)");
+    EXPECT_EQ(Parse({"--capture", "--quality=40", "a.jpg"})->capture.quality, 40);
+    EXPECT_EQ(ErrorOf({"--capture", "--format", "gif", "a"}),
+              "bad format \"gif\": expected bmp, png or jpeg");
     EXPECT_EQ(ErrorOf({"--capture", "a", "--format"}), "--format needs a value");
     EXPECT_EQ(ErrorOf({"--format", "png"}), "--format goes with --capture");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CommandLine, MonitorClipboardAndPointer) {
+    const auto monitor = Parse({"--capture", "--monitor", "HDMI-1", "--pointer", "a.png"});
+    ASSERT_TRUE(monitor);
+    EXPECT_EQ(monitor->capture.area, CaptureArea::Monitor);
+    EXPECT_EQ(monitor->capture.monitor, "HDMI-1");
+    EXPECT_TRUE(monitor->capture.pointer);
+    const auto clipboard = Parse({"--capture", "--clipboard"});
+    ASSERT_TRUE(clipboard);
+    EXPECT_TRUE(clipboard->capture.clipboard);
+    EXPECT_EQ(clipboard->capture.file, "");
+    EXPECT_EQ(ErrorOf({"--capture", "--monitor", "current", "--active", "a"}),
+              "--active and --monitor cannot be used together");
+    EXPECT_EQ(ErrorOf({"--capture", "--monitor", "--clipboard"}),
+              "--monitor needs a value, not the option \"--clipboard\"");
 }
 
 }  // namespace

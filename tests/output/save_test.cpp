@@ -88,7 +88,8 @@ TEST_F(Save, FirstSaveAsksThenLaterSavesWriteSilently) {
     form_->mnuSave_Click();
     ASSERT_EQ(requests_.size(), 1u);
     EXPECT_EQ(requests_[0].title, "Save As");
-    EXPECT_EQ(requests_[0].nameFilter, "Bitmap File (*.bmp);;PNG Image (*.png)");
+    EXPECT_EQ(requests_[0].nameFilter,
+              "Bitmap File (*.bmp);;PNG Image (*.png);;JPEG Image (*.jpg *.jpeg)");
     EXPECT_EQ(requests_[0].filterIndex, 1);
     EXPECT_EQ(variables::SaveFileName, path("shot.bmp"));
     EXPECT_TRUE(variables::SaveNameKnown);
@@ -105,6 +106,38 @@ TEST_F(Save, FirstSaveAsksThenLaterSavesWriteSilently) {
     EXPECT_EQ(requests_.size(), 1u) << "a known name is not asked again";
     EXPECT_TRUE(ReadBitmapFile(path("shot.bmp")));
     EXPECT_TRUE(boxes_.seen.empty());
+}
+
+TEST_F(Save, ANameOfAKnownTypeGetsItAndOtherNamesTheChosenType) {
+    struct Case {
+        const char* name;
+        int filter;         // 1 bitmap, 2 PNG, 3 JPEG
+        std::string magic;  // the file's first bytes; empty: refused, nothing written
+    };
+    const Case cases[] = {
+        {"a.bmp", 2, "BM"},  {"b.PNG", 1, "\x89PNG"},  {"c.jpg", 1, "\xff\xd8\xff"},
+        {"d", 2, "\x89PNG"}, {"e", 3, "\xff\xd8\xff"}, {"f.Jpeg", 2, "\xff\xd8\xff"},
+        {"g.txt", 1, "BM"},  {"h.webp", 2, ""},        {"i.gif", 1, ""},
+    };
+    form_->mnuScreen_Click();
+    for (const Case& c : cases) {
+        form_->CommonDialog1.setSaveChooser([&](const CommonDialog::SaveRequest&) {
+            return std::optional<CommonDialog::SaveChoice>(
+                CommonDialog::SaveChoice(QString::fromStdString(path(c.name)), c.filter));
+        });
+        form_->mnuSaveAs_Click();
+        std::string head(c.magic.size(), '\0');
+        std::FILE* file = std::fopen(path(c.name).c_str(), "rb");
+        EXPECT_EQ(file != nullptr, !c.magic.empty()) << c.name;
+        if (file) {
+            EXPECT_EQ(std::fread(head.data(), 1, head.size(), file), head.size()) << c.name;
+            std::fclose(file);
+            EXPECT_EQ(head, c.magic) << c.name;
+        }
+    }
+    ASSERT_EQ(boxes_.seen.size(), 2u);
+    EXPECT_TRUE(boxes_.seen[0].text.startsWith("Cannot save the picture to"))
+        << boxes_.seen[0].text.toStdString();
 }
 
 TEST_F(Save, CancellingWritesNothingAndKeepsTheState) {

@@ -79,7 +79,7 @@ try:
     missing = os.path.join(folder, "failed.bmp")
     env = dict(os.environ)
     env.pop("DISPLAY", None)
-    fails(capture(missing, env=env), 1, "no X display to capture: DISPLAY is not set", missing,
+    fails(capture(missing, env=env), 1, "cannot open the X display: DISPLAY is not set", missing,
           "DISPLAY unset")
     fails(capture("--geometry", "12x", missing), 2,
           "bad geometry \"12x\": expected WxH+X+Y, such as 640x480+0+0 "
@@ -89,13 +89,13 @@ try:
           % (width - 99, width, height), missing, "rectangle outside the screen")
     unwritable = os.path.join(folder, "no-such-folder", "shot.bmp")
     fails(capture(unwritable), 1,
-          "Could not save the picture to \"%s\": No such file or directory." % unwritable,
+          "cannot save the picture to \"%s\": No such file or directory" % unwritable,
           unwritable, "missing folder")
     check(not os.path.exists(os.path.dirname(unwritable)), "missing folder: it is not created")
-    fails(capture(folder), 1, "Could not save the picture to \"%s\": Is a directory." % folder,
+    fails(capture(folder), 1, "cannot save the picture to \"%s\": Is a directory" % folder,
           missing, "a folder as FILE")
-    fails(capture("/proc/self/status"), 1, "Could not save the picture to \"/proc/self/status\": "
-          "it is a file the kernel provides (the proc file system), not an ordinary file.",
+    fails(capture("/proc/self/status"), 1, "cannot save the picture to \"/proc/self/status\": "
+          "it is a file the kernel provides (the proc file system), not an ordinary file",
           missing, "a file of /proc")
     fails(capture("--geometry", "--help", missing), 2,
           "--geometry needs a value, not the option \"--help\" (see tessarine --help)", missing,
@@ -108,7 +108,7 @@ try:
     fails(subprocess.run([xtest.TESSARINE, "--capture", limited], capture_output=True, text=True,
                          timeout=30, preexec_fn=lambda: resource.setrlimit(
                              resource.RLIMIT_FSIZE, (100 * 1024, resource.RLIM_INFINITY))),
-          1, "Could not save the picture to \"%s\": File too large." % limited, limited,
+          1, "cannot save the picture to \"%s\": File too large" % limited, limited,
           "ulimit -f 100")
     for option in ("--help", "--version"):
         with open("/dev/full", "w") as full:

@@ -121,7 +121,7 @@ def refused(app, label, path, reason, keep=None, folder=None):
     if text == "":
         xtest.not_run("%s: the message box offers no copy of its text; reason not read" % label)
     elif text is not None:
-        check("Could not save" in text and reason in text,
+        check("Cannot save" in text and reason in text,
               "%s: the message gives the reason %r: %r" % (label, reason, text))
     if keep:
         with open(keep, "rb") as f:

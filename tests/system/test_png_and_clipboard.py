@@ -80,8 +80,8 @@ pattern = xtest.start_pattern("400x300+150+120", title="PngPattern")
 try:
     # Command line: the format follows the name, or --format.
     xtest.activate(pattern.window)
-    cases = [("shot.PNG", [], PNG_SIGNATURE), ("forced.bmp", ["--format", "png"], PNG_SIGNATURE),
-             ("forced.png", ["--format=bmp"], b"BM")]
+    cases = [("shot.PNG", [], PNG_SIGNATURE), ("forced", ["--format", "png"], PNG_SIGNATURE),
+             ("forced.bmp", ["--format=bmp"], b"BM")]
     for name, options, expected in cases:
         path = os.path.join(folder, name)
         result = subprocess.run([xtest.TESSARINE, "--capture", *options, path],
@@ -113,10 +113,10 @@ try:
         app.key("ctrl+s")
         check(xtest.saved(shot), "the silent Save writes again")
         check(signature(shot) == PNG_SIGNATURE, "the silent Save keeps PNG")
-        # The bitmap filter, still first, writes bitmaps whatever the name.
-        as_bitmap = os.path.join(folder, "named.png")
-        save_as(app, as_bitmap, png=False)
-        check(signature(as_bitmap).startswith(b"BM"), "the first filter writes a bitmap")
+        # A typed .bmp wins over the PNG filter: content and name agree.
+        as_bitmap = os.path.join(folder, "named.bmp")
+        save_as(app, as_bitmap, png=True)
+        check(signature(as_bitmap).startswith(b"BM"), "a .bmp name gets a bitmap")
         check(xtest.read_image(as_bitmap).differing_pixels(first) == 0,
               "bitmap and PNG hold the same picture")
 

@@ -82,7 +82,7 @@ for label, setup, reason in CASES:
     after = snapshot()
     real = os.path.realpath(target)
     if reason:
-        prefix = "tessarine: Could not save the picture to \"%s\": " % target
+        prefix = "tessarine: cannot save the picture to \"%s\": " % target
         check(result.returncode == 1 and result.stderr.startswith(prefix)
               and reason in result.stderr, "%s: refused with %r: status %d, %r"
               % (label, reason, result.returncode, result.stderr))

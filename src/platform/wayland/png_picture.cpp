@@ -210,10 +210,16 @@ std::optional<Picture> ReadPngPicture(int fd, const PngLimits& limits, std::stri
                     static_cast<std::size_t>(picture.width) * 4)) {
         return failure("its pixels cannot be decoded");
     }
+    // A screen shows a translucent pixel over black (nothing lies behind the
+    // desktop): its colour scaled by its opacity.
+    const auto shown = [](std::uint32_t channel, std::uint32_t alpha) {
+        return alpha == 0xFF ? channel : (channel * alpha + 127) / 255;
+    };
     for (std::uint32_t& pixel : picture.pixels) {
         std::uint8_t rgba[4];
         std::memcpy(rgba, &pixel, 4);
-        pixel = std::uint32_t{rgba[0]} << 16 | std::uint32_t{rgba[1]} << 8 | rgba[2];
+        pixel =
+            shown(rgba[0], rgba[3]) << 16 | shown(rgba[1], rgba[3]) << 8 | shown(rgba[2], rgba[3]);
     }
     return picture;
 }

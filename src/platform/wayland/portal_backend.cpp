@@ -1,8 +1,11 @@
 #include "platform/wayland/portal_backend.h"
 
-#include <QString>
-#include <QStringList>
+#include <optional>
 
+#include "platform/hot_key_command.h"
+#include "platform/wayland/desktop_name.h"
+#include "platform/wayland/gnome_key_bindings.h"
+#include "platform/wayland/kwin_windows.h"
 #include "platform/wayland/portal_screen_source.h"
 #include "platform/wayland/portal_shortcuts.h"
 #include "platform/wayland/sway_key_bindings.h"
@@ -11,12 +14,6 @@
 namespace platform {
 namespace {
 
-// Whether XDG_CURRENT_DESKTOP (a colon-separated list) names `desktop`.
-bool SessionDesktopIs(const char* desktop) {
-    const QString desktops = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
-    return desktops.split(':').contains(desktop, Qt::CaseInsensitive);
-}
-
 class PortalBackend : public Backend {
   public:
     explicit PortalBackend(std::function<raster::Size()> xScreenSize)
@@ -24,20 +21,53 @@ class PortalBackend : public Backend {
           sway_(sway::Available()) {}
 
     std::shared_ptr<raster::ScreenSource> screenSource() override { return screen_; }
-    HWND foregroundWindow() override { return sway_ ? sway::ForegroundWindow() : 0; }
-    bool windowRect(HWND window, RECT* rect) override {
-        return sway_ && sway::WindowRect(window, rect);
+    HWND foregroundWindow() override {
+        switch (windows()) {
+            case Windows::Sway:
+                return sway::ForegroundWindow();
+            case Windows::KWin:
+                return kwin::ForegroundWindow();
+            case Windows::Unknown:
+                break;
+        }
+        return 0;
     }
-    bool knowsForegroundWindow() const override { return sway_; }
-    std::string windowQueryFailure() override { return sway_ ? sway::Failure() : std::string(); }
+    bool windowRect(HWND window, RECT* rect) override {
+        switch (windows()) {
+            case Windows::Sway:
+                return sway::WindowRect(window, rect);
+            case Windows::KWin:
+                return kwin::WindowRect(window, rect);
+            case Windows::Unknown:
+                break;
+        }
+        return false;
+    }
+    bool knowsForegroundWindow() const override { return windows() != Windows::Unknown; }
+    std::string windowQueryFailure() override {
+        switch (windows()) {
+            case Windows::Sway:
+                return sway::Failure();
+            case Windows::KWin:
+                return kwin::Failure();
+            case Windows::Unknown:
+                break;
+        }
+        return {};
+    }
     ClaimOutcome claimKeys(const KeyCombination& keys, std::function<void()> onPress) override {
         // sway has no shortcuts portal of its own: one that answers there
         // is another desktop's, installed beside it, that binds nothing.
         // Its bindings run `tessarine --hot-key` instead.
-        if (sway_ && SessionDesktopIs("sway")) {
+        if (sway_ && DesktopIs("sway")) {
             return sway::BindHotKey(keys);
         }
-        return ClaimPortalShortcut(keys, std::move(onPress));
+        ClaimOutcome outcome = ClaimPortalShortcut(keys, std::move(onPress));
+        // GNOME before its GlobalShortcuts binds keys to commands too.
+        if (outcome.result == ClaimResult::NotInSession && DesktopIs("GNOME")) {
+            return ClaimGnomeKeyBinding(keys, HotKeyCommandName(keys), HotKeyCommandLine(keys));
+        }
+        return outcome;
     }
     // The portal's screenshot is in device pixels, while X11 windows (under
     // XWayland) measure the desktop in its logical pixels.
@@ -45,8 +75,22 @@ class PortalBackend : public Backend {
     double compositorScale() const override { return sway_ ? sway::LargestOutputScale() : 0; }
 
   private:
+    // Who tells which window is in front: sway's IPC, KWin's scripting, or
+    // nobody (other desktops do not tell programs).
+    enum class Windows { Sway, KWin, Unknown };
+
+    // Asked at the first window question, not when the backend opens: the
+    // session bus may be reached only once start-up has settled its address.
+    Windows windows() const {
+        if (!windows_) {
+            windows_ = sway_ ? Windows::Sway : kwin::Available() ? Windows::KWin : Windows::Unknown;
+        }
+        return *windows_;
+    }
+
     std::shared_ptr<PortalScreenSource> screen_;
     bool sway_;
+    mutable std::optional<Windows> windows_;
 };
 
 }  // namespace

@@ -1,7 +1,9 @@
 #pragma once
 // The backend of a Wayland session: the screen from the desktop portal, the
-// window in front from sway's IPC where sway runs (no other desktop tells),
-// and system-wide keys through the portal's GlobalShortcuts.
+// window in front from sway's IPC or KWin's scripting where those run (no
+// other desktop tells), and system-wide keys through the portal's
+// GlobalShortcuts, or on a GNOME desktop without it, through GNOME's custom
+// key bindings.
 
 #include <functional>
 #include <memory>

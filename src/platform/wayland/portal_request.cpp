@@ -56,6 +56,34 @@ int Remaining(const QDeadlineTimer& deadline) {
     return static_cast<int>(std::max<qint64>(1, deadline.remainingTime()));
 }
 
+Answer FromResponse(uint code, const QVariantMap& results) {
+    Answer answer;
+    answer.results = results;
+    answer.outcome = code == 0   ? Answer::Outcome::Granted
+                     : code == 1 ? Answer::Outcome::Refused
+                                 : Answer::Outcome::Ended;
+    return answer;
+}
+
+// Listens at `path` for an answer that comes after we gave up, for a
+// bounded time; the listener then goes away by itself.
+void WatchLateAnswer(QDBusConnection bus, const QString& path, LateAnswerHandler late) {
+    auto* receiver = new ResponseReceiver;
+    bus.connect(kService, path, kRequestInterface, "Response", receiver,
+                SLOT(onResponse(uint, QVariantMap)));
+    const auto finish = [bus, path, receiver]() {
+        QDBusConnection(bus).disconnect(kService, path, kRequestInterface, "Response", receiver,
+                                        SLOT(onResponse(uint, QVariantMap)));
+        receiver->deleteLater();
+    };
+    QObject::connect(receiver, &ResponseReceiver::done, receiver,
+                     [receiver, late = std::move(late), finish]() mutable {
+                         late(FromResponse(receiver->code, receiver->results));
+                         finish();
+                     });
+    QTimer::singleShot(kLateAnswerWindowMs, receiver, finish);
+}
+
 }  // namespace
 
 void ResponseReceiver::onResponse(uint response, const QVariantMap& answer) {
@@ -69,7 +97,7 @@ void ResponseReceiver::onResponse(uint response, const QVariantMap& answer) {
 }
 
 Answer Call(const QString& interface, const QString& method, const QList<QVariant>& arguments,
-            QVariantMap options, int timeoutMs) {
+            QVariantMap options, int timeoutMs, LateAnswerHandler late) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         Answer answer;
@@ -120,19 +148,18 @@ Answer Call(const QString& interface, const QString& method, const QList<QVarian
     bus.disconnect(kService, path, kRequestInterface, "Response", &receiver,
                    SLOT(onResponse(uint, QVariantMap)));
 
-    Answer answer;
     if (!receiver.answered) {
+        if (late) {
+            WatchLateAnswer(bus, path, std::move(late));
+        }
         // Withdrawn, so that a late dialog does not linger on the desktop.
         bus.call(QDBusMessage::createMethodCall(kService, path, kRequestInterface, "Close"),
                  QDBus::NoBlock);
+        Answer answer;
         answer.outcome = Answer::Outcome::NoAnswer;
         return answer;
     }
-    answer.results = receiver.results;
-    answer.outcome = receiver.code == 0   ? Answer::Outcome::Granted
-                     : receiver.code == 1 ? Answer::Outcome::Refused
-                                          : Answer::Outcome::Ended;
-    return answer;
+    return FromResponse(receiver.code, receiver.results);
 }
 
 QString Explain(const Answer& answer, const QString& what) {

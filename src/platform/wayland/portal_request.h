@@ -9,6 +9,7 @@
 #include <QString>
 #include <QVariant>
 #include <QVariantMap>
+#include <functional>
 
 namespace platform::portal {
 
@@ -31,11 +32,21 @@ struct Answer {
     QString error;
 };
 
+// Receives the answer to a request that was given up on. Closing a request
+// withdraws its dialog, but a desktop may have acted on it already (written
+// a file, say), and its answer then still comes.
+using LateAnswerHandler = std::function<void(const Answer&)>;
+
+// How long after giving up a late answer is still listened for.
+inline constexpr int kLateAnswerWindowMs = 5 * 60 * 1000;
+
 // Calls `method` of `interface` on the portal with `arguments` followed by
 // `options` (a handle_token is added to them) and waits up to timeoutMs for
-// the whole exchange.
+// the whole exchange. When no answer comes in time the request is closed,
+// and `late` (if set) gets an answer that still comes within
+// kLateAnswerWindowMs, from the event loop.
 Answer Call(const QString& interface, const QString& method, const QList<QVariant>& arguments,
-            QVariantMap options, int timeoutMs);
+            QVariantMap options, int timeoutMs, LateAnswerHandler late = {});
 
 // Why an answer is not a grant, in words for a message: "no desktop portal
 // is running", ...

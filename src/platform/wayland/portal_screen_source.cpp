@@ -8,10 +8,13 @@
 #include <cstring>
 #include <ctime>
 #include <memory>
+#include <string>
 
+#include "platform/desktop_notice.h"
 #include "platform/text/printable.h"
 #include "platform/wayland/portal_request.h"
 #include "platform/wayland/screenshot_file.h"
+#include "platform/wayland/screenshot_permission.h"
 #include "platform/wayland/sway_windows.h"
 
 namespace platform {
@@ -29,6 +32,44 @@ constexpr Bound kUnknownDesktop{16384, 16384, std::int64_t{1} << 26};
 
 // The largest output scale assumed for an X screen's size in logical pixels.
 constexpr int kLargestScale = 4;
+
+// How long the portal's permission store may take to say whether the user
+// has answered the desktop's question before.
+constexpr int kStoreTimeoutMs = 2000;
+
+std::string AskingNotice() {
+    return "the desktop is asking you whether Tessarine may take screenshots: answer its "
+           "dialog (Tessarine waits up to " +
+           std::to_string(PortalScreenSource::kUserAnswerTimeoutMs / 1000) + " seconds)";
+}
+
+// Why a screenshot the desktop asked the user about did not come.
+std::string AskedAndNotGranted(const portal::Answer& answer) {
+    switch (answer.outcome) {
+        case portal::Answer::Outcome::Refused:
+        case portal::Answer::Outcome::Ended:
+            return "you did not allow screenshots in the desktop's dialog";
+        case portal::Answer::Outcome::NoAnswer:
+            return "the desktop asked you whether Tessarine may take screenshots, and no answer "
+                   "came within " +
+                   std::to_string(PortalScreenSource::kUserAnswerTimeoutMs / 1000) +
+                   " seconds; the question was withdrawn";
+        default:
+            return portal::Explain(answer, "take a screenshot").toStdString();
+    }
+}
+
+// Deletes the screenshot a desktop wrote after we gave up on it, once its
+// answer names it; the file is checked as any screenshot file is.
+void DiscardLateScreenshot(ScreenshotRules rules, const portal::Answer& answer) {
+    if (answer.outcome != portal::Answer::Outcome::Granted) {
+        return;
+    }
+    rules.deadline = std::chrono::steady_clock::now() +
+                     std::chrono::milliseconds(PortalScreenSource::kAnswerTimeoutMs);
+    std::string error;
+    TakeScreenshotFile(answer.results.value("uri").toString().toStdString(), rules, error);
+}
 
 // The largest screenshot of the whole desktop the portal can give, with a
 // little room to spare: sway's outputs at their largest scale, else the X
@@ -79,9 +120,12 @@ std::string PortalScreenSource::freeze() {
     if (taking_) {
         return "a screenshot is already being taken";
     }
+    const std::optional<StoredConsent> consent = GnomeScreenshotConsent(kStoreTimeoutMs);
+    const bool userAsked = consent == StoredConsent::Unknown;
     // One deadline for the whole exchange: asking, and reading the file.
     const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(kAnswerTimeoutMs);
+        std::chrono::steady_clock::now() +
+        std::chrono::milliseconds(userAsked ? kUserAnswerTimeoutMs : kAnswerTimeoutMs);
     ScreenshotRules rules;
     const Bound bound = LargestScreenshot(xScreenSize_);
     rules.maxWidth = bound.width;
@@ -92,12 +136,27 @@ std::string PortalScreenSource::freeze() {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
     taking_ = true;
+    if (userAsked) {
+        PostNotice(AskingNotice());
+    }
     const portal::Answer answer =
         portal::Call("org.freedesktop.portal.Screenshot", "Screenshot", {QString()},
                      {{"interactive", false}, {"modal", false}},
-                     static_cast<int>(std::max<std::int64_t>(1, left.count())));
+                     static_cast<int>(std::max<std::int64_t>(1, left.count())),
+                     [rules](const portal::Answer& late) { DiscardLateScreenshot(rules, late); });
     taking_ = false;
+    if (userAsked) {
+        PostNotice({});
+    }
     if (answer.outcome != portal::Answer::Outcome::Granted) {
+        if (userAsked) {
+            return AskedAndNotGranted(answer);
+        }
+        if (consent == StoredConsent::No && (answer.outcome == portal::Answer::Outcome::Refused ||
+                                             answer.outcome == portal::Answer::Outcome::Ended)) {
+            return "the desktop refused: it remembers that screenshots were not allowed when "
+                   "it asked (its dialog's Deny, or Escape)";
+        }
         return portal::Explain(answer, "take a screenshot").toStdString();
     }
     const std::string uri = answer.results.value("uri").toString().toStdString();

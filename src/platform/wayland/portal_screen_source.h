@@ -19,16 +19,21 @@ class PortalScreenSource : public raster::ScreenSource {
     explicit PortalScreenSource(std::function<raster::Size()> xScreenSize = {})
         : xScreenSize_(std::move(xScreenSize)) {}
 
-    // How long a screenshot may take in all: the portal's answer (dialog
-    // included), and reading the file it names.
+    // How long a screenshot may take in all: the portal's answer, and
+    // reading the file it names.
     static constexpr int kAnswerTimeoutMs = 10000;
+    // The same when the desktop first asks the user whether we may take
+    // screenshots: time for a person to read its dialog and answer.
+    static constexpr int kUserAnswerTimeoutMs = 60000;
 
     raster::Size size() override;
     bool read(int x, int y, int width, int height, std::uint32_t* dest, int destStride) override;
     // Asks the portal for a screenshot, reads the file it wrote and deletes
     // it (a file that is not a fresh screenshot of ours is refused and left
     // alone). On failure the previous picture is dropped, so nothing stale is
-    // read as if it were the screen now.
+    // read as if it were the screen now. While the desktop asks the user for
+    // permission, a notice says so (platform/desktop_notice.h); a screenshot
+    // it still writes after we gave up is deleted when its answer comes.
     std::string freeze() override;
 
   private:

@@ -4,9 +4,12 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusMetaType>
+#include <QStringList>
 #include <QTimer>
 #include <cstdio>
 
+#include "platform/text/printable.h"
+#include "platform/wayland/kglobalaccel_keys.h"
 #include "platform/wayland/portal_request.h"
 
 namespace platform {
@@ -15,6 +18,22 @@ namespace {
 constexpr char kInterface[] = "org.freedesktop.portal.GlobalShortcuts";
 // The desktop may ask the user to confirm the keys.
 constexpr int kTimeoutMs = 10000;
+// Names the session; Plasma names its kglobalaccel component after it.
+constexpr char kToken[] = "tessarine_keys";
+
+// The shortcuts in a portal's answer; none when it holds something else.
+QList<PortalShortcut> ShortcutsIn(const QVariant& value) {
+    if (!value.canConvert<QDBusArgument>() ||
+        qvariant_cast<QDBusArgument>(value).currentSignature() != "a(sa{sv})") {
+        return {};
+    }
+    return qdbus_cast<QList<PortalShortcut>>(value);
+}
+
+// A trigger's description as the desktop gave it, fit to show.
+QString Shown(const QVariant& description) {
+    return QString::fromStdString(Printable(description.toString().left(100).toStdString()));
+}
 
 }  // namespace
 
@@ -86,9 +105,19 @@ void PortalShortcutsSession::bind() {
     if (entries_.empty() || !sessionHandle_.isEmpty()) {
         return;
     }
-    const portal::Answer created =
-        portal::Call(kInterface, "CreateSession", {},
-                     {{"session_handle_token", QString("tessarine_keys")}}, kTimeoutMs);
+    QList<PortalShortcut> wanted;
+    for (const auto& [id, entry] : entries_) {
+        wanted.append({id,
+                       {{"description", QString("Tessarine: %1").arg(id)},
+                        {"preferred_trigger", entry.trigger}}});
+    }
+    // Plasma 5.27 registers shortcuts only from this option of CreateSession
+    // (its BindShortcuts returns what the session already holds); other
+    // desktops ignore the option and bind through BindShortcuts.
+    const portal::Answer created = portal::Call(
+        kInterface, "CreateSession", {},
+        {{"session_handle_token", QString(kToken)}, {"shortcuts", QVariant::fromValue(wanted)}},
+        kTimeoutMs);
     if (created.outcome != portal::Answer::Outcome::Granted) {
         fail(portal::Explain(created, "open a shortcuts session"));
         return;
@@ -105,27 +134,61 @@ void PortalShortcutsSession::bind() {
         portal::kService, portal::kPath, kInterface, "Activated", this,
         SLOT(onActivated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
 
-    QList<PortalShortcut> wanted;
-    for (const auto& [id, entry] : entries_) {
-        wanted.append({id,
-                       {{"description", QString("Tessarine: %1").arg(id)},
-                        {"preferred_trigger", entry.trigger}}});
-    }
-    const portal::Answer bound = portal::Call(kInterface, "BindShortcuts",
-                                              {QVariant::fromValue(QDBusObjectPath(sessionHandle_)),
-                                               QVariant::fromValue(wanted), QString()},
-                                              {}, kTimeoutMs);
-    if (bound.outcome != portal::Answer::Outcome::Granted) {
-        fail(portal::Explain(bound, "bind the hot keys"));
-        return;
-    }
-    const QList<PortalShortcut> given =
-        qdbus_cast<QList<PortalShortcut>>(bound.results.value("shortcuts"));
-    for (const PortalShortcut& shortcut : given) {
-        const auto it = entries_.find(shortcut.id);
-        if (it != entries_.end()) {
-            it->second.bound = shortcut.properties.value("trigger_description").toString();
+    const QVariant session = QVariant::fromValue(QDBusObjectPath(sessionHandle_));
+    // Where the session holds them all already, BindShortcuts is not asked:
+    // Plasma answers it by opening its shortcut settings on the desktop.
+    const portal::Answer listed =
+        portal::Call(kInterface, "ListShortcuts", {session}, {}, kTimeoutMs);
+    if (listed.outcome != portal::Answer::Outcome::Granted ||
+        takeBound(listed.results.value("shortcuts")) != entries_.size()) {
+        const portal::Answer bound =
+            portal::Call(kInterface, "BindShortcuts",
+                         {session, QVariant::fromValue(wanted), QString()}, {}, kTimeoutMs);
+        if (bound.outcome != portal::Answer::Outcome::Granted) {
+            fail(portal::Explain(bound, "bind the hot keys"));
+            return;
         }
+        takeBound(bound.results.value("shortcuts"));
+    }
+    // Plasma's portal names the key asked for even where kglobalaccel gave
+    // it to another program; kglobalaccel's own word counts.
+    if (const std::optional<QStringList> keyless = ShortcutsWithoutKeys(kToken, kTimeoutMs)) {
+        for (const QString& id : *keyless) {
+            if (const auto it = entries_.find(id); it != entries_.end()) {
+                it->second.bound.clear();
+            }
+        }
+    }
+    reportUnbound();
+}
+
+std::size_t PortalShortcutsSession::takeBound(const QVariant& shortcuts) {
+    std::size_t count = 0;
+    for (const PortalShortcut& shortcut : ShortcutsIn(shortcuts)) {
+        const auto it = entries_.find(shortcut.id);
+        const QString trigger = Shown(shortcut.properties.value("trigger_description"));
+        if (it != entries_.end() && !trigger.isEmpty()) {
+            count += it->second.bound.isEmpty() ? 1 : 0;
+            it->second.bound = trigger;
+        }
+    }
+    return count;
+}
+
+void PortalShortcutsSession::reportUnbound() const {
+    QStringList unbound;
+    for (const auto& [id, entry] : entries_) {
+        if (entry.bound.isEmpty()) {
+            unbound << entry.trigger;
+        }
+    }
+    if (!unbound.isEmpty()) {
+        std::fprintf(stderr,
+                     "tessarine: hot keys %s not bound: the desktop bound %d of the %d "
+                     "keys asked for\n",
+                     unbound.join(", ").toLocal8Bit().constData(),
+                     static_cast<int>(entries_.size()) - static_cast<int>(unbound.size()),
+                     static_cast<int>(entries_.size()));
     }
 }
 

@@ -49,6 +49,11 @@ class PortalShortcutsSession : public QObject {
 
     PortalShortcutsSession();
     void bind();
+    // Notes the triggers the desktop gave in an answer's "shortcuts";
+    // returns how many of ours it newly bound.
+    std::size_t takeBound(const QVariant& shortcuts);
+    // One line on standard error naming the keys the desktop left unbound.
+    void reportUnbound() const;
     static void fail(const QString& reason);
 
     std::optional<bool> offered_;

@@ -1,7 +1,6 @@
 #pragma once
 // The window in front in a sway session, from sway's IPC (get_tree on
-// $SWAYSOCK), in the device pixels of the desktop's screenshot. Other
-// Wayland desktops do not tell programs which window has the focus.
+// $SWAYSOCK), in the device pixels of the desktop's screenshot.
 
 #include <optional>
 #include <string>

@@ -1,5 +1,6 @@
 #include "platform/x11/x11_backend.h"
 
+#include "platform/x11/pointer_and_monitors.h"
 #include "platform/x11/windows.h"
 #include "platform/x11/x11_connection.h"
 
@@ -28,6 +29,13 @@ class X11Backend : public Backend {
     }
     // Windows and the screen share the server's pixels.
     bool screenInDevicePixels() const override { return false; }
+    std::vector<MonitorArea> monitors() override { return X11Monitors(*connection_); }
+    std::optional<std::pair<std::int32_t, std::int32_t>> pointerPosition() override {
+        return X11PointerPosition(*connection_);
+    }
+    std::optional<PointerPicture> pointerPicture() override {
+        return X11PointerPicture(*connection_);
+    }
 
   private:
     std::shared_ptr<X11Connection> connection_;

@@ -23,7 +23,10 @@ std::shared_ptr<X11Connection> X11Connection::Open(const char* display, std::str
     if (xcb_connection_has_error(c)) {
         xcb_disconnect(c);
         const char* shown = display ? display : std::getenv("DISPLAY");
-        error = std::string("cannot open X display \"") + (shown ? shown : "") + "\"";
+        error = shown == nullptr || *shown == '\0'
+                    ? std::string("cannot open the X display: DISPLAY is not set")
+                    : std::string("cannot open the X display \"") + shown +
+                          "\": no X server there accepted the connection";
         if (unreachable) {
             *unreachable = true;
         }
@@ -35,7 +38,7 @@ std::shared_ptr<X11Connection> X11Connection::Open(const char* display, std::str
     }
     if (!it.rem) {
         xcb_disconnect(c);
-        error = "the X display has no such screen";
+        error = "cannot open the X display: it has no such screen";
         return nullptr;
     }
     std::shared_ptr<X11Connection> opened(new X11Connection(c, it.data));

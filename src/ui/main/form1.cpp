@@ -17,6 +17,7 @@
 #include "platform/controls/status_bar.h"
 #include "platform/controls/vb_hot_key.h"
 #include "platform/raster/gdi.h"
+#include "ui/main/desktop_notice_line.h"
 
 namespace {
 
@@ -122,6 +123,7 @@ void Form1::buildControls() {
 
     StatusBar1 = new controls::StatusBar(client_);
     StatusBar1->setObjectName("StatusBar1");
+    ui::ShowDesktopNoticesIn(StatusBar1);
 
     // Tab goes from the Actual Size option to the pane, then to Stretch.
     QWidget::setTabOrder(opActual, picpreview);

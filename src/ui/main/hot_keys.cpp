@@ -120,7 +120,11 @@ void Form1::buildHotKeys() {
         const std::optional<platform::ClaimResult> result = key->LastClaim();
         if (result == platform::ClaimResult::NotInSession) {
             if (!noKeysSaid) {
-                std::fprintf(stderr, "tessarine: %s\n", hot_keys::kNoKeysInSession);
+                std::fprintf(stderr,
+                             "tessarine: cannot hold the hot keys: this Wayland desktop lets no "
+                             "program hold system-wide keys (bind \"tessarine --hot-key print\" "
+                             "and \"tessarine --hot-key shift-print\" in its keyboard shortcut "
+                             "settings)\n");
                 noKeysSaid = true;
             }
         } else if (result && *result != platform::ClaimResult::Claimed &&

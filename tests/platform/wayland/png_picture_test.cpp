@@ -76,6 +76,19 @@ TEST(PngPicture, ReadsEveryPixelAsRgbAndRefusesWhatIsNoPng) {
         }
     }
 
+    // Translucent pixels come out as the screen shows them, over black: the
+    // premultiplied colour they were drawn with.
+    QImage translucent(256, 1, QImage::Format_ARGB32_Premultiplied);
+    for (int a = 0; a < 256; ++a) {
+        translucent.setPixel(a, 0, qRgba(a * 3 / 4, a / 2, a / 5, a));
+    }
+    ASSERT_TRUE(translucent.save(path, "PNG"));
+    picture = ReadFile(path, error);
+    ASSERT_TRUE(picture) << error;
+    for (int a = 0; a < 256; ++a) {
+        ASSERT_EQ(picture->pixels[a], translucent.pixel(a, 0) & 0x00FFFFFFu) << "alpha " << a;
+    }
+
     // 9 x 9, 4-bit grey, Adam7 interlaced: grey level (3x + 5y) mod 16.
     QFile adam7(dir.filePath("adam7.png"));
     ASSERT_TRUE(adam7.open(QIODevice::WriteOnly));

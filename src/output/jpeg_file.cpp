@@ -1,0 +1,111 @@
+#include "output/jpeg_file.h"
+
+#include <jpeglib.h>
+
+#include <bit>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "output/file_replace.h"
+
+namespace output {
+namespace {
+
+// libjpeg reports errors through error_exit, which must not return: it
+// longjmps back to the encoder. Nothing with a destructor lives in the
+// frame that calls setjmp.
+struct JpegErrors {
+    jpeg_error_mgr manager{};
+    std::jmp_buf back{};
+    char message[JMSG_LENGTH_MAX] = {};
+};
+
+void OnError(j_common_ptr info) {
+    auto* errors = reinterpret_cast<JpegErrors*>(info->err);
+    (*info->err->format_message)(info, errors->message);
+    std::longjmp(errors->back, 1);
+}
+
+void OnMessage(j_common_ptr, int) {}
+
+// The 0x00RRGGBB pixels lie in memory as blue, green, red, unused on a
+// little-endian machine, which libjpeg-turbo reads without a copy.
+constexpr J_COLOR_SPACE kPixelLayout =
+    std::endian::native == std::endian::little ? JCS_EXT_BGRX : JCS_EXT_XRGB;
+
+// Returns false with errors.message set. `*out` and `*size` are libjpeg's
+// buffer, which the caller frees whatever the outcome.
+bool EncodeWith(jpeg_compress_struct& info, JpegErrors& errors, const PixelRows& image, int quality,
+                unsigned char** out, unsigned long* size) {
+    if (setjmp(errors.back)) {
+        return false;
+    }
+    jpeg_create_compress(&info);
+    jpeg_mem_dest(&info, out, size);
+    info.image_width = static_cast<JDIMENSION>(image.width);
+    info.image_height = static_cast<JDIMENSION>(image.height);
+    info.input_components = 4;
+    info.in_color_space = kPixelLayout;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, quality, TRUE);
+    // 96 dots per inch, as the bitmaps say.
+    info.density_unit = 1;
+    info.X_density = 96;
+    info.Y_density = 96;
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+        // libjpeg only reads the rows, through a pointer that is not const.
+        auto* row = reinterpret_cast<JSAMPROW>(
+            const_cast<std::uint32_t*>(image.pixels + image.stride * info.next_scanline));
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    return true;
+}
+
+}  // namespace
+
+EncodedJpeg EncodeJpeg(const PixelRows& image, int quality) {
+    EncodedJpeg result;
+    if (image.width <= 0 || image.height <= 0 || image.pixels == nullptr ||
+        image.width > JPEG_MAX_DIMENSION || image.height > JPEG_MAX_DIMENSION) {
+        result.error = "the picture is empty or too large for JPEG";
+        return result;
+    }
+    if (quality < 1 || quality > 100) {
+        result.error = "the JPEG quality must be from 1 to 100";
+        return result;
+    }
+    jpeg_compress_struct info{};
+    JpegErrors errors;
+    info.err = jpeg_std_error(&errors.manager);
+    errors.manager.error_exit = OnError;
+    errors.manager.emit_message = OnMessage;
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    const bool ok = EncodeWith(info, errors, image, quality, &out, &size);
+    jpeg_destroy_compress(&info);
+    if (ok && out != nullptr && size > 0) {
+        try {
+            result.bytes.assign(out, out + size);
+        } catch (const std::bad_alloc&) {
+            result.error = std::strerror(ENOMEM);
+        }
+    } else {
+        result.error = errors.message[0] ? errors.message : "the JPEG library failed";
+    }
+    std::free(out);
+    return result;
+}
+
+WriteResult WriteJpegFile(const std::string& path, const PixelRows& image, int quality) {
+    const EncodedJpeg encoded = EncodeJpeg(image, quality);
+    if (encoded.bytes.empty()) {
+        return {false, FailureMessage(path, encoded.error)};
+    }
+    return ReplaceFileContents(path, encoded.bytes.data(), encoded.bytes.size());
+}
+
+}  // namespace output

@@ -1,0 +1,15 @@
+#pragma once
+// The status bar's line for what the desktop is doing on our behalf (asking
+// the user whether we may take screenshots, say), while it lasts.
+
+namespace controls {
+class StatusBar;
+}
+
+namespace ui {
+
+// From now on, notices of the backend show in `bar`'s panel; when one is
+// over, the panel gets back the text it had. Ignored once `bar` is gone.
+void ShowDesktopNoticesIn(controls::StatusBar* bar);
+
+}  // namespace ui

@@ -1,0 +1,38 @@
+#include "output/file_name_template.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+
+namespace {
+
+TEST(FileNameTemplate, FillsTimeAndSizeAndNeverReusesAName) {
+    std::tm when{};
+    when.tm_year = 2026 - 1900;
+    when.tm_mon = 2;
+    when.tm_mday = 7;
+    when.tm_hour = 9;
+    when.tm_min = 5;
+    when.tm_sec = 3;
+    EXPECT_EQ(output::FillFileNameTemplate("s/%Y-%m-%d_%H%M%S_$wx$h.png", when, 1920, 1080),
+              "s/2026-03-07_090503_1920x1080.png");
+    EXPECT_EQ(output::FillFileNameTemplate("%F_%T %% $x", when, 1, 2), "2026-03-07_09:05:03 % $x");
+    EXPECT_FALSE(output::IsFileNameTemplate("plain $name.png"));
+    EXPECT_TRUE(output::IsFileNameTemplate("$h.png"));
+
+    std::string folder = (std::filesystem::temp_directory_path() / "tess-tmpl-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(folder.data()), nullptr);
+    std::string error;
+    const std::string name = folder + "/a.b/shot.png";
+    std::filesystem::create_directory(folder + "/a.b");
+    EXPECT_EQ(output::ClaimFreeName(name, error), name);
+    EXPECT_EQ(output::ClaimFreeName(name, error), folder + "/a.b/shot_1.png");
+    EXPECT_EQ(output::ClaimFreeName(folder + "/a.b/noext", error), folder + "/a.b/noext");
+    EXPECT_EQ(output::ClaimFreeName(folder + "/a.b/noext", error), folder + "/a.b/noext_1");
+    EXPECT_FALSE(output::ClaimFreeName(folder + "/missing/x.png", error));
+    EXPECT_NE(error.find("No such file or directory"), std::string::npos) << error;
+    std::filesystem::remove_all(folder);
+}
+
+}  // namespace

@@ -1,0 +1,132 @@
+"""Helpers for the KDE Plasma tests, which run inside with_kde.sh: KWin's
+own pictures (its ScreenShot2 interface, allowed by the session's
+KWIN_SCREENSHOT_NO_PERMISSION_CHECKS), its global shortcuts, and windows."""
+
+import os
+import subprocess
+import sys
+
+import dbus
+
+here = os.path.dirname(os.path.abspath(__file__))
+sys.path[:0] = [os.path.join(here, ".."), os.path.join(here, "..", "wayland")]
+import xtest  # noqa: E402
+from wl import capture, same_pixels  # noqa: E402,F401
+from xtest import check, finish, read_image, wait_for  # noqa: E402,F401
+
+OUT = os.environ.get("SESSION_USER_DIR", "/tmp")
+# QImage::Format_RGB32, _ARGB32 and _ARGB32_Premultiplied: 0xAARRGGBB words.
+WORD_FORMATS = (4, 5, 6)
+
+
+def _kwin_picture(method, **options):
+    """KWin's own picture through ScreenShot2.`method`, as an xtest.Image
+    (alpha dropped)."""
+    bus = dbus.SessionBus()
+    shots = dbus.Interface(bus.get_object("org.kde.KWin", "/org/kde/KWin/ScreenShot2"),
+                           "org.kde.KWin.ScreenShot2")
+    read, write = os.pipe()
+    try:
+        result = getattr(shots, method)(dbus.Dictionary(options, signature="sv"),
+                                        dbus.types.UnixFd(write))
+    finally:
+        os.close(write)
+    with os.fdopen(read, "rb") as pipe:
+        raw = pipe.read()
+    width, height, stride = int(result["width"]), int(result["height"]), int(result["stride"])
+    if int(result["format"]) not in WORD_FORMATS:
+        raise RuntimeError("KWin's picture comes in format %d" % result["format"])
+    data = bytearray()
+    for y in range(height):
+        row = raw[y * stride:y * stride + width * 4]
+        for x in range(0, len(row), 4):
+            data += bytes((row[x + 2], row[x + 1], row[x]))  # B G R A in memory
+    return xtest.Image(width, height, bytes(data))
+
+
+def workspace():
+    """The whole desktop as KWin draws it, pointer included (as the portal's
+    screenshot has it)."""
+    return _kwin_picture("CaptureWorkspace", **{"include-cursor": True})
+
+
+def start_backdrop():
+    """A frameless pattern window over the whole 1024x768 desktop, as a
+    wallpaper: without one KWin's desktop is transparent, and pictures of
+    translucent pixels (the corners of title bars) depend on how each tool
+    flattens them."""
+    p = xtest.Process([xtest.PATTERN, "--geometry", "1024x768+0+0", "--title", "Backdrop",
+                       "--frameless"])
+    found = wait_for(lambda: xtest.find_windows("^Backdrop$"), timeout=20)
+    if not found:
+        raise RuntimeError("backdrop window did not appear")
+    p.window = found[0]
+    check(xtest.activate(p.window) and drawn(p.window), "the backdrop is drawn and in front")
+    return p
+
+
+def start_pattern(geometry, frameless=False):
+    """The test pattern window (an XWayland window), in front once KWin has
+    activated it."""
+    p = xtest.Process([xtest.PATTERN, "--geometry", geometry, "--title", "Pattern"] +
+                      (["--frameless"] if frameless else []))
+    found = wait_for(lambda: xtest.find_windows("^Pattern$"), timeout=20)
+    if not found:
+        raise RuntimeError("pattern window did not appear")
+    p.window = found[0]
+    check(xtest.activate(p.window) and drawn(p.window), "the pattern window is in front")
+    return p
+
+
+def drawn(window):
+    """Waits until KWin's picture shows the pattern window's own pixels near
+    two opposite corners of it."""
+    x, y, w, h = xtest.window_geometry(window)
+    points = [(8, 8), (w - 9, h - 9)]
+    return wait_for(lambda: all(workspace().pixel(x + px, y + py) == xtest.pattern_colour(px, py)
+                                for px, py in points))
+
+
+def shortcut_component(shortcut):
+    """The kglobalaccel component holding `shortcut` (once it does), or None."""
+    accel = "org.kde.kglobalaccel"
+
+    def find():
+        bus = dbus.SessionBus()
+        paths = dbus.Interface(bus.get_object(accel, "/kglobalaccel"),
+                               "org.kde.KGlobalAccel").allComponents()
+        for path in paths:
+            names = dbus.Interface(bus.get_object(accel, path),
+                                   "org.kde.kglobalaccel.Component").shortcutNames()
+            if shortcut in names:
+                return str(path)
+        return None
+    return wait_for(find, timeout=20)
+
+
+def invoke_shortcut(component, shortcut):
+    """A press of a global shortcut, as KWin's key handling makes it."""
+    subprocess.run(["gdbus", "call", "--session", "--dest", "org.kde.kglobalaccel",
+                    "--object-path", component, "--method",
+                    "org.kde.kglobalaccel.Component.invokeShortcut", shortcut],
+                   check=True, capture_output=True)
+
+
+def copied(window, good):
+    """Ctrl+C in the main window, pressed until the clipboard holds a PNG
+    for which good(picture) holds (keys sent just as an XWayland window
+    takes KWin's focus were seen lost); that picture, or None."""
+    path = os.path.join(OUT, "clip.png")
+
+    def attempt():
+        xtest.activate(window)
+        xtest.xdotool("key", "ctrl+c")
+        blob = subprocess.run(["xclip", "-selection", "clipboard", "-t", "image/png", "-o"],
+                              capture_output=True, timeout=10).stdout
+        if not blob.startswith(b"\x89PNG"):
+            return None
+        with open(path, "wb") as f:
+            f.write(blob)
+        picture = read_image(path)
+        return picture if good(picture) else None
+    return wait_for(attempt, interval=0.5)

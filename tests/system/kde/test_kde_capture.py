@@ -1,0 +1,51 @@
+"""On KDE Plasma, --capture gives the desktop exactly as KWin draws it, and
+--active the window in front (found through KWin's scripting) with its
+title bar and border, in place."""
+
+import os
+import subprocess
+
+import kde
+import xtest
+from kde import check
+
+backdrop = kde.start_backdrop()
+ref = kde.workspace()
+path = os.path.join(kde.OUT, "screen.png")
+status, err = kde.capture(path)
+if check(status == 0, "--capture succeeds: %s" % err):
+    kde.same_pixels(path, ref, "--capture")
+
+pattern = kde.start_pattern("300x200+150+120")
+ref = kde.workspace()
+path = os.path.join(kde.OUT, "active.png")
+status, err = kde.capture("--active", path)
+if check(status == 0, "--capture --active succeeds: %s" % err):
+    # The frame: the X window's place widened by KWin's _NET_FRAME_EXTENTS.
+    x, y, w, h = xtest.window_geometry(pattern.window)
+    extents = subprocess.run(["xprop", "-id", str(pattern.window), "_NET_FRAME_EXTENTS"],
+                             capture_output=True, text=True).stdout
+    left, right, top, bottom = (int(v) for v in extents.split("=")[1].split(","))
+    frame = (x - left, y - top, w + left + right, h + top + bottom)
+    got = kde.read_image(path)
+    check((got.width, got.height) == frame[2:], "--active: %dx%d, the frame is %dx%d"
+          % (got.width, got.height, frame[2], frame[3]))
+    expected = ref.crop(*frame)
+    # The title bar's rounded top corners come out a few levels apart in
+    # KWin's picture and in the portal's; every other pixel is the same.
+    corner = 5
+    differing = [(px, py) for py in range(min(got.height, expected.height))
+                 for px in range(min(got.width, expected.width))
+                 if got.pixel(px, py) != expected.pixel(px, py)]
+    outside = [p for p in differing
+               if not (p[1] < corner and (p[0] < corner or p[0] >= frame[2] - corner))]
+    check(not outside, "--active: %d pixels differ outside the title bar's corners: %r"
+          % (len(outside), outside[:5]))
+
+runtime = os.environ["XDG_RUNTIME_DIR"]
+check(not [n for n in os.listdir(runtime) if n.startswith("tessarine-kwin-")],
+      "no script file of ours is left in %s" % runtime)
+
+pattern.stop()
+backdrop.stop()
+kde.finish()

@@ -1,0 +1,64 @@
+"""KDE Plasma's portal binds the three hot keys, and a Print press that
+KWin hands out (kglobalaccel's invokeShortcut) while another window is in
+front captures the whole desktop exactly as KWin draws it."""
+
+import kde
+import xtest
+from kde import check
+
+backdrop = kde.start_backdrop()
+app = xtest.Process([xtest.TESSARINE])
+found = kde.wait_for(lambda: xtest.find_windows("^Tessarine$"), timeout=20)
+if not found:
+    raise RuntimeError("main window did not appear")
+window = found[0]
+events = xtest.WindowEvents(window)
+component = kde.shortcut_component("print")
+check(component, "kglobalaccel holds the program's Print")
+# Frameless: the rounded corners of KWin's title bars come out a few levels
+# apart in its own picture and in the portal's, wherever they are.
+pattern = kde.start_pattern("300x200+80+90", frameless=True)
+
+
+def pressed():
+    since = events.mark()
+    kde.invoke_shortcut(component, "print")
+    return events.wait(["UnmapNotify", "MapNotify"], since, timeout=10)
+
+
+# Pressed again if nothing happens: kglobalaccel holds the shortcut from
+# the moment the session opens, a little before the program listens.
+check(kde.wait_for(pressed, timeout=20, interval=0),
+      "Print hides the main window and shows it again")
+# The desktop as it was during the capture: the main window hidden.
+xtest.xdotool("windowminimize", "--sync", window)
+check(xtest.activate(pattern.window), "the pattern window is in front again")
+ref = kde.workspace()
+got = kde.copied(window, lambda image: image.width == ref.width)
+if check(got, "the capture is copied"):
+    diff = got.differing_pixels(ref)
+    check(diff == 0, "Print: %dx%d against %dx%d, %d pixels differ"
+          % (got.width, got.height, ref.width, ref.height, diff))
+
+# Shift+Print: the window in front, found through KWin, while the main
+# window stays where it is and shows the new picture.
+check(xtest.activate(pattern.window), "the pattern window is in front again")
+before = kde.workspace()
+kde.invoke_shortcut(component, "shift-print")
+check(kde.wait_for(lambda: kde.workspace().differing_pixels(before) > 0),
+      "Shift+Print shows a new picture")
+x, y, w, h = xtest.window_geometry(pattern.window)
+got = kde.copied(window, lambda image: image.width == w)
+if check(got, "the window's capture is copied"):
+    diff = got.differing_pixels(before.crop(x, y, w, h))
+    check(diff == 0, "Shift+Print: %dx%d against %dx%d, %d pixels differ"
+          % (got.width, got.height, w, h, diff))
+
+app.stop()
+events.stop()
+err = app.proc.stderr.read().decode(errors="replace")
+print("The program's standard error:\n" + err)
+check("not bound" not in err and "bound no hot keys" not in err, "all three keys bound")
+pattern.stop()
+backdrop.stop()
+kde.finish()
