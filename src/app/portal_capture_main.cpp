@@ -19,8 +19,20 @@ int argumentCount = 1;
 char programName[] = "tessarine";
 char* arguments[] = {programName, nullptr};
 
+// The command line answers in one line of its own: the toolkit's debug and
+// warning chatter (its D-Bus layer's, as the process ends) is not for the
+// user. Its critical and fatal messages still go out.
+QtMessageHandler standardHandler = nullptr;
+
+void KeepToolkitQuiet(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if ((type == QtCriticalMsg || type == QtFatalMsg) && standardHandler) {
+        standardHandler(type, context, message);
+    }
+}
+
 std::optional<int> CaptureThroughPortal(const app::CaptureRequest& request) {
     platform::SettleSessionBusAddress();
+    standardHandler = qInstallMessageHandler(&KeepToolkitQuiet);
     QCoreApplication application(argumentCount, arguments);
     // The clipboard is XWayland's, as the window program's Copy uses it:
     // the compositor hands it on to Wayland programs.

@@ -7,6 +7,8 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <QJsonArray>
+#include <QJsonObject>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -142,6 +144,20 @@ QJsonDocument Ask(std::uint32_t type, const QByteArray& request) {
         LastFailure() = "sway's answer is not JSON";
     }
     return answer;
+}
+
+std::string RunCommand(const std::string& command) {
+    const QJsonDocument answer = Ask(kRunCommand, QByteArray::fromStdString(command));
+    if (answer.isNull()) {
+        return Failure();
+    }
+    const QJsonObject result = answer.array().at(0).toObject();
+    if (result.value("success").toBool()) {
+        return {};
+    }
+    const QString error = result.value("error").toString();
+    return "sway refused: " +
+           (error.isEmpty() ? std::string("no reason given") : error.left(200).toStdString());
 }
 
 bool Available() {

@@ -21,6 +21,9 @@ bool Available();
 // reason in Failure().
 QJsonDocument Ask(std::uint32_t type, const QByteArray& request);
 
+// Runs one command; empty when sway did it, otherwise why not.
+std::string RunCommand(const std::string& command);
+
 // Why the last request got no answer (sway answers within a few seconds or
 // not at all); empty when it answered.
 std::string Failure();

@@ -190,21 +190,6 @@ bool SafeForSway(const std::string& command) {
     });
 }
 
-// Runs one command; empty when sway did it, otherwise why not.
-std::string Run(const std::string& command) {
-    const QJsonDocument answer = Ask(kRunCommand, QByteArray::fromStdString(command));
-    if (answer.isNull()) {
-        return Failure();
-    }
-    const QJsonObject result = answer.array().at(0).toObject();
-    if (result.value("success").toBool()) {
-        return {};
-    }
-    const QString error = result.value("error").toString();
-    return "sway refused: " +
-           (error.isEmpty() ? std::string("no reason given") : error.left(200).toStdString());
-}
-
 bool ConfigurationBinds(const KeyCombination& keys) {
     const QJsonDocument answer = Ask(kGetConfig, {});
     const std::string config = answer.object().value("config").toString().toStdString();
@@ -219,7 +204,7 @@ class SwayBinding : public KeyGrab {
         // A reload since may have put the configuration's own binding back:
         // that one stays.
         if (!ConfigurationBinds(keys_)) {
-            Run("unbindsym --no-repeat " + combination_);
+            RunCommand("unbindsym --no-repeat " + combination_);
         }
     }
     ClaimResult State() const override { return ClaimResult::Claimed; }
@@ -290,7 +275,7 @@ ClaimOutcome BindHotKey(const KeyCombination& keys) {
     if (!Failure().empty()) {
         return Refused(Failure());
     }
-    if (std::string error = Run("bindsym --no-repeat " + combination + " exec " + command);
+    if (std::string error = RunCommand("bindsym --no-repeat " + combination + " exec " + command);
         !error.empty()) {
         return Refused(error);
     }
