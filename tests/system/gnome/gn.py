@@ -49,7 +49,7 @@ class Keyboard:
 def shell_picture():
     """The shell's own picture of the desktop."""
     path = os.path.join(OUT, "reference.png")
-    subprocess.run(["gnome-screenshot", "-f", path], check=True, capture_output=True)
+    subprocess.run(["gnome-screenshot", "-f", path], check=True, capture_output=True, timeout=60)
     picture = read_image(path)
     os.remove(path)
     return picture
