@@ -43,6 +43,9 @@ if [ -z "${TESSARINE_SKIP_SANITIZED:-}" ]; then
     reports="$PWD/build-asan/sanitizer-reports"
     rm -rf "$reports"
     mkdir -p "$reports"
+    # The desktop sessions run the program as another user, who writes its
+    # reports here too.
+    chmod 1777 "$reports"
     export TESSARINE_SANITIZED=1  # tests skip their resident-memory limits
     export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:log_path=$reports/ubsan"
     # Leaks are checked in the unit tests. The system tests end the program

@@ -29,7 +29,8 @@ if [ "${TESS_GNOME_INNER:-}" != 1 ]; then
     mkdir -m 0777 "$work/out"
     self=$(readlink -f "$0")
     passed=()
-    for name in TESSARINE_BIN PATTERN_BIN PYTHONDONTWRITEBYTECODE; do
+    for name in TESSARINE_BIN PATTERN_BIN PYTHONDONTWRITEBYTECODE TESSARINE_SANITIZED ASAN_OPTIONS \
+        UBSAN_OPTIONS; do
         [ -n "${!name:-}" ] && passed+=("$name=${!name}")
     done
     runner=()

@@ -48,7 +48,8 @@ if [ "${TESS_KDE_INNER:-}" != 1 ]; then
     # a copy carries none.
     cp /usr/bin/kwin_wayland "$work/bin/kwin_wayland"
     passed=()
-    for name in TESSARINE_BIN PATTERN_BIN TESSARINE_BUILD PYTHONDONTWRITEBYTECODE; do
+    for name in TESSARINE_BIN PATTERN_BIN TESSARINE_BUILD PYTHONDONTWRITEBYTECODE \
+        TESSARINE_SANITIZED ASAN_OPTIONS UBSAN_OPTIONS; do
         [ -n "${!name:-}" ] && passed+=("$name=${!name}")
     done
     args=()

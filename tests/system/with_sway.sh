@@ -38,7 +38,7 @@ if [ "${TESS_SWAY_INNER:-}" != 1 ]; then
     mkdir -m 0777 "$work/out"
     self=$(readlink -f "$0")
     keep=(TESSARINE_BIN PATTERN_BIN MOCK_PORTAL_BIN TESSARINE_BUILD PYTHONDONTWRITEBYTECODE
-        BENCH_BUILD BENCH_RUNS TESS_BENCH_DIR)
+        BENCH_BUILD BENCH_RUNS TESS_BENCH_DIR TESSARINE_SANITIZED ASAN_OPTIONS UBSAN_OPTIONS)
     passed=()
     for name in "${keep[@]}"; do
         [ -n "${!name:-}" ] && passed+=("$name=${!name}")

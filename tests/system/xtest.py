@@ -5,12 +5,18 @@ Images are read through ImageMagick as binary PPM, so every comparison is
 between pixels the X server (or a written file) really holds.
 """
 
+import faulthandler
 import os
 import re
 import subprocess
 import sys
 import threading
 import time
+
+# A step that never ends would otherwise only show as CTest's timeout with
+# no output: before that, every thread's stack is printed (naming the step)
+# and the test fails.
+faulthandler.dump_traceback_later(float(os.environ.get("TESS_TEST_WATCHDOG") or 240), exit=True)
 
 TESSARINE = os.environ.get("TESSARINE_BIN", "build/tessarine")
 PATTERN = os.environ.get("PATTERN_BIN", "build/tests/tess_pattern_window")
@@ -58,6 +64,7 @@ def finish():
 
 
 def run(*args, check_status=True, **kwargs):
+    kwargs.setdefault("timeout", DEADLINE)
     return subprocess.run(list(args), check=check_status, capture_output=True, text=True, **kwargs)
 
 
@@ -119,14 +126,14 @@ def parse_ppm(blob):
 
 def screenshot():
     blob = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"],
-                          check=True, capture_output=True).stdout
+                          check=True, capture_output=True, timeout=DEADLINE).stdout
     return parse_ppm(blob)
 
 
 def read_image(path):
     """Any image file ImageMagick reads (a .bmp we wrote, say)."""
     blob = subprocess.run(["convert", path, "-depth", "8", "ppm:-"],
-                          check=True, capture_output=True).stdout
+                          check=True, capture_output=True, timeout=DEADLINE).stdout
     return parse_ppm(blob)
 
 
@@ -193,14 +200,14 @@ def find_windows(name, visible=True):
     if visible:
         args.append("--onlyvisible")
     args += ["--name", name]
-    out = subprocess.run(args, capture_output=True, text=True).stdout.split()
+    out = subprocess.run(args, capture_output=True, text=True, timeout=DEADLINE).stdout.split()
     return [int(w) for w in out]
 
 
 def find_windows_of(pid):
     """Visible windows of one process, menus and message boxes included."""
     out = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(pid)],
-                         capture_output=True, text=True).stdout
+                         capture_output=True, text=True, timeout=DEADLINE).stdout
     return [int(w) for w in out.split()]
 
 

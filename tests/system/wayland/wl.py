@@ -22,7 +22,8 @@ OUT = os.environ.get("SESSION_USER_DIR", "/tmp")
 
 
 def swaymsg(*args):
-    out = subprocess.run(["swaymsg", "-r", *args], capture_output=True, text=True).stdout
+    out = subprocess.run(["swaymsg", "-r", *args], capture_output=True, text=True,
+                         timeout=xtest.DEADLINE).stdout
     return json.loads(out) if out.strip() else None
 
 
@@ -49,7 +50,8 @@ def titled(title):
 
 
 def grim():
-    blob = subprocess.run(["grim", "-t", "ppm", "-"], check=True, capture_output=True).stdout
+    blob = subprocess.run(["grim", "-t", "ppm", "-"], check=True, capture_output=True,
+                          timeout=xtest.DEADLINE).stdout
     return xtest.parse_ppm(blob)
 
 
@@ -198,19 +200,35 @@ def outputs_settled(rects):
     return check(wait_for(settled), "outputs at %r" % (rects,))
 
 
+def x_keymap_is_whole():
+    """Whether the X keymap has the letters (wtype's has only its keys)."""
+    return re.search(r"^keycode +\d+ = s S", xtest.run("xmodmap", "-pke").stdout, re.M) is not None
+
+
 class Keyboard:
     """A virtual keyboard on sway's seat while it lives (wtype asleep)."""
 
     def __init__(self):
         self.proc = None
-        self._park(["-s", "3600000", "-k", "Shift_L"])
+        self._park()
 
-    def _park(self, args):
+    def _park(self):
+        """A wtype process that presses Shift and then sleeps becomes the
+        seat's keyboard, with no modifier held (one held on a keyboard that
+        went away stays held for the X windows)."""
         if self.proc:
             self.stop()
-        self.proc = subprocess.Popen(["wtype", *args])
+        self.proc = subprocess.Popen(["wtype", "-k", "Shift_L", "-s", "3600000"])
         check(wait_for(lambda: any(i["type"] == "keyboard" for i in
                                    swaymsg("-t", "get_inputs"))), "sway has a keyboard")
+        # sway hands that keyboard's keymap to XWayland, and wtype's holds
+        # only the keys it pressed. xdotool would then map every key it
+        # sends to a spare keycode for a moment, and the toolkit, which
+        # rereads the keymap when told it changed, can read it after it was
+        # put back and lose the key. A whole keymap goes back in.
+        check(wait_for(lambda: not x_keymap_is_whole()), "XWayland takes wtype's keymap")
+        xtest.run("setxkbmap", "-layout", "us")
+        check(wait_for(x_keymap_is_whole), "XWayland has a whole keymap again")
 
     def press(self, *keys):
         """Presses keys[-1] with the modifiers before it held, as the user
@@ -223,10 +241,7 @@ class Keyboard:
         for key in reversed(keys[:-1]):
             args += ["-m", key]
         subprocess.run(args, check=True, timeout=10)
-        # Shift pressed and let go on the new one makes it the seat's
-        # keyboard with no modifier held (one held on a keyboard that went
-        # stays held for the X windows).
-        self._park(["-k", "Shift_L", "-s", "3600000"])
+        self._park()
 
     def stop(self):
         self.proc.kill()
