@@ -21,6 +21,7 @@
 #include "capture/frozen_scale.h"
 #include "capture/monitor_window.h"
 #include "capture/region_buffer.h"
+#include "capture/size_label.h"
 #include "platform/controls/message_box.h"
 #include "platform/controls/picture_box.h"
 #include "platform/controls/rectangle_shape.h"
@@ -46,12 +47,7 @@ frmSelect::frmSelect()
     band_ = CropBox;
     // The pointer says the screen is waiting for a rectangle.
     Picture1->setCursor(Qt::CrossCursor);
-    sizeLabel_ = new QLabel(Picture1);
-    sizeLabel_->setObjectName("SizeLabel");
-    sizeLabel_->setAttribute(Qt::WA_TransparentForMouseEvents);
-    sizeLabel_->setStyleSheet(QStringLiteral(
-        "QLabel { color: white; background: rgba(0, 0, 0, 170); padding: 2px 4px; }"));
-    sizeLabel_->hide();
+    sizeLabel_ = capture::NewSizeLabel(Picture1);
     connect(Picture1, &controls::PictureBox::MouseDown, this, &frmSelect::Picture1_MouseDown);
     connect(Picture1, &controls::PictureBox::MouseMove, this, &frmSelect::Picture1_MouseMove);
     connect(Picture1, &controls::PictureBox::MouseUp, this, &frmSelect::Picture1_MouseUp);
@@ -177,6 +173,7 @@ void frmSelect::Press(controls::RectangleShape* band, QPoint origin, int button,
     variables::DragStartX = base::ToInt16(x + static_cast<float>(origin.x())).value_or(0);
     variables::DragStartY = base::ToInt16(y + static_cast<float>(origin.y())).value_or(0);
     band_ = band;
+    bandOrigin_ = origin;
     band->setLeft(x);
     band->setTop(y);
     band->setWidth(1);
@@ -197,33 +194,42 @@ void frmSelect::Drag(controls::RectangleShape* band, int button, float x, float 
     // refused and the band keeps its last size in that direction.
     band->setWidth(x - band->Left());
     band->setHeight(y - band->Top());
+    // A band reaching into other monitors' windows shows there too, at the
+    // same screen pixels.
+    for (const Pane& pane : Panes()) {
+        if (pane.band != band_) {
+            const QPoint shift = bandOrigin_ - pane.origin;
+            pane.band->setLeft(band_->Left() + shift.x());
+            pane.band->setTop(band_->Top() + shift.y());
+            pane.band->setWidth(band_->Width());
+            pane.band->setHeight(band_->Height());
+            pane.band->setVisible(true);
+        }
+    }
     ShowBandSize();
 }
 
+std::vector<frmSelect::Pane> frmSelect::Panes() const {
+    std::vector<Pane> panes{{Picture1, CropBox, sizeLabel_, origin_}};
+    for (capture::MonitorWindow* window : monitorWindows_) {
+        panes.push_back(
+            {window->picture(), window->band(), window->sizeLabel(), window->pixelOrigin()});
+    }
+    return panes;
+}
+
 void frmSelect::ShowBandSize() {
-    if (band_ != CropBox) {
-        // A drag on another monitor's window: the label stays on this one.
-        return;
+    const long width = std::lround(band_->Width() * frozenScale_.x);
+    const long height = std::lround(band_->Height() * frozenScale_.y);
+    const QString text = QStringLiteral("%1 x %2").arg(width).arg(height);
+    // On the window under the pointer.
+    for (const Pane& pane : Panes()) {
+        if (pane.picture->rect().contains(pane.picture->mapFromGlobal(QCursor::pos()))) {
+            capture::ShowSizeLabel(pane.label, text);
+        } else {
+            pane.label->hide();
+        }
     }
-    const long width = std::lround(CropBox->Width() * frozenScale_.x);
-    const long height = std::lround(CropBox->Height() * frozenScale_.y);
-    sizeLabel_->setText(QStringLiteral("%1 x %2").arg(width).arg(height));
-    sizeLabel_->adjustSize();
-    // Below and to the right of the pointer, or on the other side of it
-    // where the window ends.
-    constexpr int kGap = 16;
-    const QPoint pointer = Picture1->mapFromGlobal(QCursor::pos());
-    int left = pointer.x() + kGap;
-    int top = pointer.y() + kGap;
-    if (left + sizeLabel_->width() > Picture1->width()) {
-        left = pointer.x() - kGap - sizeLabel_->width();
-    }
-    if (top + sizeLabel_->height() > Picture1->height()) {
-        top = pointer.y() - kGap - sizeLabel_->height();
-    }
-    sizeLabel_->move(std::max(left, 0), std::max(top, 0));
-    sizeLabel_->show();
-    sizeLabel_->raise();
 }
 
 void frmSelect::Picture1_MouseUp(int, int, float, float) {
@@ -233,8 +239,13 @@ void frmSelect::Picture1_MouseUp(int, int, float, float) {
     capture::CaptureRunning running;
     raster::OperationScope operation;
     finishing_ = true;
+    for (const Pane& pane : Panes()) {
+        if (pane.band != band_) {
+            pane.band->setVisible(false);
+        }
+        pane.label->hide();
+    }
     band_->setVisible(false);
-    sizeLabel_->hide();
     const auto width = base::ToInt16(band_->Width() * frozenScale_.x);
     const auto height = base::ToInt16(band_->Height() * frozenScale_.y);
     band_->setWidth(1);

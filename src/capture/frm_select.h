@@ -54,6 +54,16 @@ class frmSelect : public QWidget {
     // window, so the label never gets into it).
     void ShowBandSize();
 
+    // A window's picture, rubber band and size label, and its top left in
+    // screen pixels: this window's and each other monitor's.
+    struct Pane {
+        controls::PictureBox* picture;
+        controls::RectangleShape* band;
+        QLabel* label;
+        QPoint origin;
+    };
+    std::vector<Pane> Panes() const;
+
     // A release is being turned into the capture: further input waits.
     bool finishing_ = false;
     // The selection became the capture.
@@ -63,7 +73,9 @@ class frmSelect : public QWidget {
     QPoint origin_;
     capture::Monitor ownMonitor_;
     std::vector<capture::MonitorWindow*> monitorWindows_;
-    // The band of the window the drag started on.
+    // The band of the window the drag started on, and that window's top
+    // left in screen pixels.
     controls::RectangleShape* band_ = nullptr;
+    QPoint bandOrigin_;
     QLabel* sizeLabel_ = nullptr;
 };

@@ -7,6 +7,7 @@
 #include <QWindow>
 #include <cmath>
 
+#include "capture/size_label.h"
 #include "platform/controls/picture_box.h"
 #include "platform/controls/rectangle_shape.h"
 #include "platform/x11/monitor_pixels.h"
@@ -51,6 +52,7 @@ MonitorWindow::MonitorWindow(QWidget* owner, const Monitor& monitor)
     picture_->setFocusPolicy(Qt::StrongFocus);
     band_ = new controls::RectangleShape(picture_);
     band_->setBorderWidth(2);
+    sizeLabel_ = NewSizeLabel(picture_);
     winId();
     windowHandle()->setScreen(monitor.screen);
     setGeometry(monitor.units);

@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <vector>
 
+class QLabel;
 class QScreen;
 
 namespace controls {
@@ -40,6 +41,7 @@ class MonitorWindow : public QWidget {
 
     controls::PictureBox* picture() const { return picture_; }
     controls::RectangleShape* band() const { return band_; }
+    QLabel* sizeLabel() const { return sizeLabel_; }
     QPoint pixelOrigin() const { return pixelOrigin_; }
 
   signals:
@@ -52,6 +54,7 @@ class MonitorWindow : public QWidget {
   private:
     controls::PictureBox* picture_ = nullptr;
     controls::RectangleShape* band_ = nullptr;
+    QLabel* sizeLabel_ = nullptr;
     QPoint pixelOrigin_;
     QRect pixels_;
 };

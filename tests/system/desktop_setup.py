@@ -166,6 +166,27 @@ cropped = (region[0] + 31, region[1] + 12, 97, 61)
 pane_settles(before.crop(*cropped), "the crop")
 same_pixels(save("selection.bmp"), before, cropped, "crop")
 
+if xtest.SCALE_FACTORS:
+    # A drag from the first monitor into the second: the band shows on both
+    # while it is dragged, and the capture holds the pixels either side.
+    edge = monitor_rects()[1][0]
+    x0, y0, x1, y1 = edge - 60, monitor_rects()[0][3] - 100, edge + 60, monitor_rects()[0][3] - 40
+    since = app.events.mark()
+    app.click_button("Capture Selection")
+    check(xtest.wait_for(lambda: len(xtest.find_windows("^Form3$")) >= windows),
+          "the selection windows appear again")
+    frozen = xtest.settle(xtest.screenshot, lambda shot: shot.crop(
+        cx, cy, cw, ch).differing_pixels(before.crop(cx, cy, cw, ch)) == 0)
+    xtest.xdotool("mousemove", "--sync", x0, y0)
+    xtest.xdotool("mousedown", 1)
+    xtest.xdotool("mousemove", "--sync", x1, y1)
+    banded = lambda shot: all(shot.crop(x, y, 20, 2).differing_pixels(frozen.crop(x, y, 20, 2))
+                              for x, y in ((x0 + 5, y0), (x1 - 25, y1 - 2)))
+    check(banded(xtest.settle(xtest.screenshot, banded)), "the band shows on both monitors")
+    xtest.xdotool("mouseup", 1)
+    check(app.events.wait(["UnmapNotify", "MapNotify"], since), "main window back")
+    same_pixels(save("across.bmp"), frozen, (x0, y0, x1 - x0, y1 - y0), "a selection across")
+
 app.stop()
 pattern.stop()
 xtest.finish()
