@@ -131,6 +131,13 @@ class Backend {
     }
     // The pointer's picture as it is now, if the window system gives it.
     virtual std::optional<PointerPicture> pointerPicture() { return std::nullopt; }
+
+    // Where the desktop forgets how a top-level window of ours lay while it
+    // is hidden: remembered before it hides, and given back once it shows
+    // again. restoreWindowPlace returns true when the desktop takes care of
+    // the place; the window's own moves would then undo it.
+    virtual void rememberWindowPlace(HWND) {}
+    virtual bool restoreWindowPlace(HWND) { return false; }
 };
 
 // A backend with no window system: no screen, no windows, no keys.

@@ -8,6 +8,7 @@
 #include "platform/wayland/kwin_windows.h"
 #include "platform/wayland/portal_screen_source.h"
 #include "platform/wayland/portal_shortcuts.h"
+#include "platform/wayland/sway_floating.h"
 #include "platform/wayland/sway_key_bindings.h"
 #include "platform/wayland/sway_windows.h"
 
@@ -73,6 +74,19 @@ class PortalBackend : public Backend {
     // XWayland) measure the desktop in its logical pixels.
     bool screenInDevicePixels() const override { return true; }
     double compositorScale() const override { return sway_ ? sway::LargestOutputScale() : 0; }
+    void rememberWindowPlace(HWND window) override {
+        if (sway_) {
+            floatingPlace_.remember(window);
+        }
+    }
+    // sway ignores where a tiled window asks to be and centres a floating
+    // one that asks: only its IPC places a window.
+    bool restoreWindowPlace(HWND window) override {
+        if (sway_) {
+            floatingPlace_.restore(window);
+        }
+        return sway_;
+    }
 
   private:
     // Who tells which window is in front: sway's IPC, KWin's scripting, or
@@ -91,6 +105,7 @@ class PortalBackend : public Backend {
     std::shared_ptr<PortalScreenSource> screen_;
     bool sway_;
     mutable std::optional<Windows> windows_;
+    sway::FloatingPlace floatingPlace_;
 };
 
 }  // namespace

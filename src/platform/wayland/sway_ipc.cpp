@@ -151,13 +151,17 @@ std::string RunCommand(const std::string& command) {
     if (answer.isNull()) {
         return Failure();
     }
-    const QJsonObject result = answer.array().at(0).toObject();
-    if (result.value("success").toBool()) {
-        return {};
+    // One result for each command of a list; every one must have worked.
+    const QJsonArray results = answer.array();
+    for (const QJsonValue& value : results) {
+        const QJsonObject result = value.toObject();
+        if (!result.value("success").toBool()) {
+            const QString error = result.value("error").toString();
+            return "sway refused: " + (error.isEmpty() ? std::string("no reason given")
+                                                       : error.left(200).toStdString());
+        }
     }
-    const QString error = result.value("error").toString();
-    return "sway refused: " +
-           (error.isEmpty() ? std::string("no reason given") : error.left(200).toStdString());
+    return results.isEmpty() ? "sway refused: no reason given" : std::string();
 }
 
 bool Available() {

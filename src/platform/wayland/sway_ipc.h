@@ -21,7 +21,8 @@ bool Available();
 // reason in Failure().
 QJsonDocument Ask(std::uint32_t type, const QByteArray& request);
 
-// Runs one command; empty when sway did it, otherwise why not.
+// Runs one command, or a list of them joined by commas; empty when sway
+// did all of it, otherwise why not.
 std::string RunCommand(const std::string& command);
 
 // Why the last request got no answer (sway answers within a few seconds or

@@ -11,6 +11,7 @@
 #include <QWindow>
 
 #include "base/rounding.h"
+#include "platform/backend.h"
 #include "platform/controls/picture_box.h"
 #include "platform/controls/popup_button.h"
 #include "platform/controls/rectangle_shape.h"
@@ -263,9 +264,14 @@ void Form1::closeEvent(QCloseEvent* event) {
 }
 
 void Form1::setVisible(bool visible) {
-    const bool reshow = visible && !isVisible() && placeBeforeHide_.isValid();
+    bool reshow = visible && !isVisible() && placeBeforeHide_.isValid();
     if (!visible && isVisible()) {
         placeBeforeHide_ = geometry();
+        platform::CurrentBackend()->rememberWindowPlace(static_cast<HWND>(winId()));
+    }
+    if (reshow && platform::CurrentBackend()->restoreWindowPlace(static_cast<HWND>(winId()))) {
+        // The desktop puts it back itself, once it has mapped it.
+        reshow = false;
     }
     if (reshow) {
         // Asked for by the program, the place goes with the window's size

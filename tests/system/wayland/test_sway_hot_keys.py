@@ -28,8 +28,14 @@ wl.move("^Tessarine$", 400, 300)
 
 wl.focus("^Pattern$")
 path = os.path.join(wl.OUT, "print.bmp")
-if app.hidden_and_back(lambda: keyboard.press("Print"), "Print in another window") and app.save(path):
-    wl.same_pixels(path, ref, "Print")
+placed = wl.frame("^Tessarine$")
+if app.hidden_and_back(lambda: keyboard.press("Print"), "Print in another window"):
+    # The session's rule floats every window; shown again, the main window
+    # floats where it was, at its size.
+    check(wl.wait_for(lambda: wl.frame("^Tessarine$") == placed),
+          "the main window floats where it was: %r, now %r" % (placed, wl.frame("^Tessarine$")))
+    if app.save(path):
+        wl.same_pixels(path, ref, "Print")
 
 wl.focus("^Pattern$")
 node = wl.focused_node()

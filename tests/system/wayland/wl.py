@@ -105,6 +105,13 @@ def move(title, x, y):
     return check(wait_for(there, interval=0.2), "%s moved to %d, %d" % (title, x, y))
 
 
+def frame(title):
+    """sway's kind of container ("floating_con" or "con") and rectangle for
+    the window with this title; None when sway has no such window."""
+    node = find_node(titled(title))
+    return node and (node["type"],) + tuple(node["rect"][k] for k in ("x", "y", "width", "height"))
+
+
 def find_window(title):
     found = wait_for(lambda: xtest.find_windows(title), timeout=20)
     return found[0] if found else None
