@@ -1,7 +1,7 @@
 """Capture Selection in a Wayland session saves exactly the pixels dragged
 over, taken from the compositor's picture in device pixels: on an output at
-scale 1, at scale 2 (where each X11 pixel covers two by two), at 1.5, and
-on a second output beside the first."""
+scale 1, at scale 2 (where each X11 pixel covers two by two), at 1.5 (turned
+a quarter, too), and on a second output beside the first."""
 
 import os
 
@@ -41,6 +41,12 @@ wl.swaymsg("output HEADLESS-1 scale 1.5")
 check(wl.wait_for(lambda: wl.scale() == 1.5), "output at scale 1.5")
 wl.outputs_settled([(0, 0, 682, 512)])
 select_and_compare("scale 1.5", (440, 20), (520, 50, 620, 110))
+
+# Turned a quarter as well: the output is 768 device pixels wide.
+wl.swaymsg("output HEADLESS-1 transform 90")
+wl.outputs_settled([(0, 0, 512, 682)])
+select_and_compare("scale 1.5 turned", (40, 400), (50, 430, 150, 490))
+wl.swaymsg("output HEADLESS-1 transform normal")
 
 wl.swaymsg("output HEADLESS-1 scale 1")
 wl.swaymsg("create_output")

@@ -133,9 +133,11 @@ def focus(title=None, window=None):
         node = focused_node()
         if node and matches(node) and xtest.focused_window() == node.get("window"):
             rect, s, shot = node["rect"], scale(), grim()
-            # Left of the title's text; a window larger than the screen has
-            # its title bar off it, and nothing on the screen to wait for.
-            x = int((rect["x"] + 2) * s)
+            # Left of the title's text, clear of the screen's edge (blended
+            # with black there on a turned output); a window larger than the
+            # screen has its title bar off it, and nothing on the screen to
+            # wait for.
+            x = max(int((rect["x"] + 2) * s), 3)
             y = int((rect["y"] - node["deco_rect"]["height"] // 2) * s)
             return not (0 <= x < shot.width and 0 <= y < shot.height) or \
                 shot.pixel(x, y) == FOCUSED_TITLE
