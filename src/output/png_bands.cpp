@@ -14,9 +14,12 @@
 namespace output {
 namespace {
 
-// Filtered bytes per band, about: enough that priming and the flush cost
-// little, few enough that the bands share out well between threads.
+// Filtered bytes per band at most, about: enough that priming and the flush
+// cost little, few enough that the bands share out well between threads;
+// and at least this many bands where there are rows enough, so that a small
+// picture shares out too.
 constexpr std::size_t kBandBytes = 512 * 1024;
+constexpr int kLeastBands = 8;
 constexpr std::size_t kWindowBytes = 32 * 1024;
 constexpr std::size_t kChunkHeader = 8;  // length and type
 // The zlib stream's header: deflate with a 32 KiB window, compressed fast.
@@ -84,18 +87,26 @@ void CompressBand(const PixelRows& image, Band& band, bool first, bool last) {
                                         band.firstRow, (kWindowBytes + rowBytes - 1) / rowBytes));
     const std::size_t rows = static_cast<std::size_t>(band.endRow - band.firstRow);
     std::vector<std::uint8_t> filtered((primingRows + rows) * rowBytes);
-    PngRowFilter filter(image);
     std::size_t photographicRows = 0;
-    for (int y = band.firstRow - primingRows; y < band.endRow; ++y) {
-        const bool photographic =
+    {
+        PngRowFilter filter(image);
+        for (int y = band.firstRow; y < band.endRow; ++y) {
+            photographicRows +=
+                filter.filter(y, filtered.data() + (y - band.firstRow + primingRows) * rowBytes);
+        }
+    }
+    const bool huffmanOnly = photographicRows * 2 > rows;
+    // The rows before the band, which only deflate's search for matches uses.
+    if (!huffmanOnly) {
+        PngRowFilter filter(image);
+        for (int y = band.firstRow - primingRows; y < band.firstRow; ++y) {
             filter.filter(y, filtered.data() + (y - band.firstRow + primingRows) * rowBytes);
-        photographicRows += y >= band.firstRow && photographic;
+        }
     }
     const std::uint8_t* data = filtered.data() + primingRows * rowBytes;
     band.length = rows * rowBytes;
     band.adler = static_cast<std::uint32_t>(adler32_z(adler32(0, Z_NULL, 0), data, band.length));
 
-    const bool huffmanOnly = photographicRows * 2 > rows;
     Deflater deflater(huffmanOnly);
     if (!deflater.ok()) {
         band.error = "the compressor cannot start";
@@ -154,8 +165,9 @@ void AppendPngChunk(std::vector<std::uint8_t>& out, const char* type, const std:
 PngBands CompressPngBands(const PixelRows& image, int threads) {
     PngBands result;
     const std::size_t rowBytes = PngRowBytes(image.width);
-    const int rowsPerBand = static_cast<int>(
-        std::clamp<std::size_t>(kBandBytes / rowBytes, 1, static_cast<std::size_t>(image.height)));
+    const int rowsPerBand = static_cast<int>(std::clamp<std::size_t>(
+        std::min<std::size_t>(kBandBytes / rowBytes, image.height / kLeastBands), 1,
+        static_cast<std::size_t>(image.height)));
     std::vector<Band> bands;
     try {
         bands.resize((image.height + rowsPerBand - 1) / rowsPerBand);
