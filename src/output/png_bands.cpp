@@ -59,9 +59,15 @@ struct Band {
 
 class Deflater {
   public:
-    Deflater(bool huffmanOnly) {
-        ok_ = deflateInit2(&stream_, huffmanOnly ? 1 : kPngCompressionLevel, Z_DEFLATED, -15, 8,
-                           huffmanOnly ? Z_HUFFMAN_ONLY : Z_DEFAULT_STRATEGY) == Z_OK;
+    Deflater() {
+        ok_ = deflateInit2(&stream_, kPngCompressionLevel, Z_DEFLATED, -15, 8,
+                           Z_DEFAULT_STRATEGY) == Z_OK;
+    }
+    // A new raw deflate stream in the same memory.
+    bool restart(bool huffmanOnly) {
+        return ok_ && deflateReset(&stream_) == Z_OK &&
+               deflateParams(&stream_, huffmanOnly ? 1 : kPngCompressionLevel,
+                             huffmanOnly ? Z_HUFFMAN_ONLY : Z_DEFAULT_STRATEGY) == Z_OK;
     }
     Deflater(const Deflater&) = delete;
     Deflater& operator=(const Deflater&) = delete;
@@ -79,14 +85,25 @@ class Deflater {
     bool ok_ = false;
 };
 
+// What a thread keeps from band to band: the compressor's tables and the
+// buffers, which would otherwise be new memory, zeroed by the kernel page
+// by page, for every band.
+struct BandScratch {
+    Deflater deflater;
+    std::vector<std::uint8_t> filtered;
+    std::vector<std::uint8_t> compressed;
+};
+
 // Filters and compresses one band into its chunk, or sets its error.
 void CompressBand(const PixelRows& image, Band& band, bool first, bool last) {
+    thread_local BandScratch scratch;
     const std::size_t rowBytes = PngRowBytes(image.width);
     const int primingRows = first ? 0
                                   : static_cast<int>(std::min<std::size_t>(
                                         band.firstRow, (kWindowBytes + rowBytes - 1) / rowBytes));
     const std::size_t rows = static_cast<std::size_t>(band.endRow - band.firstRow);
-    std::vector<std::uint8_t> filtered((primingRows + rows) * rowBytes);
+    std::vector<std::uint8_t>& filtered = scratch.filtered;
+    filtered.resize((primingRows + rows) * rowBytes);
     std::size_t photographicRows = 0;
     {
         PngRowFilter filter(image);
@@ -107,8 +124,8 @@ void CompressBand(const PixelRows& image, Band& band, bool first, bool last) {
     band.length = rows * rowBytes;
     band.adler = static_cast<std::uint32_t>(adler32_z(adler32(0, Z_NULL, 0), data, band.length));
 
-    Deflater deflater(huffmanOnly);
-    if (!deflater.ok()) {
+    Deflater& deflater = scratch.deflater;
+    if (!deflater.restart(huffmanOnly)) {
         band.error = "the compressor cannot start";
         return;
     }
@@ -118,13 +135,10 @@ void CompressBand(const PixelRows& image, Band& band, bool first, bool last) {
     }
     // Room for all of it in one go: the bound, and the flush's 5 bytes.
     const std::size_t front = kChunkHeader + (first ? sizeof kZlibHeader : 0);
-    band.chunk.resize(front + deflateBound(deflater.get(), band.length) + 16);
-    std::memcpy(band.chunk.data() + 4, "IDAT", 4);
-    if (first) {
-        std::memcpy(band.chunk.data() + kChunkHeader, kZlibHeader, sizeof kZlibHeader);
-    }
-    deflater->next_out = band.chunk.data() + front;
-    const std::size_t room = band.chunk.size() - front;
+    std::vector<std::uint8_t>& compressed = scratch.compressed;
+    compressed.resize(deflateBound(deflater.get(), band.length) + 16);
+    deflater->next_out = compressed.data();
+    const std::size_t room = compressed.size();
     std::size_t done = 0;
     int status = Z_OK;
     do {
@@ -146,8 +160,13 @@ void CompressBand(const PixelRows& image, Band& band, bool first, bool last) {
         band.error = "the compressor ran out of room";
         return;
     }
+    band.chunk.reserve(front + deflater->total_out + 4);  // and the CRC
     band.chunk.resize(front + deflater->total_out);
-    band.chunk.shrink_to_fit();
+    std::memcpy(band.chunk.data() + 4, "IDAT", 4);
+    if (first) {
+        std::memcpy(band.chunk.data() + kChunkHeader, kZlibHeader, sizeof kZlibHeader);
+    }
+    std::memcpy(band.chunk.data() + front, compressed.data(), deflater->total_out);
     SealChunk(band.chunk);
 }
 
