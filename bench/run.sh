@@ -50,6 +50,11 @@ status=0
 TESS_SCREEN=1920x1080x24 tests/system/with_x.sh python3 bench/run_bench.py || status=$?
 echo
 TESS_SCREEN=1920x1080x24 tests/system/with_x.sh python3 bench/jpeg_clipboard.py || status=$?
+echo
+# PNG on the test pattern, a photographic picture and text (bench/png.sh
+# adds 3840 x 2160).
+TESS_SCREEN=1920x1080x24 BENCH_RUNS=15 tests/system/with_x.sh python3 bench/png_bench.py ||
+    status=$?
 # The Wayland row, in a headless sway session (skipped without sway), which
 # may run as nobody: the capture folder must let it write.
 if command -v sway >/dev/null; then

@@ -2,7 +2,7 @@
 # that installs the missing ones (as root) or names them.
 
 BUILD_PACKAGES=(cmake g++ pkg-config qt6-base-dev libxcb1-dev libxcb-shm0-dev libxcb-randr0-dev
-    libxcb-keysyms1-dev libxcb-xfixes0-dev libgl-dev libpng-dev libjpeg62-turbo-dev libglib2.0-dev
+    libxcb-keysyms1-dev libxcb-xfixes0-dev libgl-dev libpng-dev zlib1g-dev libjpeg62-turbo-dev libglib2.0-dev
     qt6-qpa-plugins fonts-dejavu-core
     fonts-dejavu-extra fonts-liberation2)
 TEST_PACKAGES=(googletest libgtest-dev libgmock-dev xvfb openbox fluxbox xdotool imagemagick

@@ -11,6 +11,7 @@
 #include <ctime>
 #include <memory>
 #include <optional>
+#include <span>
 #include <thread>
 #include <vector>
 
@@ -192,6 +193,13 @@ std::optional<ScreenRectangle> RequestedRectangle(const CaptureRequest& request,
     return std::nullopt;
 }
 
+// Whether the request wants the whole screen as a PNG file, as the screen
+// source may already hold it (raster::ScreenSource::pngFile).
+bool WantsScreenAsPng(const CaptureRequest& request) {
+    return request.area == CaptureArea::Screen && request.format == output::PictureFormat::Png &&
+           !request.pointer;
+}
+
 // Why the X server cannot give `area`, or empty: its requests name pixels
 // up to 32767 across and down, and a capture is at most that size.
 std::string BeyondReach(const CaptureRequest& request, const ScreenRectangle& area) {
@@ -245,31 +253,43 @@ std::string CaptureToFile(const CaptureRequest& request) {
     const int width = static_cast<int>(area->width);
     const int height = static_cast<int>(area->height);
 
-    std::string why;
-    const std::optional<capture::ScreenGrab> grab = capture::GrabScreen(
-        static_cast<int>(area->x), static_cast<int>(area->y), width, height, why);
-    if (!grab) {
-        return why;
-    }
+    // The whole screen as the checked PNG file the desktop made of it, when
+    // it came as one: written as it is, with no pixels copied or encoded.
+    const std::shared_ptr<raster::ScreenSource> source = raster::CurrentScreenSource();
+    const std::span<const std::uint8_t> screenPng =
+        WantsScreenAsPng(request) && source ? source->pngFile() : std::span<const std::uint8_t>();
     CaptureHandles handles;
-    handles.screen = grab->screen;
-    handles.memory = grab->memory;
-    handles.bitmap = grab->bitmap;
-    const std::optional<raster::PixelView> pixels = raster::ContextPixels(handles.memory);
-    if (!pixels) {
-        return "the capture holds no image";
+    output::PixelRows rows;
+    if (screenPng.empty()) {
+        std::string why;
+        const std::optional<capture::ScreenGrab> grab = capture::GrabScreen(
+            static_cast<int>(area->x), static_cast<int>(area->y), width, height, why);
+        if (!grab) {
+            return why;
+        }
+        handles.screen = grab->screen;
+        handles.memory = grab->memory;
+        handles.bitmap = grab->bitmap;
+        const std::optional<raster::PixelView> pixels = raster::ContextPixels(handles.memory);
+        if (!pixels) {
+            return "the capture holds no image";
+        }
+        if (request.pointer && !DrawPointer(*pixels, area->x, area->y)) {
+            return "cannot draw the pointer: the desktop does not give programs its picture";
+        }
+        rows = {pixels->pixels, pixels->width, pixels->height, pixels->width};
     }
-    if (request.pointer && !DrawPointer(*pixels, area->x, area->y)) {
-        return "cannot draw the pointer: the desktop does not give programs its picture";
-    }
-    const output::PixelRows rows{pixels->pixels, pixels->width, pixels->height, pixels->width};
     if (request.clipboard) {
         if (clipboardServer == nullptr) {
             return "cannot copy the picture: this session's clipboard cannot be reached from "
                    "the command line";
         }
         // The pixels stay where they are until the PNG is made.
-        const auto makePng = [&rows] { return output::EncodePng(rows).bytes; };
+        const auto makePng = [&rows, screenPng] {
+            return screenPng.empty()
+                       ? output::EncodePng(rows).bytes
+                       : std::vector<std::uint8_t>(screenPng.begin(), screenPng.end());
+        };
         if (std::string failure; !clipboardServer(makePng, failure)) {
             return failure;
         }
@@ -297,7 +317,9 @@ std::string CaptureToFile(const CaptureRequest& request) {
         path = *claimed;
     }
     const output::WriteResult written =
-        output::WritePictureFile(path, rows, request.format, request.quality);
+        screenPng.empty()
+            ? output::WritePictureFile(path, rows, request.format, request.quality)
+            : output::WriteEncodedPicture(path, screenPng.data(), screenPng.size(), request.format);
     if (!written.ok) {
         if (fromTemplate) {
             // The name claimed for it, still empty, goes again.
@@ -367,6 +389,9 @@ int RunCaptureWithBackend(const CaptureRequest& request,
             }
         }
         std::this_thread::sleep_for(std::chrono::duration<double>(request.delaySeconds));
+    }
+    if (WantsScreenAsPng(request)) {
+        source->keepPngFile();
     }
     error = source->freeze();
     if (error.empty()) {

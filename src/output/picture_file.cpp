@@ -22,4 +22,12 @@ WriteResult WritePictureFile(const std::string& path, const PixelRows& image, Pi
     return WriteBitmapFile(path, image);
 }
 
+WriteResult WriteEncodedPicture(const std::string& path, const std::uint8_t* data, std::size_t size,
+                                PictureFormat format) {
+    if (const std::string why = NameDisagreement(path, format); !why.empty()) {
+        return {false, FailureMessage(path, why)};
+    }
+    return ReplaceFileContents(path, data, size);
+}
+
 }  // namespace output

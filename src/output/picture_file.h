@@ -4,6 +4,8 @@
 // of picture is refused here, whoever asks, so that no file's content ever
 // disagrees with its name.
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "output/bitmap_file.h"
@@ -14,5 +16,10 @@ namespace output {
 // `jpegQuality` (1 to 100) is used for JPEG only.
 WriteResult WritePictureFile(const std::string& path, const PixelRows& image, PictureFormat format,
                              int jpegQuality = kDefaultJpegQuality);
+
+// Writes `size` bytes already encoded as `format`, with the same check of
+// the name.
+WriteResult WriteEncodedPicture(const std::string& path, const std::uint8_t* data, std::size_t size,
+                                PictureFormat format);
 
 }  // namespace output

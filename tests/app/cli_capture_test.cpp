@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <optional>
 
 #include "capture/foreground_window.h"
@@ -93,6 +94,36 @@ TEST_F(CommandLineCapture, WritesTheScreenOrTheNamedRectangle) {
     request = Request(app::CaptureArea::Geometry, "17x9-3-0");
     EXPECT_EQ(app::CaptureToFile(request), "");
     ExpectScreenPart(request.file, kWidth - 3 - 17, kHeight - 9, 17, 9);
+}
+
+// A screen that came as a PNG file goes to a whole-screen PNG byte for
+// byte; a rectangle, a bitmap or a picture with the pointer takes pixels.
+TEST_F(CommandLineCapture, WholeScreenPngIsTheFileTheScreenCameIn) {
+    screen_->pngFile_ = {0x89, 'P', 'N', 'G', 1, 2, 3};
+    const auto contents = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+    };
+    auto request = Request(app::CaptureArea::Screen);
+    request.file = folder_ + "/shot.png";
+    request.format = output::PictureFormat::Png;
+    EXPECT_EQ(app::CaptureToFile(request), "");
+    EXPECT_EQ(contents(request.file), screen_->pngFile_);
+
+    for (const bool pointer : {false, true}) {
+        request.area = pointer ? app::CaptureArea::Screen : app::CaptureArea::Geometry;
+        std::string error;
+        request.geometry = *app::ParseGeometry("17x9+0+0", error);
+        request.pointer = pointer;
+        request.file = folder_ + "/part.png";
+        app::CaptureToFile(request);
+        const std::vector<std::uint8_t> written = contents(request.file);
+        EXPECT_GT(written.size(), 50u) << pointer;
+        EXPECT_NE(written, screen_->pngFile_) << pointer;
+    }
+    request = Request(app::CaptureArea::Screen);
+    EXPECT_EQ(app::CaptureToFile(request), "");
+    ExpectScreenPart(request.file, 0, 0, kWidth, kHeight);
 }
 
 TEST_F(CommandLineCapture, ActiveWindowIsItsFrameRectangleWithOffScreenPartsBlack) {

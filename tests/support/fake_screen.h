@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "platform/raster/raster.h"
@@ -25,6 +26,9 @@ class FakeScreen : public raster::ScreenSource {
     void fill(std::uint32_t rgb);
     std::uint32_t& at(int x, int y) { return pixels_[static_cast<std::size_t>(y) * width_ + x]; }
     int reads() const { return reads_; }
+    // The screen as a PNG file, as the desktop portal hands it over.
+    std::span<const std::uint8_t> pngFile() const override { return pngFile_; }
+    std::vector<std::uint8_t> pngFile_;
 
   private:
     int width_;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs a command inside a private headless Wayland session: sway (pixman
-# renderer, one 1024x768 output) with XWayland, PipeWire, its own session
+# renderer, one 1024x768 output, or TESS_SWAY_OUTPUT=WxH) with XWayland, PipeWire, its own session
 # bus and the desktop portal, then tears it all down.
 #
 #   with_sway.sh [--no-portal | --own-portal] COMMAND [ARGS...]
@@ -38,7 +38,8 @@ if [ "${TESS_SWAY_INNER:-}" != 1 ]; then
     mkdir -m 0777 "$work/out"
     self=$(readlink -f "$0")
     keep=(TESSARINE_BIN PATTERN_BIN MOCK_PORTAL_BIN TESSARINE_BUILD PYTHONDONTWRITEBYTECODE
-        BENCH_BUILD BENCH_RUNS TESS_BENCH_DIR TESSARINE_SANITIZED ASAN_OPTIONS UBSAN_OPTIONS)
+        BENCH_BUILD BENCH_RUNS TESS_BENCH_DIR BENCH_SCENE BENCH_BEFORE TESS_SWAY_OUTPUT
+        TESSARINE_SANITIZED ASAN_OPTIONS UBSAN_OPTIONS)
     passed=()
     for name in "${keep[@]}"; do
         [ -n "${!name:-}" ] && passed+=("$name=${!name}")
@@ -131,7 +132,7 @@ cleanup() {
 trap cleanup EXIT
 
 cat >"$SESSION_DIR/sway.conf" <<EOF
-output HEADLESS-1 resolution 1024x768 position 0 0 bg #336699 solid_color
+output HEADLESS-1 resolution ${TESS_SWAY_OUTPUT:-1024x768} position 0 0 bg #336699 solid_color
 xwayland force
 default_border normal
 for_window [title=".*"] floating enable

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "platform/raster/gdi.h"
@@ -42,6 +43,12 @@ class ScreenSource {
     virtual std::string freeze() { return {}; }
     // Nothing will be read for a while: memory kept for reading may go.
     virtual void releaseIdle() {}
+    // For a caller about to write the whole screen as PNG: a source that
+    // gets the screen as a checked PNG file (the desktop portal) keeps that
+    // file's bytes from the next freeze() on, and pngFile() gives them, to
+    // be copied rather than encoded again. Other sources give none.
+    virtual void keepPngFile() {}
+    virtual std::span<const std::uint8_t> pngFile() const { return {}; }
 };
 
 void SetScreenSource(std::shared_ptr<ScreenSource> source);

@@ -1,7 +1,12 @@
 #include "platform/raster/stretch.h"
 
 #include <algorithm>
+#include <climits>
 #include <vector>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace raster {
 namespace {
@@ -21,6 +26,87 @@ Span BoxFor(std::int64_t i, std::int64_t w, std::int64_t ws) {
     return {static_cast<int>(begin), static_cast<int>(std::min(end, ws))};
 }
 
+// Adds each pixel's blue, green, red and top bytes into 16-bit lanes, four
+// lanes a pixel (for boxes of at most 257 rows).
+void AddRowLanes(const std::uint32_t* in, int ws, std::uint16_t* lanes) {
+    int sx = 0;
+#ifdef __SSE2__
+    const __m128i zero = _mm_setzero_si128();
+    for (; sx + 4 <= ws; sx += 4) {
+        const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + sx));
+        auto* at = reinterpret_cast<__m128i*>(lanes + 4 * static_cast<std::ptrdiff_t>(sx));
+        _mm_storeu_si128(at, _mm_add_epi16(_mm_loadu_si128(at), _mm_unpacklo_epi8(pixels, zero)));
+        _mm_storeu_si128(at + 1,
+                         _mm_add_epi16(_mm_loadu_si128(at + 1), _mm_unpackhi_epi8(pixels, zero)));
+    }
+#endif
+    for (; sx < ws; ++sx) {
+        for (int k = 0; k < 4; ++k) {
+            lanes[4 * static_cast<std::ptrdiff_t>(sx) + k] += in[sx] >> (8 * k) & 0xFF;
+        }
+    }
+}
+
+// x / n rounded down, for x < 256 n, through a multiplication by
+// `inverse`, the ceiling of 2^32 / n: exact while n < 4096 (the error,
+// under x / 2^32, stays below 1 / n).
+std::uint32_t Divide(std::uint32_t x, std::uint32_t n, std::uint64_t inverse) {
+    return inverse != 0 ? static_cast<std::uint32_t>((x * inverse) >> 32) : x / n;
+}
+
+// The sums of a box of rows and columns are averaged with 32-bit lanes and
+// multiplications where they fit: the common case, such as a screen into
+// the preview, and faster than the general case below.
+constexpr std::uint32_t kSmallCount = 4096;
+
+bool StretchSmoothSmallBoxes(std::uint32_t* dest, int destStride, int h, int x0, int x1, int y0,
+                             int y1, const std::uint32_t* source, int sourceStride, int ws, int hs,
+                             const std::vector<Span>& columns) {
+    std::uint64_t widest = 0;
+    for (const Span& span : columns) {
+        widest = std::max<std::uint64_t>(widest, static_cast<std::uint64_t>(span.end - span.begin));
+    }
+    std::vector<std::uint16_t> lanes(static_cast<std::size_t>(ws) * 4);
+    std::vector<std::uint64_t> inverses(kSmallCount, 0);
+    for (int j = y0; j < y1; ++j) {
+        const Span rows = BoxFor(j, h, hs);
+        const std::uint64_t rowCount = static_cast<std::uint64_t>(rows.end - rows.begin);
+        // A column's sum must fit 16 bits, a box's plus half its count 32.
+        if (rowCount > 257 || rowCount * widest * 256 > UINT32_MAX) {
+            return false;
+        }
+        std::fill(lanes.begin(), lanes.end(), std::uint16_t{0});
+        for (int sy = rows.begin; sy < rows.end; ++sy) {
+            AddRowLanes(source + static_cast<std::ptrdiff_t>(sy) * sourceStride, ws, lanes.data());
+        }
+        std::uint32_t* out = dest + static_cast<std::ptrdiff_t>(j - y0) * destStride;
+        for (int i = x0; i < x1; ++i) {
+            const Span cols = columns[static_cast<std::size_t>(i - x0)];
+            std::uint32_t sum[3] = {};
+            for (int sx = cols.begin; sx < cols.end; ++sx) {
+                const std::uint16_t* at = lanes.data() + 4 * static_cast<std::ptrdiff_t>(sx);
+                sum[0] += at[0];
+                sum[1] += at[1];
+                sum[2] += at[2];
+            }
+            const auto n = static_cast<std::uint32_t>(rowCount * (cols.end - cols.begin));
+            std::uint64_t inverse = 0;
+            if (n < kSmallCount) {
+                if (inverses[n] == 0) {
+                    inverses[n] = ((std::uint64_t{1} << 32) + n - 1) / n;
+                }
+                inverse = inverses[n];
+            }
+            std::uint32_t pixel = 0;
+            for (int k = 0; k < 3; ++k) {
+                pixel |= Divide(sum[k] + n / 2, n, inverse) << (8 * k);
+            }
+            out[i - x0] = pixel;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 void StretchSmooth(std::uint32_t* dest, int destStride, int w, int h, int x0, int x1, int y0,
@@ -29,6 +115,10 @@ void StretchSmooth(std::uint32_t* dest, int destStride, int w, int h, int x0, in
     std::vector<Span> columns(static_cast<std::size_t>(x1 - x0));
     for (int i = x0; i < x1; ++i) {
         columns[static_cast<std::size_t>(i - x0)] = BoxFor(i, w, ws);
+    }
+    if (StretchSmoothSmallBoxes(dest, destStride, h, x0, x1, y0, y1, source, sourceStride, ws, hs,
+                                columns)) {
+        return;
     }
     // Per destination row: sum the covered source rows into column totals
     // once, then average each destination pixel's span of them. 64 bits: a

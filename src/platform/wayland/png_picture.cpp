@@ -24,6 +24,7 @@ struct Source {
     bool grew = false;
     bool cut = false;
     int readError = 0;
+    std::vector<std::uint8_t>* kept = nullptr;  // every byte read, when kept
 };
 
 // What libpng holds while a picture is read. Only plain data: libpng leaves
@@ -73,6 +74,9 @@ void ReadSource(png_structp png, png_bytep dest, std::size_t length) {
             source.readError = errno;
             png_error(png, "read error");
         }
+        if (source.kept) {
+            source.kept->insert(source.kept->end(), dest, dest + n);
+        }
         dest += n;
         length -= static_cast<std::size_t>(n);
         source.read += n;
@@ -90,8 +94,11 @@ bool ReadHeader(Decoder& decoder, Source& source) {
     // chunk's CRC and the pixel data's Adler-32 guards against no
     // transmission error and costs a pass over the data each (the Adler-32
     // alone a tenth of the decoding time). A malformed stream still fails.
-    png_set_crc_action(decoder.png, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
-    png_set_option(decoder.png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
+    // Bytes that are kept to be copied are checked in full.
+    if (!source.kept) {
+        png_set_crc_action(decoder.png, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
+        png_set_option(decoder.png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
+    }
     png_set_benign_errors(decoder.png, 0);
     // Text, colour profiles and the like: none is applied to the pixels, so
     // they are skipped unread rather than decompressed.
@@ -133,6 +140,10 @@ bool DecodeRows(Decoder& decoder, Source& source, png_bytep pixels, std::size_t 
             png_read_row(decoder.png, pixels + y * rowBytes, nullptr);
         }
     }
+    // The chunks after the pixels, to the end chunk, for a copy of the file.
+    if (source.kept) {
+        png_read_end(decoder.png, nullptr);
+    }
     return true;
 }
 
@@ -171,7 +182,11 @@ class Context {
 std::optional<Picture> ReadPngPicture(int fd, const PngLimits& limits, std::string& error) {
     Context context;
     Decoder& decoder = context.decoder();
+    Picture picture;
     Source source{fd, limits};
+    if (limits.keepFile) {
+        source.kept = &picture.file;
+    }
     const auto failure = [&source, &error](const char* otherwise) {
         error = source.late   ? "it could not be read within the time allowed"
                 : source.grew ? "it grew while it was read"
@@ -200,9 +215,11 @@ std::optional<Picture> ReadPngPicture(int fd, const PngLimits& limits, std::stri
                 " pixels can be";
         return std::nullopt;
     }
+    if (limits.keepFile) {
+        picture.file.reserve(static_cast<std::size_t>(limits.fileSize));
+    }
     // Decoded row by row straight into the pixel buffer as R, G, B, A bytes,
     // then turned into 0x00RRGGBB words in place: one buffer, one pass.
-    Picture picture;
     picture.width = static_cast<int>(decoder.width);
     picture.height = static_cast<int>(decoder.height);
     picture.pixels.resize(static_cast<std::size_t>(pixels));
@@ -215,11 +232,16 @@ std::optional<Picture> ReadPngPicture(int fd, const PngLimits& limits, std::stri
     const auto shown = [](std::uint32_t channel, std::uint32_t alpha) {
         return alpha == 0xFF ? channel : (channel * alpha + 127) / 255;
     };
+    bool opaque = true;
     for (std::uint32_t& pixel : picture.pixels) {
         std::uint8_t rgba[4];
         std::memcpy(rgba, &pixel, 4);
+        opaque &= rgba[3] == 0xFF;
         pixel =
             shown(rgba[0], rgba[3]) << 16 | shown(rgba[1], rgba[3]) << 8 | shown(rgba[2], rgba[3]);
+    }
+    if (!opaque) {
+        picture.file = {};
     }
     return picture;
 }

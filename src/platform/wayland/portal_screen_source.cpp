@@ -132,6 +132,7 @@ std::string PortalScreenSource::freeze() {
     rules.maxHeight = bound.height;
     rules.maxPixels = bound.pixels;
     rules.deadline = deadline;
+    rules.keepFile = keepPngFile_;
     ::clock_gettime(CLOCK_REALTIME, &rules.asked);
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());

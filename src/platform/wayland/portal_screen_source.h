@@ -35,11 +35,14 @@ class PortalScreenSource : public raster::ScreenSource {
     // permission, a notice says so (platform/desktop_notice.h); a screenshot
     // it still writes after we gave up is deleted when its answer comes.
     std::string freeze() override;
+    void keepPngFile() override { keepPngFile_ = true; }
+    std::span<const std::uint8_t> pngFile() const override { return picture_.file; }
 
   private:
     std::function<raster::Size()> xScreenSize_;
     Picture picture_;
     bool taking_ = false;
+    bool keepPngFile_ = false;
 };
 
 }  // namespace platform

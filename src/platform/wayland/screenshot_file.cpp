@@ -143,6 +143,7 @@ std::optional<Picture> TakeScreenshotFile(const std::string& uri, const Screensh
     limits.maxPixels = rules.maxPixels;
     limits.fileSize = status.st_size;
     limits.deadline = rules.deadline;
+    limits.keepFile = rules.keepFile;
     std::optional<Picture> picture = ReadPngPicture(file.get(), limits, error);
     if (!picture) {
         return std::nullopt;

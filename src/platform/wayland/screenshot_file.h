@@ -22,6 +22,7 @@ struct ScreenshotRules {
     std::int64_t maxHeight = 0x7FFF;
     std::int64_t maxPixels = std::int64_t{1} << 28;
     std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
+    bool keepFile = false;  // as PngLimits::keepFile
 };
 
 // The local path an absolute file:// uri names, or empty with the reason:

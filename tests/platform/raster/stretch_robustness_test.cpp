@@ -65,3 +65,47 @@ TEST(StretchRobustness, AveragingManyRowsKeepsTheColour) {
 }
 
 }  // namespace
+
+// Area averaging matches a plain per-pixel mean, rounded to nearest, for
+// shrinking both ways or one way, boxes of up to 4095 pixels (averaged by
+// multiplication) and beyond; the top byte of the source is ignored.
+TEST(StretchRobustness, SmoothStretchIsTheRoundedMeanOfEachBox) {
+    const int sizes[][4] = {{1920, 1080, 482, 378}, {37, 23, 5, 7},  {37, 5, 5, 11},
+                            {600, 40, 3, 2},        {4100, 3, 1, 1}, {66, 66, 1, 1}};
+    std::uint32_t noise = 7;
+    for (const auto& [ws, hs, w, h] : sizes) {
+        SCOPED_TRACE(testing::Message() << ws << "x" << hs << " to " << w << "x" << h);
+        Buffer source(ws, hs), dest(w, h);
+        for (int y = 0; y < hs; ++y) {
+            for (int x = 0; x < ws; ++x) {
+                noise = noise * 1103515245 + 12345;
+                source.at(x, y) = noise;
+            }
+        }
+        SetStretchBltMode(dest.dc, HALFTONE);
+        ASSERT_TRUE(StretchBlt(dest.dc, 0, 0, w, h, source.dc, 0, 0, ws, hs, SRCCOPY));
+        const auto box = [](std::int64_t i, std::int64_t n, std::int64_t ns) {
+            const std::int64_t begin = i * ns / n;
+            return std::pair(begin, std::min(ns, std::max(begin + 1, ((i + 1) * ns + n - 1) / n)));
+        };
+        for (int j = 0; j < h; ++j) {
+            for (int i = 0; i < w; ++i) {
+                const auto [x0, x1] = box(i, w, ws);
+                const auto [y0, y1] = box(j, h, hs);
+                std::uint32_t expected = 0;
+                for (int shift : {0, 8, 16}) {
+                    std::uint64_t sum = 0;
+                    for (auto y = y0; y < y1; ++y) {
+                        for (auto x = x0; x < x1; ++x) {
+                            sum +=
+                                source.at(static_cast<int>(x), static_cast<int>(y)) >> shift & 0xFF;
+                        }
+                    }
+                    const std::uint64_t n = static_cast<std::uint64_t>((x1 - x0) * (y1 - y0));
+                    expected |= static_cast<std::uint32_t>((sum + n / 2) / n) << shift;
+                }
+                ASSERT_EQ(dest.at(i, j) & 0xFFFFFF, expected) << i << ", " << j;
+            }
+        }
+    }
+}

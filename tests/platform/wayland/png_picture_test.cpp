@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -104,6 +105,52 @@ TEST(PngPicture, ReadsEveryPixelAsRgbAndRefusesWhatIsNoPng) {
         const std::uint32_t grey = (i % 9 * 3 + i / 9 * 5) % 16 * 17;
         ASSERT_EQ(picture->pixels[i], grey * 0x010101u) << i;
     }
+}
+
+// A file kept to be copied is the whole file, checked in full: a chunk's
+// CRC wrong after the pixels, which decoding alone never reads, refuses it.
+// A translucent picture keeps no file: a copy would not show its pixels.
+TEST(PngPicture, KeptFileIsTheWholeCheckedFileOfAnOpaquePicture) {
+    QImage image(31, 7, QImage::Format_RGB32);
+    image.fill(qRgb(10, 200, 30));
+    QTemporaryDir dir;
+    const QString path = dir.filePath("shot.png");
+    ASSERT_TRUE(image.save(path, "PNG"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    file.close();
+    const auto read = [&path](bool keep, std::string& error) {
+        const int fd = ::open(path.toLocal8Bit().constData(), O_RDONLY | O_CLOEXEC);
+        platform::PngLimits limits;
+        limits.fileSize = QFileInfo(path).size();
+        limits.keepFile = keep;
+        std::optional<platform::Picture> picture = platform::ReadPngPicture(fd, limits, error);
+        ::close(fd);
+        return picture;
+    };
+    std::string error;
+    std::optional<platform::Picture> picture = read(true, error);
+    ASSERT_TRUE(picture) << error;
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(picture->file.data()),
+                         static_cast<qsizetype>(picture->file.size())),
+              bytes);
+    ASSERT_TRUE(read(false, error));
+    EXPECT_TRUE(read(false, error)->file.empty());
+
+    QByteArray broken = bytes;
+    broken[broken.size() - 1] = static_cast<char>(broken[broken.size() - 1] ^ 1);  // IEND's CRC
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(broken) == broken.size());
+    file.close();
+    EXPECT_TRUE(read(false, error));
+    EXPECT_FALSE(read(true, error));
+
+    image = image.convertToFormat(QImage::Format_ARGB32);
+    image.setPixel(3, 3, qRgba(10, 20, 30, 128));
+    ASSERT_TRUE(image.save(path, "PNG"));
+    picture = read(true, error);
+    ASSERT_TRUE(picture) << error;
+    EXPECT_TRUE(picture->file.empty());
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // Shows a window filled with a known pattern, for the system tests to
-// capture: 16 x 16 blocks whose colour depends on the block's position.
+// capture: 16 x 16 blocks whose colour depends on the block's position, or
+// a picture file from its top left corner (for the benchmarks).
 //
-//   tess_pattern_window [--geometry WxH+X+Y] [--title T] [--frameless]
+//   tess_pattern_window [--geometry WxH+X+Y] [--title T] [--frameless] [--image FILE]
 
 #include <QApplication>
 #include <QImage>
@@ -20,8 +21,15 @@ QRgb PatternColour(int x, int y) {
 }
 
 class PatternWindow : public QWidget {
+  public:
+    QImage picture;
+
   protected:
     void paintEvent(QPaintEvent*) override {
+        if (!picture.isNull()) {
+            QPainter(this).drawImage(0, 0, picture);
+            return;
+        }
         QImage image(size(), QImage::Format_RGB32);
         for (int y = 0; y < image.height(); ++y) {
             auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
@@ -50,6 +58,12 @@ int main(int argc, char** argv) {
             window.setWindowTitle(argv[++i]);
         } else if (std::strcmp(argv[i], "--frameless") == 0) {
             window.setWindowFlag(Qt::FramelessWindowHint);
+        } else if (std::strcmp(argv[i], "--image") == 0 && i + 1 < argc) {
+            window.picture = QImage(QString::fromLocal8Bit(argv[++i]));
+            if (window.picture.isNull()) {
+                std::fprintf(stderr, "cannot read %s\n", argv[i]);
+                return 2;
+            }
         }
     }
     window.setGeometry(x, y, w, h);

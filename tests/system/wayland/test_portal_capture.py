@@ -1,6 +1,6 @@
 """In a Wayland session every capture is the compositor's own picture: the
 full screen from the window and from --capture, a --geometry rectangle and
-the --active window (sway reports it), each pixel for pixel equal to grim's
+the --active window (sway reports it), a whole-screen PNG, each pixel for pixel equal to grim's
 picture of the same desktop; the portal's file is deleted; a desktop that
 names no window in front is said plainly."""
 
@@ -18,6 +18,10 @@ out = lambda name: os.path.join(wl.OUT, name)  # noqa: E731
 status, err = wl.capture(out("full.bmp"))
 check(status == 0, "--capture succeeds: %r" % err)
 wl.same_pixels(out("full.bmp"), ref, "--capture")
+# A whole-screen PNG is the portal's own file, copied.
+status, err = wl.capture(out("full.png"))
+check(status == 0, "--capture x.png succeeds: %r" % err)
+wl.same_pixels(out("full.png"), ref, "--capture x.png")
 status, err = wl.capture("--geometry", "64x48+110+120", out("geometry.bmp"))
 check(status == 0, "--geometry succeeds: %r" % err)
 wl.same_pixels(out("geometry.bmp"), ref.crop(110, 120, 64, 48), "--geometry")
