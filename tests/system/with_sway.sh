@@ -15,6 +15,7 @@
 # folder both sides write to. Exits 77 with a reason when the machine has no
 # sway, which CTest reports as a skipped test.
 set -u
+source "$(dirname "$(readlink -f "$0")")/session_lib.sh"
 no_portal=0
 own_portal=0
 if [ "${1:-}" = "--no-portal" ]; then
@@ -32,25 +33,13 @@ for tool in sway Xwayland grim pipewire dbus-run-session swaymsg; do
 done
 
 if [ "${TESS_SWAY_INNER:-}" != 1 ]; then
-    work=$(mktemp -d /tmp/tess-sway.XXXXXX)
-    chmod 0755 "$work"
-    mkdir -m 0700 "$work/runtime" "$work/home"
-    mkdir -m 0777 "$work/out"
+    new_session_folder sway
     self=$(readlink -f "$0")
-    keep=(TESSARINE_BIN PATTERN_BIN MOCK_PORTAL_BIN TESSARINE_BUILD PYTHONDONTWRITEBYTECODE
-        BENCH_BUILD BENCH_RUNS TESS_BENCH_DIR BENCH_SCENE BENCH_BEFORE TESS_SWAY_OUTPUT
-        TESSARINE_SANITIZED ASAN_OPTIONS UBSAN_OPTIONS)
     passed=()
-    for name in "${keep[@]}"; do
-        [ -n "${!name:-}" ] && passed+=("$name=${!name}")
-    done
-    # The session starts in its own folder: file arguments become absolute.
-    args=()
-    for a in "$@"; do
-        [ -e "$a" ] && a=$(readlink -f "$a")
-        args+=("$a")
-    done
-    set -- "${args[@]}"
+    pass_variables TESSARINE_BIN PATTERN_BIN MOCK_PORTAL_BIN TESSARINE_BUILD \
+        PYTHONDONTWRITEBYTECODE BENCH_BUILD BENCH_RUNS TESS_BENCH_DIR BENCH_SCENE BENCH_BEFORE \
+        TESS_SWAY_OUTPUT TESSARINE_SANITIZED ASAN_OPTIONS UBSAN_OPTIONS
+    absolute_args "$@"
     runner=()
     bus_config=()
     if [ "$no_portal" = 1 ]; then
@@ -74,23 +63,11 @@ EOF
         bus_config=(--config-file="$work/bus.conf")
     fi
     if [ "$(id -u)" -eq 0 ]; then
-        runner=(setpriv --reuid=65534 --regid=65534 --clear-groups)
-        if ! "${runner[@]}" test -r "$self" -a -x "${TESSARINE_BIN:-/bin/true}"; then
-            # The session's user cannot reach this checkout (under /root,
-            # say): it gets copies of the scripts and programs it runs, and
-            # arguments naming files of the checkout name the copies.
-            repo=$(cd "$(dirname "$self")/../.." && pwd)
-            mkdir -p "$work/repo/tests" "$work/repo/bench" "$work/bin"
-            cp -r "$repo/tests/system" "$work/repo/tests/"
+        runner=("${as_nobody[@]}")
+        if ! nobody_reaches_checkout; then
+            copy_checkout_for_nobody TESSARINE_BIN PATTERN_BIN MOCK_PORTAL_BIN
+            mkdir -p "$work/repo/bench"
             cp "$repo"/bench/*.py "$work/repo/bench/"
-            self="$work/repo/tests/system/with_sway.sh"
-            for name in TESSARINE_BIN PATTERN_BIN MOCK_PORTAL_BIN; do
-                [ -n "${!name:-}" ] || continue
-                cp "${!name}" "$work/bin/"
-                passed+=("$name=$work/bin/$(basename "${!name}")")
-            done
-            [ -n "${TESSARINE_BIN:-}" ] &&
-                cp "$(dirname "$TESSARINE_BIN")"/tessarine-{window,portal} "$work/bin/"
             if [ -n "${BENCH_BUILD:-}" ]; then
                 mkdir -p "$work/build/tests" "$work/build/bench"
                 cp "$BENCH_BUILD"/tessarine "$BENCH_BUILD"/tessarine-{window,portal} "$work/build/"
@@ -98,14 +75,6 @@ EOF
                 cp "$BENCH_BUILD/bench/tess_portal_round_trip" "$work/build/bench/"
                 passed+=("BENCH_BUILD=$work/build")
             fi
-            args=()
-            for a in "$@"; do
-                case "$a" in
-                    "$repo"/*) args+=("$work/repo/${a#"$repo"/}") ;;
-                    *) args+=("$a") ;;
-                esac
-            done
-            set -- "${args[@]}"
         fi
         chown -R 65534:65534 "$work"
     fi
@@ -113,7 +82,7 @@ EOF
     "${runner[@]}" env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$work/home" \
         XDG_RUNTIME_DIR="$work/runtime" SESSION_DIR="$work" SESSION_USER_DIR="$work/out" \
         TESS_SWAY_INNER=1 TESS_NO_PORTAL="$no_portal" TESS_OWN_PORTAL="$own_portal" "${passed[@]}" \
-        dbus-run-session "${bus_config[@]}" -- bash "$self" "$@"
+        dbus-run-session "${bus_config[@]}" -- bash "$self" "${session_args[@]}"
     status=$?
     rm -rf "$work"
     exit $status
@@ -122,14 +91,7 @@ fi
 # Inside the session bus, as the session's user.
 export XDG_CURRENT_DESKTOP=sway XDG_SESSION_TYPE=wayland
 export WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman
-pids=()
-cleanup() {
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-        kill "${pids[i]}" 2>/dev/null
-    done
-    wait 2>/dev/null
-}
-trap cleanup EXIT
+trap end_session_processes EXIT
 
 cat >"$SESSION_DIR/sway.conf" <<EOF
 output HEADLESS-1 resolution ${TESS_SWAY_OUTPUT:-1024x768} position 0 0 bg #336699 solid_color
@@ -144,11 +106,7 @@ if [ "$TESS_NO_PORTAL" != 1 ]; then
 fi
 sway -c "$SESSION_DIR/sway.conf" >"$SESSION_DIR/sway.log" 2>&1 &
 pids+=($!)
-for _ in $(seq 1 200); do
-    grep -q '^DISPLAY=' "$SESSION_DIR/swayenv.txt" 2>/dev/null && break
-    sleep 0.05
-done
-if ! grep -q '^DISPLAY=' "$SESSION_DIR/swayenv.txt" 2>/dev/null; then
+if ! wait_until grep -q '^DISPLAY=' "$SESSION_DIR/swayenv.txt"; then
     echo "with_sway.sh: sway did not start" >&2
     cat "$SESSION_DIR/sway.log" >&2
     exit 1
@@ -157,17 +115,11 @@ for name in WAYLAND_DISPLAY DISPLAY SWAYSOCK; do
     export "$(grep "^$name=" "$SESSION_DIR/swayenv.txt")"
 done
 # XWayland starts on its first client; wait until it answers.
-for _ in $(seq 1 200); do
-    xdpyinfo >/dev/null 2>&1 && break
-    sleep 0.05
-done
+wait_until xdpyinfo
 if [ "$TESS_NO_PORTAL" != 1 ]; then
     # The portal's -wlr backend needs PipeWire answering when it starts, or
     # it hangs the portal's start-up for the bus timeout.
-    for _ in $(seq 1 200); do
-        [ -S "$XDG_RUNTIME_DIR/pipewire-0" ] && break
-        sleep 0.05
-    done
+    wait_until test -S "$XDG_RUNTIME_DIR/pipewire-0"
     dbus-update-activation-environment WAYLAND_DISPLAY DISPLAY XDG_CURRENT_DESKTOP \
         XDG_RUNTIME_DIR XDG_SESSION_TYPE
     # Started now, so that the tests measure answers, not its start-up.
@@ -179,9 +131,7 @@ if [ "$TESS_NO_PORTAL" != 1 ]; then
         service=org.freedesktop.impl.portal.desktop.wlr
         interface=org.freedesktop.impl.portal.Screenshot
     fi
-    if ! gdbus call --session --timeout 60 --dest $service \
-        --object-path /org/freedesktop/portal/desktop \
-        --method org.freedesktop.DBus.Properties.Get $interface version >/dev/null; then
+    if ! portal_offers_screenshot $service $interface; then
         echo "with_sway.sh: $service does not offer Screenshot" >&2
         exit 1
     fi
