@@ -26,6 +26,8 @@ command -v Xvfb >/dev/null || need+=(xvfb)
 command -v openbox >/dev/null || need+=(openbox)
 command -v xsetroot >/dev/null || need+=(x11-xserver-utils)
 [ -e /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
+[ -e /usr/include/xcb/xtest.h ] || need+=(libxcb-xtest0-dev)
+[ -e /usr/include/xcb/damage.h ] || need+=(libxcb-damage0-dev)
 if [ ${#need[@]} -gt 0 ]; then
     if [ "$(id -u)" = 0 ]; then
         apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}" >/dev/null
@@ -38,7 +40,8 @@ fi
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSARINE_BENCH=ON \
     -DTESSARINE_TESTS=ON >/dev/null
 cmake --build "$build" -j"$(nproc)" --target tessarine tess_pattern_window tess_micro_bench \
-    tess_handler_bench tess_map_watch tess_bare_window tess_portal_round_trip >/dev/null
+    tess_handler_bench tess_map_watch tess_bare_window tess_portal_round_trip \
+    tess_print_to_preview >/dev/null
 
 cleanup_dir=""
 if [ -z "${TESS_BENCH_DIR:-}" ]; then

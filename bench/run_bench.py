@@ -121,6 +121,38 @@ def handler():
     sys.exit("run_bench: no result from tess_handler_bench")
 
 
+def print_to_preview():
+    """Print pressed to the main window back with its preview drawn, in ms:
+    the median of three runs of tess_print_to_preview (15 presses each) over
+    a photograph shown full-screen. None when the tool was not built."""
+    tool = os.path.join(BENCH, "tess_print_to_preview")
+    if not os.path.exists(tool):
+        print("run_bench: no %s (libxcb-xtest0-dev, libxcb-damage0-dev): row left out" % tool)
+        return None
+    photo = os.path.join(FOLDER or "/tmp", "print-photo.png")
+    subprocess.run(["convert", "-size", "%dx%d" % (WIDTH, HEIGHT), "-seed", "7", "plasma:fractal",
+                    "-depth", "8", photo], check=True)
+    scene = subprocess.Popen([PATTERN, "--geometry", "%dx%d+0+0" % (WIDTH, HEIGHT), "--frameless",
+                              "--title", "BenchPhoto", "--image", photo],
+                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    medians = []
+    try:
+        subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "^BenchPhoto$"],
+                       check=True, stdout=subprocess.DEVNULL, timeout=30)
+        time.sleep(0.5)
+        for _ in range(3):
+            out = subprocess.run([tool, "15", TESSARINE], check=True, capture_output=True,
+                                 text=True, timeout=300).stdout
+            medians += [float(line.split()[1]) for line in out.splitlines()
+                        if line.startswith("print_to_preview_ms ")]
+    finally:
+        scene.terminate()
+        scene.wait()
+    if len(medians) != 3:
+        sys.exit("run_bench: no result from tess_print_to_preview")
+    return statistics.median(medians)
+
+
 def startup():
     watch = os.path.join(BENCH, "tess_map_watch")
 
@@ -155,6 +187,7 @@ def main():
         micro_ms = micro()
         handler_ms = handler()
         start = startup()
+        print_ms = print_to_preview()
     finally:
         pattern.terminate()
         pattern.wait()
@@ -212,6 +245,9 @@ def main():
         micro_ms["Bitmap/PlainWrite"])
     row("Full-screen handler, work besides its 100 ms pause", handler_ms,
         "the 100 ms pause", 100.0, 1.15, ratio=(handler_ms + 100.0) / 100.0)
+    if print_ms is not None:
+        row("Print to preview drawn (XTEST to last Damage, photograph)", print_ms,
+            "the 100 ms pause", 100.0, 1.15)
     row("Start-up to main window mapped", start["tessarine"], "bare Qt 6 window",
         start["bare"], 1.5)
 

@@ -15,4 +15,8 @@ void Sleep(int milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
+void SleepUntil(std::chrono::steady_clock::time_point end) {
+    std::this_thread::sleep_until(end);
+}
+
 }  // namespace app

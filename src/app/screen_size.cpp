@@ -25,4 +25,12 @@ float ScreenPixelHeight() {
     return static_cast<float>(ScreenHeightTwips() / kTwipsPerPixel);
 }
 
+ScreenPixels ScreenPixelSize() {
+    const raster::Size size = ScreenSize();
+    const double width = static_cast<double>(size.width) * kTwipsPerPixel;
+    const double height = static_cast<double>(size.height) * kTwipsPerPixel;
+    return {static_cast<float>(width / kTwipsPerPixel),
+            static_cast<float>(height / kTwipsPerPixel)};
+}
+
 }  // namespace app

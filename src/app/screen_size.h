@@ -13,4 +13,11 @@ double ScreenHeightTwips();
 float ScreenPixelWidth();
 float ScreenPixelHeight();
 
+// Both from one look at the screen (each of the above asks the X server).
+struct ScreenPixels {
+    float width;
+    float height;
+};
+ScreenPixels ScreenPixelSize();
+
 }  // namespace app

@@ -1,8 +1,11 @@
 // The full-screen capture: hide the main window, let the screen repaint,
 // copy it into a new capture buffer and come back with the preview drawn.
+// The buffer is made while the screen repaints, so that after the pause
+// there is only the copy to do.
 
 #include <QMessageBox>
 #include <QRadioButton>
+#include <chrono>
 
 #include "app/do_events.h"
 #include "app/screen_size.h"
@@ -28,7 +31,24 @@ void Form1::mnuScreen_Click() {
     setVisible(false);
     app::DoEvents();
     app::DoEvents();
-    app::Sleep(100);
+    const auto pauseEnd = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
+    // Made for the screen's size now; a size that has changed by the end of
+    // the pause (or a whole-screen picture of another size) gets a new one.
+    const app::ScreenPixels before = app::ScreenPixelSize();
+    const int preparedWidth = base::ToInt32OrZero(before.width);
+    const int preparedHeight = base::ToInt32OrZero(before.height);
+    std::string error;
+    std::optional<capture::ScreenGrab> grab =
+        capture::PrepareGrab(preparedWidth, preparedHeight, error);
+    struct ReleaseUnlessKept {
+        std::optional<capture::ScreenGrab>& grab;
+        ~ReleaseUnlessKept() {
+            if (grab) {
+                capture::ReleaseGrab(*grab);
+            }
+        }
+    } releaseUnlessKept{grab};
+    app::SleepUntil(pauseEnd);
     if (const QString why = capture::FreezeScreen(); !why.isEmpty()) {
         setVisible(true);
         RedrawPreviewAfterLayout();
@@ -36,17 +56,26 @@ void Form1::mnuScreen_Click() {
         return;
     }
 
-    const int width = base::ToInt32OrZero(app::ScreenPixelWidth());
-    const int height = base::ToInt32OrZero(app::ScreenPixelHeight());
-    std::string why;
-    const std::optional<capture::ScreenGrab> grab = capture::GrabScreen(0, 0, width, height, why);
+    const app::ScreenPixels screen = app::ScreenPixelSize();
+    const int width = base::ToInt32OrZero(screen.width);
+    const int height = base::ToInt32OrZero(screen.height);
+    if (grab && (width != preparedWidth || height != preparedHeight)) {
+        capture::ReleaseGrab(*grab);
+        grab.reset();
+    }
+    if (!grab) {
+        grab = capture::GrabScreen(0, 0, width, height, error);
+    } else if (!capture::ReadScreenInto(*grab, 0, 0, width, height, error)) {
+        grab.reset();  // already released
+    }
     if (!grab) {
         setVisible(true);
         RedrawPreviewAfterLayout();
-        capture::ShowScreenNotCaptured(this, QString::fromStdString(why));
+        capture::ShowScreenNotCaptured(this, QString::fromStdString(error));
         return;
     }
     capture::StoreGrab(ScreenDC, *grab);
+    grab.reset();  // kept as the capture
     // An X screen is at most 32767 pixels either way, so both sizes fit.
     variables::CaptureWidth = base::ToInt16(width).value_or(0);
     variables::CaptureHeight = base::ToInt16(height).value_or(0);

@@ -24,4 +24,19 @@ struct ScreenGrab {
 // picture or the screen cannot be read.
 std::optional<ScreenGrab> GrabScreen(int x, int y, int width, int height, std::string& error);
 
+// GrabScreen in two steps, for a caller that waits before it reads: the
+// handles and a width x height bitmap with its memory in place, and the
+// screen source's transfer memory for such a read, all made now, so that
+// ReadScreenInto afterwards only copies. Empty, with the reason in `error`,
+// when there is no memory for the picture.
+std::optional<ScreenGrab> PrepareGrab(int width, int height, std::string& error);
+
+// Copies the width x height pixels at (x, y) of the screen into a grab from
+// PrepareGrab of that size. On failure releases the grab and says why.
+bool ReadScreenInto(const ScreenGrab& grab, int x, int y, int width, int height,
+                    std::string& error);
+
+// Deletes a grab's three handles.
+void ReleaseGrab(const ScreenGrab& grab);
+
 }  // namespace capture

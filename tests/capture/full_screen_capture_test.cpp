@@ -2,6 +2,7 @@
 
 #include "platform/controls/picture_box.h"
 #include "support/form1_fixture.h"
+#include "support/message_box_answerer.h"
 
 namespace {
 
@@ -95,6 +96,65 @@ TEST_F(FullScreenCapture, NestedCaptureDuringAYieldLeavesAConsistentBuffer) {
     EXPECT_EQ(variables::CaptureWidth, kScreenWidth);
     EXPECT_EQ(CapturePixel(5, 5), FakeScreen::PatternAt(5, 5));
     EXPECT_EQ(raster::RetiredCount(), 0u);
+}
+
+// The capture buffer is made at the start of the pause for the screen as it
+// is then. A source that takes its picture when the pause ends (the desktop
+// portal) may hand over another size, or none.
+class PictureAtFreeze : public raster::ScreenSource {
+  public:
+    FakeScreen before{1024, 768};
+    FakeScreen after{800, 600};
+    bool frozen = false;
+    bool readable = true;
+
+    raster::Size size() override { return frozen ? after.size() : before.size(); }
+    bool read(int x, int y, int width, int height, std::uint32_t* dest, int stride) override {
+        return readable && (frozen ? after : before).read(x, y, width, height, dest, stride);
+    }
+    std::string freeze() override {
+        frozen = true;
+        return {};
+    }
+};
+
+class FullScreenCaptureOfAFrozenPicture : public FullScreenCapture {
+  protected:
+    void SetUp() override {
+        FullScreenCapture::SetUp();
+        fake_ = raster::CurrentScreenSource();
+        raster::SetScreenSource(source_);
+    }
+    void TearDown() override {
+        raster::SetScreenSource(fake_);
+        FullScreenCapture::TearDown();
+    }
+    std::shared_ptr<PictureAtFreeze> source_ = std::make_shared<PictureAtFreeze>();
+    std::shared_ptr<raster::ScreenSource> fake_;
+};
+
+TEST_F(FullScreenCaptureOfAFrozenPicture, APictureOfAnotherSizeIsCapturedAtItsOwnSize) {
+    form_->mnuScreen_Click();
+    EXPECT_EQ(variables::CaptureWidth, 800);
+    EXPECT_EQ(variables::CaptureHeight, 600);
+    EXPECT_EQ(raster::ContextPixels(variables::CaptureDC)->width, 800);
+    EXPECT_EQ(CapturePixel(799, 599), FakeScreen::PatternAt(799, 599));
+    EXPECT_EQ(raster::RetiredCount(), 0u);
+}
+
+TEST_F(FullScreenCaptureOfAFrozenPicture, AnUnreadablePictureKeepsThePreviousCapture) {
+    source_->frozen = true;
+    form_->mnuScreen_Click();
+    const HDC kept = variables::CaptureDC;
+    source_->readable = false;
+    testing_support::MessageBoxAnswerer boxes;
+    form_->mnuScreen_Click();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(boxes.shown[0].text.contains("the screen could not be read"));
+    EXPECT_EQ(variables::CaptureDC, kept);
+    EXPECT_EQ(variables::CaptureWidth, 800);
+    EXPECT_EQ(CapturePixel(799, 599), FakeScreen::PatternAt(799, 599));
+    EXPECT_TRUE(form_->isVisible());
 }
 
 }  // namespace

@@ -292,6 +292,20 @@ bool FillContext(HDC dc, std::uint32_t rgb) {
     return true;
 }
 
+bool TouchBitmap(HBITMAP bitmap) {
+    Object* o = findKind(bitmap, Object::Kind::Bitmap);
+    if (!o) {
+        return false;
+    }
+    // One write a page; volatile, so that writing back what is there stays.
+    constexpr std::size_t kPixelsPerPage = 4096 / sizeof(std::uint32_t);
+    volatile std::uint32_t* pixels = o->pixels.data();
+    for (std::size_t i = 0; i < o->pixels.size(); i += kPixelsPerPage) {
+        pixels[i] = pixels[i];
+    }
+    return true;
+}
+
 std::size_t LiveHandleCount() {
     return state().objects.live();
 }

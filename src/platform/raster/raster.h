@@ -41,6 +41,9 @@ class ScreenSource {
     // desktop portal). Returns empty, or why the screen cannot be had now.
     // Sources that read the live screen have nothing to do.
     virtual std::string freeze() { return {}; }
+    // A read of a width x height rectangle is coming: the memory it passes
+    // through may be set up now, so that the read itself only copies.
+    virtual void prepareRead(int /*width*/, int /*height*/) {}
     // Nothing will be read for a while: memory kept for reading may go.
     virtual void releaseIdle() {}
     // For a caller about to write the whole screen as PNG: a source that
@@ -60,6 +63,11 @@ std::optional<PixelView> BitmapPixels(HBITMAP bitmap);
 
 // Fills the whole bitmap selected into dc with one colour.
 bool FillContext(HDC dc, std::uint32_t rgb);
+
+// Has the system give a bitmap all of its memory now, which it otherwise
+// does page by page as the bitmap is first written. The pixels stay as they
+// are. False when there is no such bitmap.
+bool TouchBitmap(HBITMAP bitmap);
 
 // The number of contexts and bitmaps not yet deleted.
 std::size_t LiveHandleCount();

@@ -179,6 +179,28 @@ bool X11ScreenReader::usesSharedMemory() const {
     return impl_->shmAvailable;
 }
 
+int X11ScreenReader::Impl::stripRows(int width, int height) const {
+    // A strip of about 1 MiB at a time, the next strip asked for before the
+    // last one is converted. The transfer memory then stays small whatever
+    // the screen's size, and each strip is still in the cache when it is
+    // converted.
+    constexpr std::size_t kStripBytes = std::size_t{1} << 20;
+    return static_cast<int>(std::clamp<std::size_t>(kStripBytes / format.rowBytes(width), 1,
+                                                    static_cast<std::size_t>(height)));
+}
+
+void X11ScreenReader::prepareRead(int width, int height) {
+    if (!impl_->shmAvailable || width <= 0 || height <= 0 || width > 0x7FFF || height > 0x7FFF) {
+        return;
+    }
+    const std::size_t bytes = 2 * impl_->format.rowBytes(width) *
+                              static_cast<std::size_t>(impl_->stripRows(width, height));
+    // Written once here, the pages are in place when the converter reads them.
+    if (impl_->ensureSharedMemory(bytes)) {
+        std::memset(impl_->shmAddress, 0, bytes);
+    }
+}
+
 bool X11ScreenReader::read(int x, int y, int width, int height, std::uint32_t* dest,
                            int destStride) {
     if (width <= 0 || height <= 0 || width > 0x7FFF || height > 0x7FFF) {
@@ -189,14 +211,7 @@ bool X11ScreenReader::read(int x, int y, int width, int height, std::uint32_t* d
         EndIfDisplayLost(impl_->connection);
         return false;
     }
-    // A strip of about 1 MiB at a time, the next strip asked for before the
-    // last one is converted. The transfer memory then stays small whatever
-    // the screen's size, and each strip is still in the cache when it is
-    // converted.
-    const std::size_t stride = impl_->format.rowBytes(width);
-    constexpr std::size_t kStripBytes = std::size_t{1} << 20;
-    const int stripRows = static_cast<int>(
-        std::clamp<std::size_t>(kStripBytes / stride, 1, static_cast<std::size_t>(height)));
+    const int stripRows = impl_->stripRows(width, height);
     if (impl_->shmAvailable) {
         if (impl_->readShared(x, y, width, height, stripRows, dest, destStride)) {
             return true;

@@ -30,6 +30,8 @@ class X11ScreenReader : public raster::ScreenSource {
 
     raster::Size size() override;
     bool read(int x, int y, int width, int height, std::uint32_t* dest, int destStride) override;
+    // Makes the shared-memory segment such a read uses, with its pages in.
+    void prepareRead(int width, int height) override;
     // Gives the shared-memory segment back until the next read.
     void releaseIdle() override;
 

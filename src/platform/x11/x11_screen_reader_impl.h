@@ -28,6 +28,8 @@ struct X11ScreenReader::Impl {
 
     ~Impl();
     bool ensureSharedMemory(std::size_t bytes);
+    // The rows of each of the two strips a read of this width passes through.
+    int stripRows(int width, int height) const;
     void releaseSharedMemory();
     // Read a rectangle strip by strip, through shared memory or GetImage.
     bool readShared(int x, int y, int width, int height, int stripRows, std::uint32_t* dest,

@@ -64,6 +64,29 @@ TEST(StretchRobustness, AveragingManyRowsKeepsTheColour) {
     EXPECT_EQ(dest.at(0, 0), 0xFFFFFFu);
 }
 
+TEST(StretchRobustness, AveragingAScreenClippedAtTopAndBottomGivesTheSameRows) {
+    // Large enough to be shared between threads, with the destination's
+    // first and last rows outside the bitmap.
+    Buffer source(1920, 1080);
+    std::uint32_t noise = 3;
+    for (int y = 0; y < 1080; ++y) {
+        for (int x = 0; x < 1920; ++x) {
+            noise = noise * 1103515245 + 12345;
+            source.at(x, y) = noise >> 8;
+        }
+    }
+    Buffer whole(482, 378), clipped(482, 300);
+    SetStretchBltMode(whole.dc, HALFTONE);
+    SetStretchBltMode(clipped.dc, HALFTONE);
+    ASSERT_TRUE(StretchBlt(whole.dc, 0, 0, 482, 378, source.dc, 0, 0, 1920, 1080, SRCCOPY));
+    ASSERT_TRUE(StretchBlt(clipped.dc, 0, -40, 482, 378, source.dc, 0, 0, 1920, 1080, SRCCOPY));
+    for (int y = 0; y < 300; ++y) {
+        for (int x = 0; x < 482; ++x) {
+            ASSERT_EQ(clipped.at(x, y), whole.at(x, y + 40)) << x << ", " << y;
+        }
+    }
+}
+
 }  // namespace
 
 // Area averaging matches a plain per-pixel mean, rounded to nearest, for
