@@ -20,68 +20,9 @@
 #include <cstring>
 #include <string>
 
+#include "x_names.h"
+
 extern char** environ;
-
-namespace {
-
-template <typename T>
-struct Freed {
-    T* p;
-    explicit Freed(T* reply) : p(reply) {}
-    ~Freed() { std::free(p); }
-    Freed(const Freed&) = delete;
-    Freed& operator=(const Freed&) = delete;
-};
-
-xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
-    Freed<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr));
-    return reply.p ? reply.p->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
-}
-
-bool HasName(xcb_connection_t* c, xcb_window_t window, xcb_atom_t netName, xcb_atom_t utf8,
-             const std::string& wanted) {
-    for (const auto& [property, type] :
-         {std::pair{netName, utf8},
-          std::pair<xcb_atom_t, xcb_atom_t>{XCB_ATOM_WM_NAME, XCB_ATOM_ANY}}) {
-        Freed<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-            c, xcb_get_property(c, 0, window, property, type, 0, 256), nullptr));
-        if (reply.p && xcb_get_property_value_length(reply.p) > 0) {
-            const std::string name(
-                static_cast<const char*>(xcb_get_property_value(reply.p)),
-                static_cast<std::size_t>(xcb_get_property_value_length(reply.p)));
-            if (name == wanted) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
-// The window itself or a window below it, a few levels down (a window
-// manager's frame holds the client one or two levels deep).
-bool SubtreeHasName(xcb_connection_t* c, xcb_window_t window, xcb_atom_t netName, xcb_atom_t utf8,
-                    const std::string& wanted, int depth) {
-    if (HasName(c, window, netName, utf8, wanted)) {
-        return true;
-    }
-    if (depth == 0) {
-        return false;
-    }
-    Freed<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr));
-    if (!tree.p) {
-        return false;
-    }
-    const xcb_window_t* children = xcb_query_tree_children(tree.p);
-    for (int i = 0; i < xcb_query_tree_children_length(tree.p); ++i) {
-        if (SubtreeHasName(c, children[i], netName, utf8, wanted, depth - 1)) {
-            return true;
-        }
-    }
-    return false;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
@@ -100,8 +41,8 @@ int main(int argc, char** argv) {
         xcb_screen_next(&it);
     }
     const xcb_window_t root = it.data->root;
-    const xcb_atom_t netName = Atom(c, "_NET_WM_NAME");
-    const xcb_atom_t utf8 = Atom(c, "UTF8_STRING");
+    const xcb_atom_t netName = bench::Atom(c, "_NET_WM_NAME");
+    const xcb_atom_t utf8 = bench::Atom(c, "UTF8_STRING");
     const std::uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     // Added to whatever the window manager selected; only events from now on.
     std::free(xcb_request_check(
@@ -128,7 +69,7 @@ int main(int argc, char** argv) {
         if ((event->response_type & 0x7F) == XCB_MAP_NOTIFY) {
             const auto now = std::chrono::steady_clock::now();
             const auto* map = reinterpret_cast<xcb_map_notify_event_t*>(event);
-            if (SubtreeHasName(c, map->window, netName, utf8, wanted, 3)) {
+            if (bench::FindNamed(c, map->window, netName, utf8, wanted, 3)) {
                 elapsedMs = std::chrono::duration<double, std::milli>(now - start).count();
             }
         }

@@ -12,11 +12,12 @@ and their ratio to maim's.
 """
 
 import os
-import statistics
 import subprocess
 import sys
 import tempfile
 import time
+
+from run_bench import alternate
 
 BUILD = os.environ["BENCH_BUILD"]
 RUNS = int(os.environ.get("BENCH_RUNS", "15"))
@@ -51,22 +52,6 @@ def scene_picture(scene, width, height):
                "DejaVu-Sans", "-pointsize", "13", "-fill", "#202020", "-annotate", "+12+18", text]
     subprocess.run(cmd + ["-depth", "8", path], check=True)
     return path
-
-
-def timed(cmd):
-    start = time.perf_counter()
-    subprocess.run(cmd, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    return (time.perf_counter() - start) * 1000
-
-
-def alternate(commands, rounds, warmup=2):
-    samples = {name: [] for name in commands}
-    for i in range(warmup + rounds):
-        for name, cmd in commands.items():
-            t = timed(cmd)
-            if i >= warmup:
-                samples[name].append(t)
-    return {name: statistics.median(s) for name, s in samples.items()}
 
 
 def commands(region):

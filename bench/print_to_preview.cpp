@@ -29,10 +29,15 @@
 #include <string>
 #include <vector>
 
+#include "x_names.h"
+
 extern char** environ;
 
 namespace {
 
+using bench::Atom;
+using bench::FindNamed;
+using bench::Freed;
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
@@ -42,15 +47,6 @@ constexpr milliseconds kDrawnQuiet{50};
 constexpr milliseconds kIdleQuiet{300};
 constexpr milliseconds kStepDeadline{5000};
 
-template <typename T>
-struct Freed {
-    T* p;
-    explicit Freed(T* reply) : p(reply) {}
-    ~Freed() { std::free(p); }
-    Freed(const Freed&) = delete;
-    Freed& operator=(const Freed&) = delete;
-};
-
 double Ms(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
 }
@@ -58,44 +54,6 @@ double Ms(Clock::duration d) {
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v.empty() ? 0.0 : v[v.size() / 2];
-}
-
-xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
-    Freed<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr));
-    return reply.p ? reply.p->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
-}
-
-bool HasName(xcb_connection_t* c, xcb_window_t window, xcb_atom_t netName, xcb_atom_t utf8,
-             const std::string& wanted) {
-    Freed<xcb_get_property_reply_t> reply(
-        xcb_get_property_reply(c, xcb_get_property(c, 0, window, netName, utf8, 0, 256), nullptr));
-    return reply.p &&
-           std::string(static_cast<const char*>(xcb_get_property_value(reply.p)),
-                       static_cast<std::size_t>(xcb_get_property_value_length(reply.p))) == wanted;
-}
-
-// The window named `wanted` at or below `window`, a few levels down (a
-// window manager's frame holds the client one or two levels deep).
-xcb_window_t FindNamed(xcb_connection_t* c, xcb_window_t window, xcb_atom_t netName,
-                       xcb_atom_t utf8, const std::string& wanted, int depth) {
-    if (HasName(c, window, netName, utf8, wanted)) {
-        return window;
-    }
-    if (depth == 0) {
-        return XCB_WINDOW_NONE;
-    }
-    Freed<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr));
-    if (!tree.p) {
-        return XCB_WINDOW_NONE;
-    }
-    const xcb_window_t* children = xcb_query_tree_children(tree.p);
-    for (int i = 0; i < xcb_query_tree_children_length(tree.p); ++i) {
-        if (xcb_window_t found = FindNamed(c, children[i], netName, utf8, wanted, depth - 1)) {
-            return found;
-        }
-    }
-    return XCB_WINDOW_NONE;
 }
 
 bool Viewable(xcb_connection_t* c, xcb_window_t window) {
