@@ -73,12 +73,27 @@ copy_checkout_for_nobody() {
 
 # Inside the session ----------------------------------------------------------
 
-# Background processes of the session, ended last first when it ends.
+# Background processes of the session, ended last first when it ends. One
+# that has not ended 5 s after SIGTERM (fluxbox was seen to stay, its
+# display gone) is killed, so that the session always ends.
 pids=()
+running() {
+    local stat
+    stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
+    stat=${stat##*) }
+    [ "${stat%% *}" != Z ]
+}
 end_session_processes() {
-    local i
+    local i pid
     for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
         kill "${pids[i]}" 2>/dev/null
+    done
+    for pid in "${pids[@]}"; do
+        for _ in $(seq 1 50); do
+            running "$pid" || break
+            sleep 0.1
+        done
+        running "$pid" && kill -KILL "$pid" 2>/dev/null
     done
     wait 2>/dev/null
 }

@@ -26,16 +26,12 @@
 # Alt+Print bindings, which start another capture tool and would hold those
 # keys.
 set -u
+source "$(dirname "$(readlink -f "$0")")/session_lib.sh"
 screen=${TESS_SCREEN:-1024x768x24}
 work=$(mktemp -d /tmp/tess-x.XXXXXX)
-xvfb_pid=""
-decoy_pid=""
-wm_pid=""
+# The window manager goes first, then the displays.
 cleanup() {
-    [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    [ -n "$decoy_pid" ] && kill "$decoy_pid" 2>/dev/null
-    wait 2>/dev/null
+    end_session_processes
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -43,7 +39,7 @@ trap cleanup EXIT
 # Starts an Xvfb with screen $2, writing its display number to file $1.
 start_xvfb() {
     # -noreset: settings made before the first lasting client connects stay.
-    Xvfb -displayfd 3 -screen 0 "$2" -nolisten tcp -noreset 3>"$1" 2>"$1.log" &
+    Xvfb -displayfd 3 -screen 0 "$2" -nolisten tcp -noreset 3>"$1" >"$1.log" 2>&1 &
     started_pid=$!
     for _ in $(seq 1 100); do
         [ -s "$1" ] && return 0
@@ -55,7 +51,7 @@ start_xvfb() {
 }
 
 start_xvfb "$work/display" "$screen" || exit 1
-xvfb_pid=$started_pid
+pids+=("$started_pid")
 export DISPLAY=":$(head -n1 "$work/display")"
 # An X11 session, even when started from inside a Wayland desktop.
 unset WAYLAND_DISPLAY
@@ -71,7 +67,7 @@ fi
 
 if [ "${TESS_DECOY_DISPLAY:-}" = 1 ]; then
     start_xvfb "$work/decoy" 640x480x24 || exit 1
-    decoy_pid=$started_pid
+    pids+=("$started_pid")
     export TESS_DECOY_DISPLAY=":$(head -n1 "$work/decoy")"
     DISPLAY=$TESS_DECOY_DISPLAY xsetroot -solid '#aa2200'
 fi
@@ -120,7 +116,7 @@ else
         -e '/<keybind key="Print">/,/<\/keybind>/d' /etc/xdg/openbox/rc.xml >"$work/rc.xml"
     openbox --config-file "$work/rc.xml" >"$work/openbox.log" 2>&1 &
 fi
-wm_pid=$!
+pids+=($!)
 for _ in $(seq 1 100); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
     sleep 0.1
