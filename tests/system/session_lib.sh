@@ -5,6 +5,19 @@
 
 # Outside the session --------------------------------------------------------
 
+# Exits 77 (a skipped test), naming the first of the tools given that is not
+# installed; $1 is the script's name.
+require_tools() {
+    local script=$1 tool
+    shift
+    for tool; do
+        if ! command -v "$tool" >/dev/null; then
+            echo "$script: skipped: $tool is not installed (scripts/deps.sh lists it)" >&2
+            exit 77
+        fi
+    done
+}
+
 # A fresh folder for a session called $1: runtime/ and home/ private to the
 # session's user, out/ for both sides. Sets `work`.
 new_session_folder() {

@@ -18,10 +18,8 @@ skip() {
     [ -n "${2:-}" ] && tail -n 20 "$2" >&2
     exit 77
 }
-for tool in gnome-shell Xwayland pipewire dbus-run-session gsettings xdpyinfo unshare \
-    /usr/libexec/gsd-media-keys /usr/libexec/xdg-desktop-portal-gnome; do
-    command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/deps.sh lists it)"
-done
+require_tools with_gnome.sh gnome-shell Xwayland pipewire dbus-run-session gsettings xdpyinfo \
+    unshare /usr/libexec/gsd-media-keys /usr/libexec/xdg-desktop-portal-gnome
 
 if [ "${TESS_GNOME_INNER:-}" != 1 ]; then
     new_session_folder gnome

@@ -24,13 +24,8 @@ if [ "${1:-}" = "--spectacle-keys" ]; then
     spectacle_keys=1
     shift
 fi
-for tool in kwin_wayland Xwayland pipewire dbus-run-session dbus-daemon gdbus xdpyinfo \
-    /usr/bin/python3; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "with_kde.sh: skipped: $tool is not installed (scripts/deps.sh lists it)" >&2
-        exit 77
-    fi
-done
+require_tools with_kde.sh kwin_wayland Xwayland pipewire dbus-run-session dbus-daemon gdbus \
+    xdpyinfo /usr/bin/python3
 if [ ! -e /usr/share/xdg-desktop-portal/portals/kde.portal ] ||
     ! /usr/bin/python3 -c 'import dbus' 2>/dev/null; then
     echo "with_kde.sh: skipped: xdg-desktop-portal-kde or python3-dbus is not installed" \

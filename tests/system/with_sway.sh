@@ -25,12 +25,7 @@ elif [ "${1:-}" = "--own-portal" ]; then
     own_portal=1
     shift
 fi
-for tool in sway Xwayland grim pipewire dbus-run-session swaymsg; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "with_sway.sh: skipped: $tool is not installed (scripts/deps.sh lists it)" >&2
-        exit 77
-    fi
-done
+require_tools with_sway.sh sway Xwayland grim pipewire dbus-run-session swaymsg
 
 if [ "${TESS_SWAY_INNER:-}" != 1 ]; then
     new_session_folder sway

@@ -50,32 +50,32 @@ def workspace():
     return _kwin_picture("CaptureWorkspace", **{"include-cursor": True})
 
 
+def _start_window(title, args, shown):
+    """A test pattern window titled `title`, in front once KWin has
+    activated it and drawn."""
+    p = xtest.Process([xtest.PATTERN, "--title", title] + args)
+    found = wait_for(lambda: xtest.find_windows("^%s$" % title), timeout=20)
+    if not found:
+        raise RuntimeError("%s window did not appear" % title)
+    p.window = found[0]
+    check(xtest.activate(p.window) and drawn(p.window), shown)
+    return p
+
+
 def start_backdrop():
     """A frameless pattern window over the whole 1024x768 desktop, as a
     wallpaper: without one KWin's desktop is transparent, and pictures of
     translucent pixels (the corners of title bars) depend on how each tool
     flattens them."""
-    p = xtest.Process([xtest.PATTERN, "--geometry", "1024x768+0+0", "--title", "Backdrop",
-                       "--frameless"])
-    found = wait_for(lambda: xtest.find_windows("^Backdrop$"), timeout=20)
-    if not found:
-        raise RuntimeError("backdrop window did not appear")
-    p.window = found[0]
-    check(xtest.activate(p.window) and drawn(p.window), "the backdrop is drawn and in front")
-    return p
+    return _start_window("Backdrop", ["--geometry", "1024x768+0+0", "--frameless"],
+                         "the backdrop is drawn and in front")
 
 
 def start_pattern(geometry, frameless=False):
     """The test pattern window (an XWayland window), in front once KWin has
     activated it."""
-    p = xtest.Process([xtest.PATTERN, "--geometry", geometry, "--title", "Pattern"] +
-                      (["--frameless"] if frameless else []))
-    found = wait_for(lambda: xtest.find_windows("^Pattern$"), timeout=20)
-    if not found:
-        raise RuntimeError("pattern window did not appear")
-    p.window = found[0]
-    check(xtest.activate(p.window) and drawn(p.window), "the pattern window is in front")
-    return p
+    args = ["--geometry", geometry] + (["--frameless"] if frameless else [])
+    return _start_window("Pattern", args, "the pattern window is in front")
 
 
 def drawn(window):
