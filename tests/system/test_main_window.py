@@ -171,10 +171,13 @@ command("Edit", "Crop" + " " * 16)
 xtest.xdotool("mousemove", "--sync", px + 30, py + 30, "mousedown", 1)
 xtest.xdotool("mousemove", "--sync", px + 80, py + 70, "mousemove", "--sync", px + 130, py + 110,
               "mouseup", 1, "mousemove", "--sync", 1010, 10)
-shot = xtest.settle(xtest.screenshot,
-                    lambda shot: shot.pixel(px + 150, py + 50) == xtest.PANE_BACKGROUND)
-check(shot.pixel(px + 150, py + 50) == xtest.PANE_BACKGROUND and
-      shot.pixel(px + 50, py + 40) != xtest.PANE_BACKGROUND,
+# The pane is cleared before the crop is drawn on it: wait for both.
+def cropped(shot):
+    return (shot.pixel(px + 150, py + 50) == xtest.PANE_BACKGROUND and
+            shot.pixel(px + 50, py + 40) != xtest.PANE_BACKGROUND)
+
+
+check(cropped(xtest.settle(xtest.screenshot, cropped)),
       "Edit > Crop crops the capture to the dragged 100 x 80 pixels")
 
 # The "Save" button saves the crop under the name the dialog asks for.
