@@ -8,6 +8,10 @@
 #include <new>
 #include <optional>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
 namespace output {
 namespace {
 
@@ -26,12 +30,46 @@ void Put32(std::uint8_t* at, std::uint32_t value) {
 // 96 dots per inch (15 twips per pixel) in pixels per metre: 96 / 0.0254.
 constexpr std::uint32_t kPixelsPerMetre = 3780;
 
+#if defined(__x86_64__) || defined(__i386__)
+// Sixteen pixels at a time: each four pixels shuffled down to twelve bytes,
+// the four results joined into three 16-byte stores. Returns how many
+// pixels it encoded, a multiple of 16.
+__attribute__((target("ssse3"))) int EncodeSixteens(const std::uint32_t* in, int width,
+                                                    std::uint8_t* out) {
+    const __m128i pick = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+    int x = 0;
+    for (; x + 16 <= width; x += 16) {
+        const auto* from = reinterpret_cast<const __m128i*>(in + x);
+        const __m128i a = _mm_shuffle_epi8(_mm_loadu_si128(from), pick);
+        const __m128i b = _mm_shuffle_epi8(_mm_loadu_si128(from + 1), pick);
+        const __m128i c = _mm_shuffle_epi8(_mm_loadu_si128(from + 2), pick);
+        const __m128i d = _mm_shuffle_epi8(_mm_loadu_si128(from + 3), pick);
+        auto* to = reinterpret_cast<__m128i*>(out + 3 * static_cast<std::size_t>(x));
+        _mm_storeu_si128(to, _mm_or_si128(a, _mm_slli_si128(b, 12)));
+        _mm_storeu_si128(to + 1, _mm_or_si128(_mm_srli_si128(b, 4), _mm_slli_si128(c, 8)));
+        _mm_storeu_si128(to + 2, _mm_or_si128(_mm_srli_si128(c, 8), _mm_slli_si128(d, 4)));
+    }
+    return x;
+}
+
+bool HasSsse3() {
+    static const bool has = __builtin_cpu_supports("ssse3");
+    return has;
+}
+#endif
+
 // One pixel row as blue, green, red bytes.
 void EncodeRow(const std::uint32_t* in, int width, std::uint8_t* out) {
     if constexpr (std::endian::native == std::endian::little) {
+        int start = 0;
+#if defined(__x86_64__) || defined(__i386__)
+        if (HasSsse3()) {
+            start = EncodeSixteens(in, width - 1, out);
+        }
+#endif
         // A 0x00RRGGBB pixel lies in memory as blue, green, red, 0: store all
         // four bytes and let the next pixel overwrite the fourth.
-        for (int x = 0; x + 1 < width; ++x) {
+        for (int x = start; x + 1 < width; ++x) {
             std::memcpy(out + 3 * static_cast<std::size_t>(x), in + x, 4);
         }
     } else {

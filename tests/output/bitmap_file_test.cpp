@@ -114,13 +114,21 @@ TEST(BitmapEncoding, HeadersAndRowPaddingFollowTheWidth) {
 }
 
 TEST(BitmapEncoding, RowsWiderThanThePictureAreCutToIt) {
-    const auto pixels = Pattern(6, 4, 9);
-    const auto encoded = output::EncodeBitmap({pixels.data(), 6, 4, 9});
-    const auto image = DecodeBitmap({encoded.bytes.get(), encoded.bytes.get() + encoded.size});
-    ASSERT_TRUE(image);
-    for (int y = 0; y < 4; ++y) {
-        for (int x = 0; x < 6; ++x) {
-            EXPECT_EQ(image->at(x, y), Colour(x, y)) << x << "," << y;
+    // Widths around the sixteen pixels encoded at a time; the unused top
+    // byte of each pixel never reaches the file.
+    for (const int width : {6, 16, 17, 32, 47, 50}) {
+        SCOPED_TRACE(width);
+        auto pixels = Pattern(width, 4, width + 3);
+        for (auto& pixel : pixels) {
+            pixel |= 0xA5000000;
+        }
+        const auto encoded = output::EncodeBitmap({pixels.data(), width, 4, width + 3});
+        const auto image = DecodeBitmap({encoded.bytes.get(), encoded.bytes.get() + encoded.size});
+        ASSERT_TRUE(image);
+        for (int y = 0; y < 4; ++y) {
+            for (int x = 0; x < width; ++x) {
+                EXPECT_EQ(image->at(x, y), Colour(x, y)) << x << "," << y;
+            }
         }
     }
 }
