@@ -10,27 +10,32 @@ raster::Size ScreenSize() {
     return source ? source->size() : raster::Size{};
 }
 
+double Twips(int pixels) {
+    return static_cast<double>(pixels) * kTwipsPerPixel;
+}
+
+float Pixels(double twips) {
+    return static_cast<float>(twips / kTwipsPerPixel);
+}
+
 }  // namespace
 
 double ScreenWidthTwips() {
-    return static_cast<double>(ScreenSize().width) * kTwipsPerPixel;
+    return Twips(ScreenSize().width);
 }
 double ScreenHeightTwips() {
-    return static_cast<double>(ScreenSize().height) * kTwipsPerPixel;
+    return Twips(ScreenSize().height);
 }
 float ScreenPixelWidth() {
-    return static_cast<float>(ScreenWidthTwips() / kTwipsPerPixel);
+    return Pixels(ScreenWidthTwips());
 }
 float ScreenPixelHeight() {
-    return static_cast<float>(ScreenHeightTwips() / kTwipsPerPixel);
+    return Pixels(ScreenHeightTwips());
 }
 
 ScreenPixels ScreenPixelSize() {
     const raster::Size size = ScreenSize();
-    const double width = static_cast<double>(size.width) * kTwipsPerPixel;
-    const double height = static_cast<double>(size.height) * kTwipsPerPixel;
-    return {static_cast<float>(width / kTwipsPerPixel),
-            static_cast<float>(height / kTwipsPerPixel)};
+    return {Pixels(Twips(size.width)), Pixels(Twips(size.height))};
 }
 
 }  // namespace app

@@ -60,6 +60,7 @@ void frmSelect::Form_Load() {
     // places windows in its own units, which a scaled desktop makes larger
     // than a pixel; the monitor at the screen's origin sets that scale.
     winId();  // the native window, so that its hints can be set before it maps
+    const app::ScreenPixels screen = app::ScreenPixelSize();
     if (const QRect desktop = capture::WaylandDesktopArea(); !desktop.isEmpty()) {
         // Over every output of the Wayland desktop at once, as XWayland lays
         // them out.
@@ -78,7 +79,7 @@ void frmSelect::Form_Load() {
         const auto units = [ratio](float pixels) {
             return static_cast<int>(std::ceil((base::ToInt32OrZero(pixels) - 0.5) / ratio - 1e-6));
         };
-        setGeometry(0, 0, units(app::ScreenPixelWidth()), units(app::ScreenPixelHeight()));
+        setGeometry(0, 0, units(screen.width), units(screen.height));
     }
     platform::KeepOutOfTaskbar(windowHandle());
     for (capture::MonitorWindow* window : monitorWindows_) {
@@ -98,8 +99,8 @@ void frmSelect::Form_Load() {
         capture::CoverMonitor(this, Picture1, ownMonitor_);
     }
     frozenScale_ = capture::FrozenScreenScale(Picture1->ScaleWidth(), Picture1->ScaleHeight(),
-                                              base::ToInt32OrZero(app::ScreenPixelWidth()),
-                                              base::ToInt32OrZero(app::ScreenPixelHeight()));
+                                              base::ToInt32OrZero(screen.width),
+                                              base::ToInt32OrZero(screen.height));
     if (frozenScale_.isOne()) {
         Picture1->ShowContext(variables::CaptureDC, origin_);
     }

@@ -31,12 +31,11 @@ void Form1::mnuselscreen_Click() {
     }
     // Measured on the frozen screen: a portal's screenshot has the size of
     // the desktop in device pixels.
-    const float screenWidth = app::ScreenPixelWidth();
-    const float screenHeight = app::ScreenPixelHeight();
+    const app::ScreenPixels screen = app::ScreenPixelSize();
 
     std::string why;
     const std::optional<capture::ScreenGrab> snapshot = capture::GrabScreen(
-        0, 0, base::ToInt32OrZero(screenWidth), base::ToInt32OrZero(screenHeight), why);
+        0, 0, base::ToInt32OrZero(screen.width), base::ToInt32OrZero(screen.height), why);
     if (!snapshot) {
         setVisible(true);
         capture::ShowScreenNotCaptured(this, QString::fromStdString(why));
