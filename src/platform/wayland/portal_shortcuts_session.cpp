@@ -81,7 +81,10 @@ void PortalShortcutsSession::add(const QString& id, const QString& trigger,
 
 void PortalShortcutsSession::remove(const QString& id) {
     entries_.erase(id);
-    if (entries_.empty() && !sessionHandle_.isEmpty()) {
+    if (!entries_.empty()) {
+        return;
+    }
+    if (!sessionHandle_.isEmpty()) {
         QDBusConnection bus = QDBusConnection::sessionBus();
         bus.disconnect(portal::kService, portal::kPath, kInterface, "Activated", this,
                        SLOT(onActivated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
@@ -90,10 +93,11 @@ void PortalShortcutsSession::remove(const QString& id) {
                                                 "org.freedesktop.portal.Session", "Close"),
                  QDBus::Block, kReleaseTimeoutMs);
         sessionHandle_.clear();
-        // Plasma's portal leaves the closed session's keys taken.
-        ReleaseShortcuts(kToken, registered_, kReleaseTimeoutMs);
-        registered_.clear();
     }
+    // Plasma's portal leaves a closed session's keys taken, and those of a
+    // session whose opening was cut short (by the program ending meanwhile).
+    ReleaseShortcuts(kToken, registered_, kReleaseTimeoutMs);
+    registered_.clear();
 }
 
 std::string PortalShortcutsSession::trigger(const QString& id) const {

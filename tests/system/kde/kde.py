@@ -98,8 +98,11 @@ def shortcut_component(shortcut):
         paths = dbus.Interface(bus.get_object(accel, "/kglobalaccel"),
                                "org.kde.KGlobalAccel").allComponents()
         for path in paths:
-            names = dbus.Interface(bus.get_object(accel, path),
-                                   "org.kde.kglobalaccel.Component").shortcutNames()
+            try:
+                names = dbus.Interface(bus.get_object(accel, path, introspect=False),
+                                       "org.kde.kglobalaccel.Component").shortcutNames()
+            except dbus.DBusException:  # a component removed meanwhile
+                continue
             if shortcut in names:
                 return str(path)
         return None
