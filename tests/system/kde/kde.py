@@ -137,47 +137,37 @@ def copied(window, good):
     return wait_for(attempt, interval=0.5)
 
 
-def _wl_string(text):
-    data = text.encode() + b"\0"
-    return struct.pack("<I", len(data)) + data + b"\0" * (-len(data) % 4)
+
 
 
 def press_keys(*codes):
     """Presses the keys (evdev codes) in order and releases them in reverse
-    through KWin's fake input protocol (a bare Wayland client), so that KWin
-    handles them as a keyboard's: its shortcuts see them, XTEST's do not."""
-    wl = socket.socket(socket.AF_UNIX)
-    wl.connect(os.path.join(os.environ["XDG_RUNTIME_DIR"], os.environ["WAYLAND_DISPLAY"]))
+    through KWin's fake input protocol: KWin's shortcuts see them as a
+    keyboard's (never XTEST's)."""
+    def message(target, opcode, *args):  # numbers and strings, as Wayland sends them
+        body = b"".join(struct.pack("<I", a) if isinstance(a, int) else struct.pack(
+            "<I", len(a) + 1) + a.encode().ljust(len(a) + 4 & ~3, b"\0") for a in args)
+        return struct.pack("<II", target, 8 + len(body) << 16 | opcode) + body
 
-    def send(target, opcode, body=b""):
-        wl.sendall(struct.pack("<II", target, (8 + len(body)) << 16 | opcode) + body)
-
-    def roundtrip(done_id, found=None):
-        send(1, 0, struct.pack("<I", done_id))  # wl_display.sync
-        data = b""
-        while True:
-            while len(data) >= 8 and len(data) >= struct.unpack_from("<I", data, 4)[0] >> 16:
-                target, word = struct.unpack_from("<II", data)
-                body, data = data[8:word >> 16], data[word >> 16:]
-                if target == done_id:
-                    return
-                if target == 2 and word & 0xFFFF == 0 and found is not None:  # a global
-                    size = struct.unpack_from("<I", body, 4)[0]
-                    found[body[8:7 + size].decode()] = struct.unpack_from("<I", body)[0]
+    def synced(wl, callback, data=b""):  # all KWin sent before answering a sync
+        while struct.pack("<II", callback, 12 << 16) not in data:
             chunk = wl.recv(65536)
             if not chunk:
                 raise RuntimeError("KWin closed the Wayland connection")
             data += chunk
+        return data
 
-    with wl:
-        send(1, 1, struct.pack("<I", 2))  # wl_display.get_registry
-        found = {}
-        roundtrip(3, found)
-        if "org_kde_kwin_fake_input" not in found:
+    with socket.socket(socket.AF_UNIX) as wl:
+        wl.connect(os.path.join(os.environ["XDG_RUNTIME_DIR"], os.environ["WAYLAND_DISPLAY"]))
+        wl.sendall(message(1, 1, 2) + message(1, 0, 3))  # the registry, then a sync
+        events = synced(wl, 3)
+        at = events.find(b"org_kde_kwin_fake_input\0")  # in a global: name, length, text
+        if at < 0:
             raise RuntimeError("KWin offers no fake input here")
-        send(2, 0, struct.pack("<I", found["org_kde_kwin_fake_input"])
-             + _wl_string("org_kde_kwin_fake_input") + struct.pack("<II", 4, 4))
-        send(4, 0, _wl_string("tests") + _wl_string("key presses"))  # authenticate
-        for code, state in [(c, 1) for c in codes] + [(c, 0) for c in reversed(codes)]:
-            send(4, 10, struct.pack("<II", code, state))  # keyboard_key
-        roundtrip(5)
+        presses = [(c, 1) for c in codes] + [(c, 0) for c in reversed(codes)]
+        wl.sendall(message(2, 0, struct.unpack_from("<I", events, at - 8)[0],
+                           "org_kde_kwin_fake_input", 4, 4)  # bound as object 4
+                   + message(4, 0, "tests", "key presses")  # authenticate
+                   + b"".join(message(4, 10, *press) for press in presses)  # keyboard_key
+                   + message(1, 0, 5))
+        synced(wl, 5)
