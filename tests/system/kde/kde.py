@@ -141,9 +141,8 @@ def copied(window, good):
 
 
 def press_keys(*codes):
-    """Presses the keys (evdev codes) in order and releases them in reverse
-    through KWin's fake input protocol: KWin's shortcuts see them as a
-    keyboard's (never XTEST's)."""
+    """Presses the keys (evdev codes) in order, released in reverse, through
+    KWin's fake input: its shortcuts see them as a keyboard's (not XTEST's)."""
     def message(target, opcode, *args):  # numbers and strings, as Wayland sends them
         body = b"".join(struct.pack("<I", a) if isinstance(a, int) else struct.pack(
             "<I", len(a) + 1) + a.encode().ljust(len(a) + 4 & ~3, b"\0") for a in args)

@@ -74,9 +74,7 @@ if check(got, "the window's capture is copied"):
     check(diff == 0, "Shift+Print: %dx%d against %dx%d, %d pixels differ"
           % (got.width, got.height, w, h, diff))
 
-
-LEFTCTRL, LEFTALT, LEFTSHIFT, PRINT_KEY = 29, 56, 42, 99  # evdev codes
-kde.press_keys(LEFTSHIFT, LEFTALT, LEFTCTRL, PRINT_KEY)
+kde.press_keys(42, 56, 29, 99)  # Shift, Alt, Ctrl, Print (evdev codes)
 check(kde.wait_for(lambda: xtest.find_windows("^Form4$")),
       "pressed Ctrl+Alt+Shift+Print opens the Form4 window")
 
