@@ -11,7 +11,8 @@
 #
 # The command sees WAYLAND_DISPLAY, DISPLAY (XWayland), XAUTHORITY and
 # DBUS_SESSION_BUS_ADDRESS; KWin lets it take screenshots without asking
-# (KWIN_SCREENSHOT_NO_PERMISSION_CHECKS), for reference pictures.
+# (KWIN_SCREENSHOT_NO_PERMISSION_CHECKS), for reference pictures, and press
+# keys through its fake input protocol (KWIN_WAYLAND_NO_PERMISSION_CHECKS).
 #
 # As root the session runs as the unprivileged user nobody, in its own PID
 # namespace so that nothing it starts outlives it; SESSION_USER_DIR (created
@@ -47,6 +48,9 @@ if [ "${TESS_KDE_INNER:-}" != 1 ]; then
     absolute_args "$@"
     runner=()
     if [ "$(id -u)" -eq 0 ]; then
+        # KWin starts XWayland only where the X sockets' folder has its
+        # sticky bit; another session run as nobody may have made it without.
+        mkdir -p /tmp/.X11-unix && chmod 1777 /tmp/.X11-unix
         runner=("${as_nobody[@]}")
         # Where the container allows new namespaces.
         unshare --pid --fork --kill-child --mount-proc true 2>/dev/null &&
@@ -66,7 +70,7 @@ fi
 
 # Inside the session bus, as the session's user.
 export XDG_CURRENT_DESKTOP=KDE KDE_SESSION_VERSION=5 XDG_SESSION_TYPE=wayland
-export KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1
+export KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 KWIN_WAYLAND_NO_PERMISSION_CHECKS=1
 # The portal answers "cancelled" to screenshots without a Pictures folder.
 mkdir -p "$HOME/Pictures" "$HOME/.config"
 # No animations: a picture taken while a window's frame fades from one

@@ -20,6 +20,8 @@ constexpr char kInterface[] = "org.freedesktop.portal.GlobalShortcuts";
 constexpr int kTimeoutMs = 10000;
 // Names the session; Plasma names its kglobalaccel component after it.
 constexpr char kToken[] = "tessarine_keys";
+// For each step of giving the keys back, which may be on the way out.
+constexpr int kReleaseTimeoutMs = 2000;
 
 // The shortcuts in a portal's answer; none when it holds something else.
 QList<PortalShortcut> ShortcutsIn(const QVariant& value) {
@@ -79,15 +81,23 @@ void PortalShortcutsSession::add(const QString& id, const QString& trigger,
 
 void PortalShortcutsSession::remove(const QString& id) {
     entries_.erase(id);
-    if (entries_.empty() && !sessionHandle_.isEmpty()) {
+    if (!entries_.empty()) {
+        return;
+    }
+    if (!sessionHandle_.isEmpty()) {
         QDBusConnection bus = QDBusConnection::sessionBus();
         bus.disconnect(portal::kService, portal::kPath, kInterface, "Activated", this,
                        SLOT(onActivated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
+        // Answered before the program goes on (it may be ending).
         bus.call(QDBusMessage::createMethodCall(portal::kService, sessionHandle_,
                                                 "org.freedesktop.portal.Session", "Close"),
-                 QDBus::NoBlock);
+                 QDBus::Block, kReleaseTimeoutMs);
         sessionHandle_.clear();
     }
+    // Plasma's portal leaves a closed session's keys taken, and those of a
+    // session whose opening was cut short (by the program ending meanwhile).
+    ReleaseShortcuts(kToken, registered_, kReleaseTimeoutMs);
+    registered_.clear();
 }
 
 std::string PortalShortcutsSession::trigger(const QString& id) const {
@@ -106,11 +116,15 @@ void PortalShortcutsSession::bind() {
         return;
     }
     QList<PortalShortcut> wanted;
+    registered_.clear();
     for (const auto& [id, entry] : entries_) {
         wanted.append({id,
                        {{"description", QString("Tessarine: %1").arg(id)},
                         {"preferred_trigger", entry.trigger}}});
+        registered_ << id;
     }
+    // The keys of a run that ended without giving them back (killed).
+    ReleaseLeftShortcuts(kToken, kTimeoutMs);
     // Plasma 5.27 registers shortcuts only from this option of CreateSession
     // (its BindShortcuts returns what the session already holds); other
     // desktops ignore the option and bind through BindShortcuts.
@@ -151,9 +165,10 @@ void PortalShortcutsSession::bind() {
         takeBound(bound.results.value("shortcuts"));
     }
     // Plasma's portal names the key asked for even where kglobalaccel gave
-    // it to another program; kglobalaccel's own word counts.
-    if (const std::optional<QStringList> keyless = ShortcutsWithoutKeys(kToken, kTimeoutMs)) {
-        for (const QString& id : *keyless) {
+    // it to another program or KWin asks for it under another key;
+    // kglobalaccel's own word counts.
+    if (const std::optional<QStringList> unreached = ShortcutsNoPressReaches(kToken, kTimeoutMs)) {
+        for (const QString& id : *unreached) {
             if (const auto it = entries_.find(id); it != entries_.end()) {
                 it->second.bound.clear();
             }

@@ -4,6 +4,7 @@
 #include <QDBusObjectPath>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QVariantMap>
 #include <functional>
 #include <map>
@@ -59,6 +60,8 @@ class PortalShortcutsSession : public QObject {
     std::optional<bool> offered_;
     std::map<QString, Entry> entries_;
     QString sessionHandle_;
+    // The shortcuts the open session asked for, given back when it closes.
+    QStringList registered_;
     bool bindPending_ = false;
 };
 

@@ -3,6 +3,8 @@ own pictures (its ScreenShot2 interface, allowed by the session's
 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS), its global shortcuts, and windows."""
 
 import os
+import socket
+import struct
 import subprocess
 import sys
 
@@ -96,8 +98,11 @@ def shortcut_component(shortcut):
         paths = dbus.Interface(bus.get_object(accel, "/kglobalaccel"),
                                "org.kde.KGlobalAccel").allComponents()
         for path in paths:
-            names = dbus.Interface(bus.get_object(accel, path),
-                                   "org.kde.kglobalaccel.Component").shortcutNames()
+            try:
+                names = dbus.Interface(bus.get_object(accel, path, introspect=False),
+                                       "org.kde.kglobalaccel.Component").shortcutNames()
+            except dbus.DBusException:  # a component removed meanwhile
+                continue
             if shortcut in names:
                 return str(path)
         return None
@@ -130,3 +135,38 @@ def copied(window, good):
         picture = read_image(path)
         return picture if good(picture) else None
     return wait_for(attempt, interval=0.5)
+
+
+
+
+
+def press_keys(*codes):
+    """Presses the keys (evdev codes) in order, released in reverse, through
+    KWin's fake input: its shortcuts see them as a keyboard's (not XTEST's)."""
+    def message(target, opcode, *args):  # numbers and strings, as Wayland sends them
+        body = b"".join(struct.pack("<I", a) if isinstance(a, int) else struct.pack(
+            "<I", len(a) + 1) + a.encode().ljust(len(a) + 4 & ~3, b"\0") for a in args)
+        return struct.pack("<II", target, 8 + len(body) << 16 | opcode) + body
+
+    def synced(wl, callback, data=b""):  # all KWin sent before answering a sync
+        while struct.pack("<II", callback, 12 << 16) not in data:
+            chunk = wl.recv(65536)
+            if not chunk:
+                raise RuntimeError("KWin closed the Wayland connection")
+            data += chunk
+        return data
+
+    with socket.socket(socket.AF_UNIX) as wl:
+        wl.connect(os.path.join(os.environ["XDG_RUNTIME_DIR"], os.environ["WAYLAND_DISPLAY"]))
+        wl.sendall(message(1, 1, 2) + message(1, 0, 3))  # the registry, then a sync
+        events = synced(wl, 3)
+        at = events.find(b"org_kde_kwin_fake_input\0")  # in a global: name, length, text
+        if at < 0:
+            raise RuntimeError("KWin offers no fake input here")
+        presses = [(c, 1) for c in codes] + [(c, 0) for c in reversed(codes)]
+        wl.sendall(message(2, 0, struct.unpack_from("<I", events, at - 8)[0],
+                           "org_kde_kwin_fake_input", 4, 4)  # bound as object 4
+                   + message(4, 0, "tests", "key presses")  # authenticate
+                   + b"".join(message(4, 10, *press) for press in presses)  # keyboard_key
+                   + message(1, 0, 5))
+        synced(wl, 5)
