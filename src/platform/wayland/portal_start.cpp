@@ -49,7 +49,7 @@ Answer StartPortal() {
         QTimer bound;
         notice.setSingleShot(true);
         bound.setSingleShot(true);
-        QObject::connect(&notice, &QTimer::timeout, [&said] {
+        QObject::connect(&notice, &QTimer::timeout, &notice, [&said] {
             said = true;
             PostNotice(StartingNotice());
         });
@@ -66,7 +66,7 @@ Answer StartPortal() {
         PostNotice({});
     }
     if (!started.isFinished()) {
-        // Ended early: the program is ending.
+        // Out of time, or ended early because the program is ending.
         answer.outcome = waited ? Answer::Outcome::NotStarted : Answer::Outcome::Failed;
         answer.error = "the wait for it to start was interrupted";
         return answer;
