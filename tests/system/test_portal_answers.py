@@ -2,7 +2,9 @@
 bus) whose answers name what is no fresh screenshot of ours: each is refused
 in bounded time with one line, and the file it names is left as it was. A
 sway socket that never answers and a missing session bus end in a reason,
-and no bus is started in place of the missing one."""
+and no bus is started in place of the missing one. A portal the bus takes
+11 s to start (the mock again) is waited for and said; once it runs, its
+silence fails at the ten-second bound."""
 
 import os
 import stat
@@ -23,9 +25,10 @@ os.mkdir(os.path.join(home, "empty"))
 os.mkfifo(os.path.join(home, "fifo"))
 with open(os.path.join(work, "bus.conf"), "w") as f:
     f.write("<busconfig><type>session</type><listen>unix:dir=%s</listen><auth>EXTERNAL</auth>"
+            "<servicedir>%s</servicedir>"
             "<policy context='default'><allow send_destination='*' eavesdrop='true'/>"
             "<allow eavesdrop='true'/><allow own='*'/></policy>"
-            "</busconfig>" % work)
+            "</busconfig>" % (work, work))
 bus = subprocess.Popen(["dbus-daemon", "--nofork", "--print-address", "--config-file",
                         os.path.join(work, "bus.conf")], stdout=subprocess.PIPE, text=True,
                        stderr=subprocess.DEVNULL)
@@ -145,6 +148,27 @@ for pid in filter(str.isdigit, os.listdir("/proc")):
         pass
 check(started == [], "no session bus: nothing started that outlives the program: %r" % started)
 
+# The slow start being modelled is the script's sleep, not a wait of ours.
+os.mkfifo(os.path.join(work, "stdin"))
+stdin = os.open(os.path.join(work, "stdin"), os.O_RDWR)  # the mock's input, open till the end
+keep("slow_portal", b"#!/bin/sh\nsleep 11\nMOCK_SCREENSHOT_PLAN=%s exec %s <%s/stdin\n"
+     % (plan.encode(), os.environ["MOCK_PORTAL_BIN"].encode(), work.encode()))
+os.chmod(os.path.join(work, "slow_portal"), 0o755)
+keep("portal.service", b"[D-BUS Service]\nName=%s\nExec=%s/slow_portal\n"
+     % (b"org.freedesktop.portal.Desktop", work.encode()))
 portal.kill()
+check(xtest.wait_for(lambda: "false" in xtest.run(
+    "gdbus", "call", "--session", "-d", "org.freedesktop.DBus", "-o", "/org/freedesktop/DBus",
+    "-m", "org.freedesktop.DBus.NameHasOwner", "org.freedesktop.portal.Desktop",
+    env=env).stdout), "the mock has left the portal's name")
+status, err, took, wrote = run("file://" + shot, keep("good.png", small))
+check(status == 0 and wrote and took > 11 and err.count("\n") == 1 and
+      "the desktop portal is starting (Tessarine waits up to 45 seconds)" in err,
+      "a slow start is waited for and said: %r %r after %.1f s" % (status, err, took))
+status, err, took, wrote = run("silent")
+check(status == 1 and took < 12 and err.count("\n") == 1 and
+      "gave no answer to the request to take a screenshot in time" in err,
+      "a running portal that stays silent: %r %r after %.1f s" % (status, err, took))
+os.close(stdin)
 bus.kill()
 xtest.finish()

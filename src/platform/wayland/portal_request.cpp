@@ -11,6 +11,7 @@
 #include <atomic>
 
 #include "platform/text/printable.h"
+#include "platform/wayland/portal_start.h"
 #include "platform/wayland/session_bus.h"
 
 namespace platform::portal {
@@ -179,6 +180,9 @@ QString Explain(const Answer& answer, const QString& what) {
         case Answer::Outcome::NoAnswer:
             return QString("the desktop portal gave no answer to the request to %1 in time")
                 .arg(what);
+        case Answer::Outcome::NotStarted:
+            return "the desktop portal did not start within " +
+                   QString::number(kStartTimeoutMs / 1000) + " seconds";
         case Answer::Outcome::Failed:
             return QString("the desktop portal failed: %1")
                 .arg(QString::fromStdString(Printable(answer.error.toStdString())));

@@ -18,14 +18,15 @@ inline constexpr char kPath[] = "/org/freedesktop/portal/desktop";
 
 struct Answer {
     enum class Outcome {
-        Granted,   // response 0: `results` holds the answer
-        Refused,   // response 1: the user said no
-        Ended,     // response 2: the portal ended the request another way
-        NoPortal,  // no portal on the session bus
-        NoBus,     // no session bus to ask; `error` says why
-        NoMethod,  // the portal lacks the interface or method
-        NoAnswer,  // no answer within the time allowed
-        Failed,    // the call itself failed; `error` says how
+        Granted,     // response 0: `results` holds the answer
+        Refused,     // response 1: the user said no
+        Ended,       // response 2: the portal ended the request another way
+        NoPortal,    // no portal on the session bus
+        NoBus,       // no session bus to ask; `error` says why
+        NoMethod,    // the portal lacks the interface or method
+        NoAnswer,    // no answer within the time allowed
+        NotStarted,  // the portal did not start within the time allowed
+        Failed,      // the call itself failed; `error` says how
     };
     Outcome outcome = Outcome::Failed;
     QVariantMap results;

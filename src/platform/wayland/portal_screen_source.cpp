@@ -13,6 +13,7 @@
 #include "platform/desktop_notice.h"
 #include "platform/text/printable.h"
 #include "platform/wayland/portal_request.h"
+#include "platform/wayland/portal_start.h"
 #include "platform/wayland/screenshot_file.h"
 #include "platform/wayland/screenshot_permission.h"
 #include "platform/wayland/sway_windows.h"
@@ -120,6 +121,12 @@ std::string PortalScreenSource::freeze() {
     if (taking_) {
         return "a screenshot is already being taken";
     }
+    taking_ = true;
+    const portal::Answer started = portal::StartPortal();
+    if (started.outcome != portal::Answer::Outcome::Granted) {
+        taking_ = false;
+        return portal::Explain(started, "take a screenshot").toStdString();
+    }
     const std::optional<StoredConsent> consent = GnomeScreenshotConsent(kStoreTimeoutMs);
     const bool userAsked = consent == StoredConsent::Unknown;
     // One deadline for the whole exchange: asking, and reading the file.
@@ -136,7 +143,6 @@ std::string PortalScreenSource::freeze() {
     ::clock_gettime(CLOCK_REALTIME, &rules.asked);
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
-    taking_ = true;
     if (userAsked) {
         PostNotice(AskingNotice());
     }

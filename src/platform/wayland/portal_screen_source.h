@@ -19,8 +19,9 @@ class PortalScreenSource : public raster::ScreenSource {
     explicit PortalScreenSource(std::function<raster::Size()> xScreenSize = {})
         : xScreenSize_(std::move(xScreenSize)) {}
 
-    // How long a screenshot may take in all: the portal's answer, and
-    // reading the file it names.
+    // How long a screenshot may take in all once the portal runs (its start
+    // has a bound of its own): the portal's answer, and reading the file it
+    // names.
     static constexpr int kAnswerTimeoutMs = 10000;
     // The same when the desktop first asks the user whether we may take
     // screenshots: time for a person to read its dialog and answer.
@@ -32,8 +33,9 @@ class PortalScreenSource : public raster::ScreenSource {
     // it (a file that is not a fresh screenshot of ours is refused and left
     // alone). On failure the previous picture is dropped, so nothing stale is
     // read as if it were the screen now. While the desktop asks the user for
-    // permission, a notice says so (platform/desktop_notice.h); a screenshot
-    // it still writes after we gave up is deleted when its answer comes.
+    // permission, or its portal is slow to start, a notice says so
+    // (platform/desktop_notice.h); a screenshot it still writes after we
+    // gave up is deleted when its answer comes.
     std::string freeze() override;
     void keepPngFile() override { keepPngFile_ = true; }
     std::span<const std::uint8_t> pngFile() const override { return picture_.file; }

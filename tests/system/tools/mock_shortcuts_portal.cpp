@@ -5,8 +5,9 @@
 // and emits Activated for the shortcut id given on each line of its
 // standard input. Screenshot requests go on to the real -wlr backend, or,
 // with MOCK_SCREENSHOT_PLAN naming a file, are answered from it: its first
-// line is the uri to give, and a second line names a file to copy to that
-// uri's path first (written just then, as a portal would).
+// line is the uri to give (or "silent": no answer at all), and a second
+// line names a file to copy to that uri's path first (written just then, as
+// a portal would).
 
 #include <unistd.h>
 #include <QCoreApplication>
@@ -111,6 +112,9 @@ class ScreenshotPortal : public QDBusAbstractAdaptor {
         if (QFile plan(qEnvironmentVariable("MOCK_SCREENSHOT_PLAN"));
             plan.open(QIODevice::ReadOnly)) {
             const QStringList lines = QString(plan.readAll()).split('\n');
+            if (lines[0] == "silent") {
+                return QDBusObjectPath(path);
+            }
             if (lines.size() > 1 && !lines[1].isEmpty()) {
                 QFile::remove(QUrl(lines[0]).toLocalFile());
                 QFile::copy(lines[1], QUrl(lines[0]).toLocalFile());
