@@ -63,11 +63,10 @@ bool SeeThrough::stepAside(HWND xWindow) {
         command += Criteria(xWindow) + "opacity minus " + Amount(step) + ";";
     }
     const QJsonArray results = Ask(kRunCommand, QByteArray::fromStdString(command)).array();
-    if (results.size() != kSteps) {
-        return false;
-    }
     double taken = 0;
-    bool refused = false;
+    // (A window that shows again after being hidden is a new one to sway,
+    // opaque: hiding it undoes what an answer that never came did.)
+    bool refused = results.size() != kSteps;
     step = 2;
     for (const QJsonValue& value : results) {
         step /= 2;
