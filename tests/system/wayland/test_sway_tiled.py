@@ -32,8 +32,8 @@ background = wl.grim().pixel(5, 5)
 pattern = wl.start_pattern(50, 50, 200, 150)
 app = wl.App()
 wl.swaymsg('[title="^(Pattern|Tessarine)$"] floating disable')
-check(wl.wait_for(lambda: all((wl.frame(t) or ("",))[0] == "con" for t in ("^Pattern$", "^Tessarine$"))),
-      "both windows are tiled")
+check(wl.wait_for(lambda: all((wl.frame(t) or ("",))[0] == "con"
+                             for t in ("^Pattern$", "^Tessarine$"))), "both windows are tiled")
 wl.focus("^Pattern$")
 ref = steady_screen()
 pattern_tile, main_tile = tile("^Pattern$"), tile("^Tessarine$")
