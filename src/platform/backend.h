@@ -138,6 +138,12 @@ class Backend {
     // the place; the window's own moves would then undo it.
     virtual void rememberWindowPlace(HWND) {}
     virtual bool restoreWindowPlace(HWND) { return false; }
+    // Where hiding a top-level window would have the desktop lay the other
+    // windows out anew (a tiling desktop), the window is drawn fully
+    // see-through where it is instead: true when it is. stepBackInPlace
+    // draws it as before.
+    virtual bool stepAsideInPlace(HWND) { return false; }
+    virtual void stepBackInPlace(HWND) {}
 };
 
 // A backend with no window system: no screen, no windows, no keys.

@@ -10,6 +10,7 @@
 #include "platform/wayland/portal_shortcuts.h"
 #include "platform/wayland/sway_floating.h"
 #include "platform/wayland/sway_key_bindings.h"
+#include "platform/wayland/sway_see_through.h"
 #include "platform/wayland/sway_windows.h"
 
 namespace platform {
@@ -87,6 +88,12 @@ class PortalBackend : public Backend {
         }
         return sway_;
     }
+    bool stepAsideInPlace(HWND window) override { return sway_ && seeThrough_.stepAside(window); }
+    void stepBackInPlace(HWND window) override {
+        if (sway_) {
+            seeThrough_.stepBack(window);
+        }
+    }
 
   private:
     // Who tells which window is in front: sway's IPC, KWin's scripting, or
@@ -106,6 +113,7 @@ class PortalBackend : public Backend {
     bool sway_;
     mutable std::optional<Windows> windows_;
     sway::FloatingPlace floatingPlace_;
+    sway::SeeThrough seeThrough_;
 };
 
 }  // namespace

@@ -4,11 +4,15 @@
 #include <glob.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <wordexp.h>
 
 #include <QJsonArray>
 #include <QJsonObject>
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <map>
 #include <sstream>
 #include <vector>
@@ -23,6 +27,12 @@ namespace {
 
 constexpr int kMaxIncludeDepth = 4;
 constexpr off_t kMaxConfigBytes = 1 << 20;
+// sway replaces a binding of the same keys and flags without a word, and
+// unbindsym removes whichever is there. --inhibited sets ours apart from
+// the user's usual ones: neither replaces nor removes the other, and of two
+// that match a press, sway runs the one it was given first. (It also makes
+// ours work while a window inhibits the desktop's shortcuts.)
+constexpr const char* kOurFlags = "--inhibited --no-repeat ";
 // Print on an evdev keyboard, as bindcode names it.
 constexpr int kPrintKeycode = 107;
 
@@ -42,6 +52,14 @@ std::vector<std::string> Words(std::string_view line) {
     return words;
 }
 
+std::string JoinFrom(const std::vector<std::string>& words, std::size_t from) {
+    std::string joined;
+    for (std::size_t i = from; i < words.size(); ++i) {
+        joined += (i == from ? "" : " ") + words[i];
+    }
+    return joined;
+}
+
 struct Parser {
     const KeyCombination& keys;
     const ConfigReader& read;
@@ -57,37 +75,32 @@ struct Parser {
         return text;
     }
 
-    // "Mod4+Shift+Print" (bindsym) or "Mod1+107" (bindcode).
+    // "Mod4+Shift+Print" (bindsym) or "Mod1+107" (bindcode), as sway reads
+    // them: modifiers in any order and any case, before or after the key.
     bool Matches(const std::string& combination, bool byCode) const {
         KeyCombination found;
-        std::string key;
+        int keysNamed = 0;
+        bool print = false;
         std::istringstream parts(Expand(combination));
-        std::vector<std::string> pieces;
         for (std::string piece; std::getline(parts, piece, '+');) {
-            pieces.push_back(Lower(piece));
-        }
-        if (pieces.empty()) {
-            return false;
-        }
-        key = pieces.back();
-        pieces.pop_back();
-        for (const std::string& modifier : pieces) {
-            if (modifier == "shift") {
+            piece = Lower(piece);
+            if (piece == "shift") {
                 found.shift = true;
-            } else if (modifier == "ctrl" || modifier == "control") {
+            } else if (piece == "ctrl" || piece == "control") {
                 found.control = true;
-            } else if (modifier == "mod1" || modifier == "alt") {
+            } else if (piece == "mod1" || piece == "alt") {
                 found.alt = true;
-            } else if (modifier == "mod4" || modifier == "super") {
+            } else if (piece == "mod4" || piece == "super") {
                 found.super = true;
-            } else {
-                return false;  // Mod2, Mod3, Mod5, Lock: never ours
+            } else if (piece == "mod2" || piece == "mod3" || piece == "mod5" || piece == "lock") {
+                return false;                           // another combination, never ours
+            } else if (piece.rfind("group", 0) != 0) {  // a layout's binding counts too
+                ++keysNamed;
+                print = piece == "print" || (byCode && piece == std::to_string(kPrintKeycode));
             }
         }
-        const bool keyMatches = byCode ? key == std::to_string(kPrintKeycode)
-                                       : key == Lower(SwayCombination(KeyCombination{keys.key}));
-        return keyMatches && found.shift == keys.shift && found.control == keys.control &&
-               found.alt == keys.alt && found.super == keys.super;
+        return keysNamed == 1 && print && found.shift == keys.shift &&
+               found.control == keys.control && found.alt == keys.alt && found.super == keys.super;
     }
 
     // The words after bindsym/bindcode: flags, then the combination.
@@ -99,8 +112,11 @@ struct Parser {
         return from < words.size() && Matches(words[from], byCode);
     }
 
-    bool Binds(std::string_view config, int depth) {
-        std::vector<std::string> blocks;  // "mode", "bindsym", "bindcode", "other"
+    // `directory` is the folder of the file the text is from: sway reads a
+    // relative include from there.
+    bool Binds(std::string_view config, const std::string& directory, int depth) {
+        // "mode" (another mode), "bindsym", "bindcode" or "other"
+        std::vector<std::string> blocks;
         std::string line;
         std::istringstream stream{std::string(config)};
         for (std::string raw; std::getline(stream, raw);) {
@@ -123,31 +139,41 @@ struct Parser {
             }
             const bool inMode = std::find(blocks.begin(), blocks.end(), "mode") != blocks.end();
             if (!blocks.empty() && (blocks.back() == "bindsym" || blocks.back() == "bindcode")) {
-                if (!inMode && Matches(words[0], blocks.back() == "bindcode")) {
+                if (!inMode && BindingMatches(words, 0, blocks.back() == "bindcode")) {
                     return true;
                 }
                 continue;
             }
             if (words.back() == "{") {
-                const bool named =
-                    words[0] == "mode" || words[0] == "bindsym" || words[0] == "bindcode";
-                blocks.push_back(named ? words[0] : "other");
+                std::string kind = "other";
+                if (words[0] == "bindsym" || words[0] == "bindcode") {
+                    kind = words[0];
+                } else if (words[0] == "mode" && words.size() >= 3 &&
+                           Expand(words[words.size() - 2]) != "default" &&
+                           Expand(words[words.size() - 2]) != "\"default\"") {
+                    kind = "mode";
+                }
+                blocks.push_back(kind);
                 continue;
             }
             if (inMode) {
                 continue;
             }
             if (words[0] == "set" && words.size() >= 3 && words[1][0] == '$') {
-                std::string value = words[2];
-                for (std::size_t i = 3; i < words.size(); ++i) {
-                    value += " " + words[i];
-                }
-                variables[words[1]] = Expand(value);
+                variables[words[1]] = Expand(JoinFrom(words, 2));
             } else if ((words[0] == "bindsym" || words[0] == "bindcode") &&
                        BindingMatches(words, 1, words[0] == "bindcode")) {
                 return true;
             } else if (words[0] == "include" && words.size() >= 2 && depth < kMaxIncludeDepth) {
-                if (Binds(read(Expand(words[1])), depth + 1)) {
+                std::string pattern = Expand(JoinFrom(words, 1));
+                if (!pattern.empty() &&
+                    std::string_view("/~$").find(pattern[0]) == std::string_view::npos) {
+                    pattern = directory + "/" + pattern;
+                }
+                const std::size_t slash = pattern.rfind('/');
+                const std::string folder =
+                    slash == std::string::npos ? directory : pattern.substr(0, slash);
+                if (Binds(read(pattern), folder, depth + 1)) {
                     return true;
                 }
             }
@@ -156,12 +182,23 @@ struct Parser {
     }
 };
 
-// The files an include names (a glob; ~ is the home folder), read with
-// care: regular files of a sane size, never a FIFO or a device.
+}  // namespace
+
 std::string ReadIncluded(const std::string& pattern) {
     std::string text;
-    glob_t found{};
-    if (::glob(pattern.c_str(), GLOB_TILDE | GLOB_NOSORT, nullptr, &found) == 0) {
+    wordexp_t words{};
+    if (const int failed = ::wordexp(pattern.c_str(), &words, WRDE_NOCMD); failed != 0) {
+        if (failed == WRDE_NOSPACE) {
+            ::wordfree(&words);
+        }
+        return text;
+    }
+    for (std::size_t w = 0; w < words.we_wordc; ++w) {
+        glob_t found{};
+        if (::glob(words.we_wordv[w], GLOB_NOSORT, nullptr, &found) != 0) {
+            ::globfree(&found);
+            continue;
+        }
         for (std::size_t i = 0; i < found.gl_pathc; ++i) {
             const base::UniqueFd fd(::open(found.gl_pathv[i], O_RDONLY | O_NONBLOCK | O_CLOEXEC));
             struct stat status {};
@@ -176,9 +213,54 @@ std::string ReadIncluded(const std::string& pattern) {
                 text += content + "\n";
             }
         }
+        ::globfree(&found);
     }
-    ::globfree(&found);
+    ::wordfree(&words);
     return text;
+}
+
+namespace {
+
+// The folder of the configuration file sway read: the one its command line
+// names (-c), else the first of those it looks for that exists.
+std::string MainConfigFolder() {
+    const char* socket = std::getenv("SWAYSOCK");
+    // sway's socket is named sway-ipc.UID.PID.sock.
+    std::string name = socket ? socket : "";
+    name = name.substr(name.rfind('/') + 1);
+    unsigned uid = 0;
+    unsigned pid = 0;
+    if (std::sscanf(name.c_str(), "sway-ipc.%u.%u.sock", &uid, &pid) == 2) {
+        std::ifstream in("/proc/" + std::to_string(pid) + "/cmdline", std::ios::binary);
+        std::vector<std::string> args;
+        for (std::string arg; std::getline(in, arg, '\0');) {
+            args.push_back(arg);
+        }
+        for (std::size_t i = 1; i < args.size(); ++i) {
+            std::string path;
+            if ((args[i] == "-c" || args[i] == "--config") && i + 1 < args.size()) {
+                path = args[i + 1];
+            } else if (args[i].rfind("--config=", 0) == 0) {
+                path = args[i].substr(9);
+            }
+            if (!path.empty()) {
+                const std::size_t slash = path.rfind('/');
+                return slash == std::string::npos ? "." : path.substr(0, slash);
+            }
+        }
+    }
+    const char* home = std::getenv("HOME");
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    const std::string homeFolder = home ? home : "";
+    const std::string configHome = xdg && *xdg ? xdg : homeFolder + "/.config";
+    for (const std::string& folder :
+         {homeFolder + "/.sway", configHome + "/sway", homeFolder + "/.i3", configHome + "/i3",
+          std::string("/etc/sway"), std::string("/etc/i3")}) {
+        if (::access((folder + "/config").c_str(), R_OK) == 0) {
+            return folder;
+        }
+    }
+    return "/etc/sway";
 }
 
 // The command sway runs; a path sway's command parser would split or
@@ -193,7 +275,7 @@ bool SafeForSway(const std::string& command) {
 bool ConfigurationBinds(const KeyCombination& keys) {
     const QJsonDocument answer = Ask(kGetConfig, {});
     const std::string config = answer.object().value("config").toString().toStdString();
-    return ConfigBinds(config, keys, &ReadIncluded);
+    return ConfigBinds(config, MainConfigFolder(), keys, &ReadIncluded);
 }
 
 class SwayBinding : public KeyGrab {
@@ -201,10 +283,10 @@ class SwayBinding : public KeyGrab {
     SwayBinding(KeyCombination keys, std::string combination)
         : keys_(keys), combination_(std::move(combination)) {}
     ~SwayBinding() override {
-        // A reload since may have put the configuration's own binding back:
-        // that one stays.
+        // A reload since drops ours and may bring back one of the
+        // configuration's with our flags: that one stays.
         if (!ConfigurationBinds(keys_)) {
-            RunCommand("unbindsym --no-repeat " + combination_);
+            RunCommand("unbindsym " + std::string(kOurFlags) + combination_);
         }
     }
     ClaimResult State() const override { return ClaimResult::Claimed; }
@@ -222,9 +304,10 @@ ClaimOutcome Refused(std::string note) {
 
 }  // namespace
 
-bool ConfigBinds(std::string_view config, const KeyCombination& keys, const ConfigReader& read) {
+bool ConfigBinds(std::string_view config, const std::string& folder, const KeyCombination& keys,
+                 const ConfigReader& read) {
     Parser parser{keys, read, {}};
-    return parser.Binds(config, 0);
+    return parser.Binds(config, folder, 0);
 }
 
 std::string SwayCombination(const KeyCombination& keys) {
@@ -275,7 +358,8 @@ ClaimOutcome BindHotKey(const KeyCombination& keys) {
     if (!Failure().empty()) {
         return Refused(Failure());
     }
-    if (std::string error = RunCommand("bindsym --no-repeat " + combination + " exec " + command);
+    if (std::string error =
+            RunCommand("bindsym " + std::string(kOurFlags) + combination + " exec " + command);
         !error.empty()) {
         return Refused(error);
     }

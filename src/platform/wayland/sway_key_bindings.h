@@ -3,7 +3,10 @@
 // combination is bound, through its IPC, to `tessarine --hot-key NAME`
 // while the window program runs, and unbound when it closes. A binding a
 // killed run left behind is the same command, replaced by the next run's
-// and removed when that one closes.
+// and removed when that one closes. Ours is made so that it can never
+// replace or remove one of the user's, which sway does not list: one the
+// configuration shows leaves the combination to it, and one made at run
+// time, which nothing shows, keeps working beside ours.
 
 #include <functional>
 #include <string>
@@ -13,13 +16,21 @@
 
 namespace platform::sway {
 
-// Reads a file a configuration includes; empty when it cannot be read.
-using ConfigReader = std::function<std::string(const std::string& path)>;
+// The text of the files an include names (a pattern, relative ones already
+// made absolute); empty when none can be read.
+using ConfigReader = std::function<std::string(const std::string& pattern)>;
+
+// The files an include pattern names, expanded as sway expands it ($HOME,
+// ~, globs; never a command), read with care: regular files of a sane
+// size, never a FIFO or a device.
+std::string ReadIncluded(const std::string& pattern);
 
 // Whether the configuration text binds `keys` in its default mode
-// (bindsym or bindcode, at the top level or in a binding block), following
-// `set` variables and the files `include` names.
-bool ConfigBinds(std::string_view config, const KeyCombination& keys, const ConfigReader& read);
+// (bindsym or bindcode with any flags, at the top level or in a binding
+// block), following `set` variables and the files `include` names;
+// `folder` holds the configuration file, where relative includes are.
+bool ConfigBinds(std::string_view config, const std::string& folder, const KeyCombination& keys,
+                 const ConfigReader& read);
 
 // The combination in sway's notation: "Ctrl+Mod1+Shift+Print"; empty for a
 // key it has no name for here.

@@ -264,6 +264,23 @@ void Form1::closeEvent(QCloseEvent* event) {
 }
 
 void Form1::setVisible(bool visible) {
+    // Where the desktop would hand a hidden window's place to the others,
+    // a capture must show them where they were: the window stays there,
+    // drawn see-through.
+    if (steppedAside_ && (visible || unloaded_)) {
+        steppedAside_ = false;
+        platform::CurrentBackend()->stepBackInPlace(static_cast<HWND>(winId()));
+        if (visible) {
+            return;
+        }
+    } else if (steppedAside_) {
+        return;
+    }
+    if (!visible && isVisible() && !unloaded_ &&
+        platform::CurrentBackend()->stepAsideInPlace(static_cast<HWND>(winId()))) {
+        steppedAside_ = true;
+        return;
+    }
     bool reshow = visible && !isVisible() && placeBeforeHide_.isValid();
     if (!visible && isVisible()) {
         placeBeforeHide_ = geometry();

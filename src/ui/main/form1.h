@@ -139,5 +139,7 @@ class Form1 : public QMainWindow {
     QWidget* client_ = nullptr;
     QRect placeBeforeHide_;
     bool restorePlacePending_ = false;
+    // Hidden from captures while still in its place (see setVisible).
+    bool steppedAside_ = false;
     bool unloaded_ = false;
 };

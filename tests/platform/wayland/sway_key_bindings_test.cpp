@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
 namespace {
 
 platform::KeyCombination Print(bool shift = false, bool controlAndAlt = false) {
@@ -29,7 +33,7 @@ TEST(SwayConfiguration, BindingsInTheDefaultModeHoldTheCombination) {
         "    Ctrl+Mod1+Shift+print exec grim\n"
         "}\n";
     const auto binds = [&](const platform::KeyCombination& keys) {
-        return platform::sway::ConfigBinds(config, keys, &NoFiles);
+        return platform::sway::ConfigBinds(config, "/etc/sway", keys, &NoFiles);
     };
     // Print alone is bound only in another mode; Mod4+Print is another
     // combination.
@@ -42,11 +46,31 @@ TEST(SwayConfiguration, IncludedFilesAndKeycodesCount) {
     const auto read = [](const std::string& path) -> std::string {
         return path == "/etc/sway/config.d/*" ? "# a comment\nbindcode 107 exec grim\n" : "";
     };
-    EXPECT_TRUE(platform::sway::ConfigBinds("include /etc/sway/config.d/*\n", Print(), read));
+    EXPECT_TRUE(platform::sway::ConfigBinds("include /etc/sway/config.d/*\n", "/x", Print(), read));
+    // Relative to the configuration's folder.
+    EXPECT_TRUE(platform::sway::ConfigBinds("include config.d/*\n", "/etc/sway", Print(), read));
     // Continued lines are one line; a lock modifier makes another combination.
-    EXPECT_TRUE(platform::sway::ConfigBinds("bindsym \\\n  Print exec grim\n", Print(), &NoFiles));
-    EXPECT_FALSE(platform::sway::ConfigBinds("bindsym Mod2+Print exec grim\n", Print(), &NoFiles));
+    EXPECT_TRUE(
+        platform::sway::ConfigBinds("bindsym \\\n  Print exec grim\n", "/", Print(), &NoFiles));
+    EXPECT_FALSE(
+        platform::sway::ConfigBinds("bindsym Mod2+Print exec grim\n", "/", Print(), &NoFiles));
     EXPECT_EQ(platform::sway::SwayCombination(Print(true, true)), "Ctrl+Mod1+Shift+Print");
+}
+
+// What sway reads that a plain reading missed: modifiers after the key and
+// in any case, and an include through an environment variable.
+TEST(SwayConfiguration, ReadAsSwayReadsIt) {
+    EXPECT_TRUE(
+        platform::sway::ConfigBinds("bindsym Print+SHIFT exec grim\n", "/", Print(true), &NoFiles));
+    EXPECT_FALSE(
+        platform::sway::ConfigBinds("bindsym Print+Shift exec grim\n", "/", Print(), &NoFiles));
+    const std::string folder = ::testing::TempDir() + "/sway-include";
+    ASSERT_EQ(::setenv("TESS_TEST_FOLDER", folder.c_str(), 1), 0);
+    std::filesystem::create_directories(folder + "/config.d");
+    std::ofstream(folder + "/config.d/keys") << "bindsym Print exec grim\n";
+    EXPECT_TRUE(platform::sway::ConfigBinds("include $TESS_TEST_FOLDER/config.d/*\n", "/", Print(),
+                                            &platform::sway::ReadIncluded));
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace
