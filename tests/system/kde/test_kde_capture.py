@@ -1,13 +1,15 @@
 """On KDE Plasma, --capture gives the desktop exactly as KWin draws it, and
 --active the window in front (found through KWin's scripting) with its
-title bar and border, in place."""
+title bar and border, in place. --clipboard reaches native programs
+(wl-paste), and stays when KWin activates an X11 window."""
 
 import os
 import subprocess
 
 import kde
+import wl
 import xtest
-from kde import check
+from kde import check, wait_for
 
 backdrop = kde.start_backdrop()
 ref = kde.workspace()
@@ -41,6 +43,14 @@ if check(status == 0, "--capture --active succeeds: %s" % err):
                if not (p[1] < corner and (p[0] < corner or p[0] >= frame[2] - corner))]
     check(not outside, "--active: %d pixels differ outside the title bar's corners: %r"
           % (len(outside), outside[:5]))
+
+ref = kde.workspace()
+status, err = kde.capture("--clipboard")
+check(status == 0 and err == "", "--capture --clipboard succeeds quietly: %r" % err)
+wl.same_picture(wl.pasted("wl-paste", "--type", "image/png"), ref, "wl-paste")
+xtest.activate(backdrop.window)
+xclip = ("xclip", "-selection", "clipboard", "-t", "image/png", "-o")
+wl.same_picture(wait_for(lambda: wl.pasted(*xclip)), ref, "xclip once an X11 window is activated")
 
 runtime = os.environ["XDG_RUNTIME_DIR"]
 check(not [n for n in os.listdir(runtime) if n.startswith("tessarine-kwin-")],
