@@ -25,7 +25,7 @@ void CloseInherited(int keep) {
 
 }  // namespace
 
-void Answer(int ready, const std::string& answer) {
+void AnswerCaller(int ready, const std::string& answer) {
     (void)!::write(ready, answer.data(), answer.size());
     ::close(ready);
 }

@@ -24,6 +24,6 @@ struct ServingAnswer {
 ServingAnswer StartServingProcess(const std::function<void(int ready)>& serve, int deadlineMs);
 
 // For `serve`: says `answer` on `ready` and closes it.
-void Answer(int ready, const std::string& answer);
+void AnswerCaller(int ready, const std::string& answer);
 
 }  // namespace platform

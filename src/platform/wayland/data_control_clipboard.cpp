@@ -73,8 +73,8 @@ class Server {
         return {};
     }
 
-    // Makes the picture the seat's selection; false when another came at once.
-    bool own(Clock::time_point deadline) {
+    // Makes the picture the seat's selection: empty, or why not.
+    std::string own(Clock::time_point deadline) {
         source_ = zwlr_data_control_manager_v1_create_data_source(manager_);
         static const zwlr_data_control_source_v1_listener sourceListener = {&Send, &Cancelled};
         zwlr_data_control_source_v1_add_listener(source_, &sourceListener, this);
@@ -84,7 +84,10 @@ class Server {
                                                                             &Finished};
         zwlr_data_control_device_v1_add_listener(device_, &deviceListener, this);
         zwlr_data_control_device_v1_set_selection(device_, source_);
-        return connection_.roundTrip(deadline) && !cancelled_ && !finished_;
+        if (!connection_.roundTrip(deadline)) {
+            return "the compositor did not answer in time";
+        }
+        return cancelled_ || finished_ ? "another program took the clipboard at once" : "";
     }
 
     // Serves `png` until another selection replaces ours (and the pastes
@@ -218,14 +221,14 @@ class Server {
     wayland::Connection connection;
     Server server(connection);
     if (std::string why = server.bind(deadline); !why.empty()) {
-        Answer(ready, why);
+        AnswerCaller(ready, why);
         ::_exit(1);
     }
-    if (!server.own(deadline)) {
-        Answer(ready, "another program took the clipboard at once");
+    if (std::string why = server.own(deadline); !why.empty()) {
+        AnswerCaller(ready, why);
         ::_exit(1);
     }
-    Answer(ready, "1");
+    AnswerCaller(ready, "1");
     std::vector<std::uint8_t> png = makePng();
     // What makePng let go of goes back to the system.
     ::malloc_trim(0);

@@ -1,5 +1,6 @@
 #include "platform/x11/clipboard_server.h"
 
+#include <malloc.h>
 #include <poll.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
@@ -209,7 +210,7 @@ xcb_timestamp_t ServerTime(xcb_connection_t* c, xcb_window_t window) {
 // why not, then serves.
 [[noreturn]] void ServeInChild(const char* display, const PngMaker& makePng, int ready) {
     const auto fail = [ready](const char* why) {
-        Answer(ready, why);
+        AnswerCaller(ready, why);
         ::_exit(1);
     };
     xcb_connection_t* c = xcb_connect(display, nullptr);
@@ -226,8 +227,10 @@ xcb_timestamp_t ServerTime(xcb_connection_t* c, xcb_window_t window) {
     if (time == XCB_CURRENT_TIME || !server.own(time)) {
         fail("another client kept the clipboard");
     }
-    Answer(ready, "1");
+    AnswerCaller(ready, "1");
     std::vector<std::uint8_t> png = makePng();
+    // What makePng let go of goes back to the system.
+    ::malloc_trim(0);
     if (png.empty()) {
         xcb_disconnect(c);
         ::_exit(1);

@@ -373,8 +373,12 @@ def run_text(*args):
 
 
 def pasted(*command):
-    """The picture a clipboard tool prints, decoded; None when it gives none."""
-    blob = subprocess.run(command, capture_output=True, timeout=xtest.DEADLINE).stdout
+    """The picture a clipboard tool prints, decoded; None when it gives none
+    (a source that never answers included)."""
+    try:
+        blob = subprocess.run(command, capture_output=True, timeout=10).stdout
+    except subprocess.TimeoutExpired:
+        return None
     ppm = subprocess.run(["convert", "png:-", "-depth", "8", "ppm:-"], input=blob,
                          capture_output=True, timeout=xtest.DEADLINE).stdout
     return xtest.parse_ppm(ppm) if blob and ppm else None
