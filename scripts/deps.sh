@@ -3,13 +3,13 @@
 
 BUILD_PACKAGES=(cmake g++ pkg-config qt6-base-dev libxcb1-dev libxcb-shm0-dev libxcb-randr0-dev
     libxcb-keysyms1-dev libxcb-xfixes0-dev libgl-dev libpng-dev zlib1g-dev libjpeg62-turbo-dev libglib2.0-dev
-    qt6-qpa-plugins fonts-dejavu-core
+    libwayland-dev qt6-qpa-plugins fonts-dejavu-core
     fonts-dejavu-extra fonts-liberation2)
 TEST_PACKAGES=(googletest libgtest-dev libgmock-dev xvfb openbox fluxbox xdotool imagemagick
     x11-utils x11-xserver-utils python3 clang libclang-rt-14-dev xclip ccache
     sway xwayland grim pipewire xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk
     dbus-daemon dbus-bin libglib2.0-bin wtype dpkg-dev file desktop-file-utils man-db lintian
-    appstream libxcb-xtest0-dev libxcb-damage0-dev)
+    appstream libxcb-xtest0-dev libxcb-damage0-dev wl-clipboard)
 # The headless GNOME session of the GNOME tests (tests/system/with_gnome.sh).
 TEST_PACKAGES+=(gnome-shell mutter xdg-desktop-portal-gnome gsettings-desktop-schemas
     gnome-settings-daemon libgl1-mesa-dri gnome-screenshot python3-gi gir1.2-glib-2.0)

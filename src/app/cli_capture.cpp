@@ -37,10 +37,13 @@ struct CaptureHandles {
     CaptureHandles() = default;
     CaptureHandles(const CaptureHandles&) = delete;
     CaptureHandles& operator=(const CaptureHandles&) = delete;
-    ~CaptureHandles() {
+    ~CaptureHandles() { release(); }
+    void release() {
         DeleteDC(memory);
         DeleteObject(bitmap);
         DeleteDC(screen);
+        memory = screen = 0;
+        bitmap = 0;
     }
 };
 
@@ -284,11 +287,20 @@ std::string CaptureToFile(const CaptureRequest& request) {
             return "cannot copy the picture: this session's clipboard cannot be reached from "
                    "the command line";
         }
-        // The pixels stay where they are until the PNG is made.
-        const auto makePng = [&rows, screenPng] {
-            return screenPng.empty()
-                       ? output::EncodePng(rows).bytes
-                       : std::vector<std::uint8_t>(screenPng.begin(), screenPng.end());
+        // The pixels stay where they are until the PNG is made. The serving
+        // process then needs nothing else of the capture, and lets it go.
+        const pid_t caller = ::getpid();
+        const auto makePng = [&rows, &handles, screenPng, source, caller] {
+            std::vector<std::uint8_t> png =
+                screenPng.empty() ? output::EncodePng(rows).bytes
+                                  : std::vector<std::uint8_t>(screenPng.begin(), screenPng.end());
+            if (::getpid() != caller) {
+                handles.release();
+                if (source) {
+                    source->releaseAll();
+                }
+            }
+            return png;
         };
         if (std::string failure; !clipboardServer(makePng, failure)) {
             return failure;

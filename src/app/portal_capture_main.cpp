@@ -4,10 +4,13 @@
 // core and D-Bus modules, and no more.
 
 #include <QCoreApplication>
+#include <cstdio>
 #include <memory>
+#include <string>
 
 #include "app/cli_capture.h"
 #include "app/hot_key_cli.h"
+#include "platform/wayland/data_control_clipboard.h"
 #include "platform/wayland/portal_backend.h"
 #include "platform/wayland/session_bus.h"
 #include "platform/x11/clipboard_server.h"
@@ -30,15 +33,36 @@ void KeepToolkitQuiet(QtMsgType type, const QMessageLogContext& context, const Q
     }
 }
 
+// The desktop's own clipboard where it lets a program without a window set
+// it; elsewhere XWayland's, as the window program's Copy uses it, which
+// reaches the X11 programs.
+bool ServeClipboard(const platform::PngMaker& makePng, std::string& failure) {
+    std::string why;
+    switch (platform::ServeWaylandClipboardPng(makePng, why)) {
+        case platform::WaylandClipboard::Serving:
+            return true;
+        case platform::WaylandClipboard::Failed:
+            failure = why;
+            return false;
+        case platform::WaylandClipboard::NotOffered:
+            break;
+    }
+    if (!platform::ServeClipboardPng(nullptr, makePng, failure)) {
+        return false;
+    }
+    std::fprintf(stderr,
+                 "tessarine: the picture went to XWayland's clipboard, where X11 programs read "
+                 "it; native Wayland programs see it only if the desktop passes it on (%s; "
+                 "Edit > Copy in the window reaches them)\n",
+                 why.c_str());
+    return true;
+}
+
 std::optional<int> CaptureThroughPortal(const app::CaptureRequest& request) {
     platform::SettleSessionBusAddress();
     standardHandler = qInstallMessageHandler(&KeepToolkitQuiet);
     QCoreApplication application(argumentCount, arguments);
-    // The clipboard is XWayland's, as the window program's Copy uses it:
-    // the compositor hands it on to Wayland programs.
-    app::SetClipboardServer([](const platform::PngMaker& makePng, std::string& failure) {
-        return platform::ServeClipboardPng(nullptr, makePng, failure);
-    });
+    app::SetClipboardServer(&ServeClipboard);
     return app::RunCaptureWithBackend(
         request, platform::OpenPortalBackend([] { return platform::XScreenSize(nullptr); }));
 }

@@ -46,6 +46,10 @@ class ScreenSource {
     virtual void prepareRead(int /*width*/, int /*height*/) {}
     // Nothing will be read for a while: memory kept for reading may go.
     virtual void releaseIdle() {}
+    // Nothing will be read from this copy of the source again (a process
+    // that has taken what it needs from a capture): the pixels it holds may
+    // go. Its window-system connections are not touched: they may be shut.
+    virtual void releaseAll() {}
     // For a caller about to write the whole screen as PNG: a source that
     // gets the screen as a checked PNG file (the desktop portal) keeps that
     // file's bytes from the next freeze() on, and pngFile() gives them, to

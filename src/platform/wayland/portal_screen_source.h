@@ -37,6 +37,7 @@ class PortalScreenSource : public raster::ScreenSource {
     // (platform/desktop_notice.h); a screenshot it still writes after we
     // gave up is deleted when its answer comes.
     std::string freeze() override;
+    void releaseAll() override { picture_ = Picture(); }
     void keepPngFile() override { keepPngFile_ = true; }
     std::span<const std::uint8_t> pngFile() const override { return picture_.file; }
 

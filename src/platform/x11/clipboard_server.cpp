@@ -1,19 +1,17 @@
 #include "platform/x11/clipboard_server.h"
 
-#include <fcntl.h>
+#include <malloc.h>
 #include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <map>
 #include <utility>
 
+#include "platform/serving_process.h"
 #include "platform/x11/xcb_reply.h"
 
 namespace platform {
@@ -212,7 +210,7 @@ xcb_timestamp_t ServerTime(xcb_connection_t* c, xcb_window_t window) {
 // why not, then serves.
 [[noreturn]] void ServeInChild(const char* display, const PngMaker& makePng, int ready) {
     const auto fail = [ready](const char* why) {
-        (void)!::write(ready, why, std::strlen(why));
+        AnswerCaller(ready, why);
         ::_exit(1);
     };
     xcb_connection_t* c = xcb_connect(display, nullptr);
@@ -229,9 +227,10 @@ xcb_timestamp_t ServerTime(xcb_connection_t* c, xcb_window_t window) {
     if (time == XCB_CURRENT_TIME || !server.own(time)) {
         fail("another client kept the clipboard");
     }
-    (void)!::write(ready, "1", 1);
-    ::close(ready);
+    AnswerCaller(ready, "1");
     std::vector<std::uint8_t> png = makePng();
+    // What makePng let go of goes back to the system.
+    ::malloc_trim(0);
     if (png.empty()) {
         xcb_disconnect(c);
         ::_exit(1);
@@ -245,70 +244,14 @@ xcb_timestamp_t ServerTime(xcb_connection_t* c, xcb_window_t window) {
 }  // namespace
 
 bool ServeClipboardPng(const char* display, const PngMaker& makePng, std::string& error) {
-    int pipeEnds[2];
-    if (::pipe2(pipeEnds, O_CLOEXEC) != 0) {
-        error = std::string("cannot copy the picture: ") + std::strerror(errno);
-        return false;
-    }
-    const pid_t child = ::fork();
-    if (child < 0) {
-        error = std::string("cannot copy the picture: ") + std::strerror(errno);
-        ::close(pipeEnds[0]);
-        ::close(pipeEnds[1]);
-        return false;
-    }
-    if (child == 0) {
-        ::close(pipeEnds[0]);
-        // Its own session, and none of the caller's output: a script that
-        // reads this program's output must not wait for the server's end.
-        ::setsid();
-        ::signal(SIGHUP, SIG_IGN);
-        if (const int null = ::open("/dev/null", O_RDWR); null >= 0) {
-            ::dup2(null, STDIN_FILENO);
-            ::dup2(null, STDOUT_FILENO);
-            ::dup2(null, STDERR_FILENO);
-            if (null > STDERR_FILENO) {
-                ::close(null);
-            }
-        }
-        // The server is a grandchild, so that no one waits for it.
-        const pid_t server = ::fork();
-        if (server != 0) {
-            ::_exit(server < 0 ? 1 : 0);
-        }
-        ServeInChild(display, makePng, pipeEnds[1]);
-    }
-    ::close(pipeEnds[1]);
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    char answer[160] = {};
-    std::size_t got = 0;
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(kOwnDeadlineMs);
-    while (got < sizeof answer - 1) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                              deadline - std::chrono::steady_clock::now())
-                              .count();
-        pollfd wait{pipeEnds[0], POLLIN, 0};
-        if (left <= 0 || ::poll(&wait, 1, static_cast<int>(left)) <= 0) {
-            break;
-        }
-        const ssize_t n = ::read(pipeEnds[0], answer + got, sizeof answer - 1 - got);
-        if (n <= 0) {
-            break;
-        }
-        got += static_cast<std::size_t>(n);
-        if (answer[0] == '1') {
-            break;
-        }
-    }
-    ::close(pipeEnds[0]);
-    if (got > 0 && answer[0] == '1') {
+    const ServingAnswer answer = StartServingProcess(
+        [display, &makePng](int ready) { ServeInChild(display, makePng, ready); }, kOwnDeadlineMs);
+    if (answer.serving) {
         return true;
     }
-    error = std::string("cannot copy the picture: ") +
-            (got > 0 ? answer : "the clipboard process did not answer in time");
+    error = "cannot copy the picture: " +
+            (answer.text.empty() ? std::string("the clipboard process did not answer in time")
+                                 : answer.text);
     return false;
 }
 

@@ -5,15 +5,11 @@
 // or the display goes, as the usual clipboard tools do. The caller is
 // single-threaded.
 
-#include <cstdint>
-#include <functional>
 #include <string>
-#include <vector>
+
+#include "platform/clipboard_picture.h"
 
 namespace platform {
-
-// The PNG file's bytes; empty when it cannot be made.
-using PngMaker = std::function<std::vector<std::uint8_t>()>;
 
 // Starts the serving process on `display` (null: $DISPLAY) and returns once
 // it owns the clipboard: true, or false with the reason in `error`, within

@@ -1,13 +1,15 @@
 """On KDE Plasma, --capture gives the desktop exactly as KWin draws it, and
 --active the window in front (found through KWin's scripting) with its
-title bar and border, in place."""
+title bar and border, in place. --clipboard reaches native programs
+(wl-paste), and stays when KWin activates an X11 window."""
 
 import os
 import subprocess
 
 import kde
+import wl
 import xtest
-from kde import check
+from kde import check, wait_for
 
 backdrop = kde.start_backdrop()
 ref = kde.workspace()
@@ -42,10 +44,36 @@ if check(status == 0, "--capture --active succeeds: %s" % err):
     check(not outside, "--active: %d pixels differ outside the title bar's corners: %r"
           % (len(outside), outside[:5]))
 
+# --clipboard while no X11 window is in front (KWin hands XWayland's
+# clipboard on to Wayland programs from the X11 window in front only), and
+# after KWin has activated one.
+pattern.stop()
+xtest.xdotool("windowminimize", str(backdrop.window))
+hidden = lambda: "HIDDEN" in subprocess.run(["xprop", "-id", str(backdrop.window), "_NET_WM_STATE"],
+                                            capture_output=True, text=True).stdout
+check(wait_for(hidden), "the backdrop is minimised")
+path = os.path.join(kde.OUT, "before_clipboard.png")
+shots = []
+
+
+def settled():
+    """Two --capture pictures in a row are the same."""
+    shots[:] = shots[-1:] + [kde.read_image(path) if kde.capture(path)[0] == 0 else None]
+    return len(shots) == 2 and None not in shots and shots[0].differing_pixels(shots[1]) == 0
+
+
+check(wait_for(settled), "the desktop without the backdrop is drawn")
+ref = shots[-1]
+status, err = kde.capture("--clipboard")
+check(status == 0 and err == "", "--capture --clipboard succeeds quietly: %r" % err)
+wl.same_picture(wl.pasted("wl-paste", "--type", "image/png"), ref, "wl-paste")
+check(xtest.activate(backdrop.window), "KWin activates the backdrop")
+xclip = ("xclip", "-selection", "clipboard", "-t", "image/png", "-o")
+wl.same_picture(wait_for(lambda: wl.pasted(*xclip)), ref, "xclip once an X11 window is activated")
+
 runtime = os.environ["XDG_RUNTIME_DIR"]
 check(not [n for n in os.listdir(runtime) if n.startswith("tessarine-kwin-")],
       "no script file of ours is left in %s" % runtime)
 
-pattern.stop()
 backdrop.stop()
 kde.finish()

@@ -366,3 +366,38 @@ class App(xtest.Process):
         return check(wait_for(lambda: os.path.exists(path) and
                               not xtest.find_windows("^frmSave$")),
                      "%s saved" % path)
+
+
+def run_text(*args):
+    return subprocess.run(args, capture_output=True, text=True, timeout=xtest.DEADLINE).stdout
+
+
+def pasted(*command):
+    """The picture a clipboard tool prints, decoded; None when it gives none
+    (a source that never answers included)."""
+    try:
+        blob = subprocess.run(command, capture_output=True, timeout=10).stdout
+    except subprocess.TimeoutExpired:
+        return None
+    ppm = subprocess.run(["convert", "png:-", "-depth", "8", "ppm:-"], input=blob,
+                         capture_output=True, timeout=xtest.DEADLINE).stdout
+    return xtest.parse_ppm(ppm) if blob and ppm else None
+
+
+def same_picture(got, expected, label):
+    if check(got is not None, "%s gives a picture" % label):
+        diff = got.differing_pixels(expected)
+        check(diff == 0, "%s: %dx%d picture against %dx%d reference, %d pixels differ"
+              % (label, got.width, got.height, expected.width, expected.height, diff))
+
+
+def serving_process():
+    """The process id of the one tessarine-portal left serving, or None."""
+    found = []
+    for entry in os.listdir("/proc"):
+        try:
+            if entry.isdigit() and os.readlink("/proc/%s/exe" % entry).endswith("tessarine-portal"):
+                found.append(int(entry))
+        except OSError:
+            pass
+    return found[0] if len(found) == 1 else None
