@@ -650,7 +650,7 @@ std::string NoSuchFileReason(const std::string& path) {
     const std::string folder = FolderOf(path);
     struct stat status {};
     if (::stat(folder.c_str(), &status) != 0 && errno == ENOENT) {
-        return "the folder " + Quoted(folder) + " does not exist";
+        return SystemReason(ENOENT) + " (the folder " + Quoted(folder) + " does not exist)";
     }
     return SystemReason(ENOENT);
 }

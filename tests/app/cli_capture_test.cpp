@@ -154,8 +154,8 @@ TEST_F(CommandLineCapture, FailuresNameTheCauseAndWriteNothing) {
     request = Request(app::CaptureArea::Screen);
     request.file = folder_ + "/missing/shot.bmp";
     EXPECT_EQ(app::CaptureToFile(request), "cannot save the picture to \"" + request.file +
-                                               "\": the folder \"" + folder_ +
-                                               "/missing\" does not exist");
+                                               "\": No such file or directory (the folder \"" +
+                                               folder_ + "/missing\" does not exist)");
     EXPECT_TRUE(std::filesystem::is_empty(folder_));
 }
 

@@ -90,13 +90,14 @@ try:
           "rectangle outside the screen")
     unwritable = os.path.join(folder, "no-such-folder", "shot.bmp")
     fails(capture(unwritable), 1,
-          "cannot save the picture to \"%s\": the folder \"%s\" does not exist"
+          "cannot save the picture to \"%s\": No such file or directory (the folder \"%s\" "
+          "does not exist)"
           % (unwritable, os.path.dirname(unwritable)), unwritable, "missing folder")
     # The README's template on an account without ~/Pictures.
     env = dict(os.environ, HOME=os.path.join(folder, "no-such-folder"))
     result = capture("~/Pictures/%F_%T_$wx$h.png", env=env)
     check(result.returncode == 1 and result.stderr.endswith(
-          ": the folder \"%s/no-such-folder/Pictures\" does not exist\n" % folder),
+          "(the folder \"%s/no-such-folder/Pictures\" does not exist)\n" % folder),
           "template without ~/Pictures: %d %r" % (result.returncode, result.stderr))
     env = dict(os.environ, TESSARINE_SESSION="bogus")
     fails(capture(missing, env=env), 2,
