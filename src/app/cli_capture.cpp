@@ -20,6 +20,7 @@
 #include "capture/window_in_front.h"
 #include "output/file_name_template.h"
 #include "output/picture_file.h"
+#include "output/picture_stream.h"
 #include "output/png_file.h"
 #include "platform/desktop_notice.h"
 #include "platform/raster/raster.h"
@@ -181,7 +182,8 @@ std::optional<ScreenRectangle> RequestedRectangle(const CaptureRequest& request,
                     error = "the window in front cannot be measured: " + window.why;
                     break;
                 case Outcome::Gone:
-                    error = "no window is in the foreground (the window last named active is gone)";
+                    error =
+                        "no window is in the foreground (the window that was in front has closed)";
                     break;
                 case Outcome::NoCaptureSize:
                     error = "the window in front is " + std::to_string(window.width()) + " x " +
@@ -221,6 +223,16 @@ std::string BeyondReach(const CaptureRequest& request, const ScreenRectangle& ar
     return {};
 }
 
+// Why the request's rectangle does not lie on a screen of `size`, or empty
+// (also while the size is not known).
+std::string OffScreen(const CaptureRequest& request, raster::Size size) {
+    std::string error;
+    if (request.area == CaptureArea::Geometry && size.width > 0 && size.height > 0) {
+        PlaceOnScreen(request.geometry, size.width, size.height, error);
+    }
+    return error;
+}
+
 // Standard output, written and flushed: false when that fails, which is
 // then said on standard error.
 bool Print(const std::string& text) {
@@ -237,6 +249,12 @@ bool Print(const std::string& text) {
 
 void SetClipboardServer(ClipboardServer server) {
     clipboardServer = server;
+}
+
+int ReportUsageError(const std::string& message, bool pointToHelp) {
+    std::fprintf(stderr, "tessarine: %s%s\n", platform::Printable(message).c_str(),
+                 pointToHelp ? " (see tessarine --help)" : "");
+    return kExitUsage;
 }
 
 int ReportCaptureFailure(const std::string& message) {
@@ -306,6 +324,15 @@ std::string CaptureToFile(const CaptureRequest& request) {
             return failure;
         }
     }
+    if (request.standardOutput) {
+        // A reader that has gone is a failure said in one line, not a signal.
+        ::signal(SIGPIPE, SIG_IGN);
+        const output::WriteResult written =
+            screenPng.empty()
+                ? output::WritePictureToStream(STDOUT_FILENO, rows, request.format, request.quality)
+                : output::WriteBytesToStream(STDOUT_FILENO, screenPng.data(), screenPng.size());
+        return written.message;
+    }
     if (request.file.empty()) {
         return {};
     }
@@ -355,9 +382,7 @@ std::optional<int> RunWithoutWindow(int argc, char** argv, CaptureRunner runCapt
     const ParsedCommandLine parsed =
         ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.commandLine) {
-        std::fprintf(stderr, "tessarine: %s (see tessarine --help)\n",
-                     platform::Printable(parsed.error).c_str());
-        return kExitUsage;
+        return ReportUsageError(parsed.error);
     }
     switch (parsed.commandLine->action) {
         case Action::ShowVersion:
@@ -365,6 +390,11 @@ std::optional<int> RunWithoutWindow(int argc, char** argv, CaptureRunner runCapt
         case Action::ShowHelp:
             return Print(UsageText()) ? kExitSuccess : kExitFailure;
         case Action::Capture:
+            if (parsed.commandLine->capture.standardOutput && ::isatty(STDOUT_FILENO)) {
+                return ReportUsageError(
+                    "--capture - writes the picture to standard output, which is a terminal "
+                    "here; pipe it on or redirect it to a file");
+            }
             return runCapture(parsed.commandLine->capture);
         case Action::HotKey:
             return runHotKey(parsed.commandLine->hotKey);
@@ -388,18 +418,16 @@ int RunCaptureWithBackend(const CaptureRequest& request,
     if (!source) {
         return ReportCaptureFailure("the size of the X screen cannot be read");
     }
-    std::string error;
+    // A rectangle that cannot be on this screen is a command line that
+    // cannot be used, as a malformed one is. It is said at once, not after
+    // the delay, and checked again against the screen as it is when the
+    // capture is taken. (A source that gets the screen whole knows its size
+    // only then.)
+    std::string error = OffScreen(request, source->size());
+    if (!error.empty()) {
+        return ReportUsageError(error);
+    }
     if (request.delaySeconds > 0) {
-        // A rectangle that cannot be on this screen is said at once, not
-        // after the wait; it is checked again against the screen as it is
-        // when the capture is taken. (A source that gets the screen whole
-        // knows its size only then.)
-        const raster::Size size = source->size();
-        if (request.area == CaptureArea::Geometry && size.width > 0 && size.height > 0) {
-            if (!PlaceOnScreen(request.geometry, size.width, size.height, error)) {
-                return ReportCaptureFailure(error);
-            }
-        }
         std::this_thread::sleep_for(std::chrono::duration<double>(request.delaySeconds));
     }
     if (WantsScreenAsPng(request)) {
@@ -407,6 +435,9 @@ int RunCaptureWithBackend(const CaptureRequest& request,
     }
     error = source->freeze();
     if (error.empty()) {
+        if (std::string offScreen = OffScreen(request, source->size()); !offScreen.empty()) {
+            return ReportUsageError(offScreen);
+        }
         error = CaptureToFile(request);
     }
     if (!error.empty()) {

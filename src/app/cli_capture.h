@@ -50,6 +50,11 @@ std::optional<int> RunWithoutWindow(int argc, char** argv, CaptureRunner runCapt
 int RunCaptureWithBackend(const CaptureRequest& request,
                           const std::shared_ptr<platform::Backend>& backend);
 
+// Says that the command line cannot be used, as `message` says, on standard
+// error in one line beginning "tessarine: " (pointing to --help when that
+// tells more), and returns kExitUsage.
+int ReportUsageError(const std::string& message, bool pointToHelp = true);
+
 // Says `message` on standard error, in one line beginning "tessarine: ",
 // and returns kExitFailure.
 int ReportCaptureFailure(const std::string& message);

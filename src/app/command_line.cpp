@@ -227,6 +227,7 @@ ParsedCommandLine ParseCapture(const std::vector<std::string>& args) {
         return Failure("the FILE name is empty");
     }
     request.file = files[0];
+    request.standardOutput = request.file == "-";
     // The content always agrees with the name: an extension of a kind written
     // here decides the kind, and one of a kind not written here is refused.
     const std::optional<output::PictureFormat> named = output::FormatOfExtension(request.file);
@@ -413,11 +414,11 @@ std::string UsageText() {
            "       tessarine --capture [--geometry WxH+X+Y | --active |\n"
            "                            --monitor NAME|current] [--delay SECONDS]\n"
            "                           [--pointer] [--clipboard]\n"
-           "                           [--format bmp|png|jpeg] [--quality N] [FILE]\n"
+           "                           [--format bmp|png|jpeg] [--quality N] [FILE | -]\n"
            "       tessarine --hot-key print|shift-print|ctrl-alt-shift-print\n"
            "\n"
            "Captures the screen, the foreground window or a dragged rectangle, shows it\n"
-           "and saves it as a bitmap or PNG. Print Screen captures the screen and\n"
+           "and saves it as a bitmap, PNG or JPEG. Print Screen captures the screen and\n"
            "Shift+Print Screen the foreground window while the program runs.\n"
            "\n"
            "With --capture, no window opens: the capture is written to FILE as a Windows\n"
@@ -426,6 +427,8 @@ std::string UsageText() {
            "program ends. FILE may hold strftime fields (%Y-%m-%d_%H%M%S, %F, %T) and\n"
            "$w, $h for the size, as in '~/Pictures/%F_%T_$wx$h.png'; such a name never\n"
            "replaces a file (_1, _2 ... are added) and is printed on standard output.\n"
+           "FILE - writes the picture to standard output instead, for a pipe (a bitmap\n"
+           "unless --format says otherwise); ./- names a file called -.\n"
            "  --capture            capture the whole screen\n"
            "  --geometry WxH+X+Y   only this rectangle of the screen, W x H pixels with its\n"
            "                       top left corner at (X, Y); -X or -Y measure from the\n"
@@ -444,13 +447,17 @@ std::string UsageText() {
            "\n"
            "Exit status: 0 when the file was written, 1 when the capture or the write\n"
            "failed (no display, no window in front, a file that cannot be written), 2 for\n"
-           "a command line that cannot be used. Errors go to standard error; an existing\n"
-           "FILE is replaced only by a complete new one.\n"
+           "a command line that cannot be used (a --geometry off the screen too). Errors\n"
+           "go to standard error; an existing FILE is replaced only by a complete new one.\n"
            "\n"
            "With --hot-key, the press of Print Screen, Shift+Print Screen or\n"
            "Ctrl+Alt+Shift+Print Screen is handed to the running window program, as if\n"
            "the key had been pressed: for a desktop's own keyboard shortcut settings.\n"
            "Exit status 0 when the window program took it, 1 when none is running.\n"
+           "\n"
+           "Without --capture, Qt's own options pass to the toolkit (-display, -platform,\n"
+           "-style, -geometry places the main window, ...); any other option is a usage\n"
+           "error.\n"
            "\n"
            "  --help, -h           show this text\n"
            "  --version            show the version\n";

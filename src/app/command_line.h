@@ -5,7 +5,7 @@
 //   tessarine [--version] [--help]
 //   tessarine --capture [--geometry WxH+X+Y | --active | --monitor NAME|current]
 //                       [--delay SECONDS] [--pointer] [--clipboard]
-//                       [--format bmp|png|jpeg] [--quality N] [FILE]
+//                       [--format bmp|png|jpeg] [--quality N] [FILE | -]
 //   tessarine --hot-key print|shift-print|ctrl-alt-shift-print
 
 #include <cstdint>
@@ -52,6 +52,8 @@ struct CaptureRequest {
     // strftime fields or $w, $h is a template, filled in once the picture
     // is taken.
     std::string file;
+    // FILE "-": the picture goes to standard output ("./-" names a file).
+    bool standardOutput = false;
     // The FILE name's extension (.bmp, .png, .jpg, .jpeg), or else --format,
     // or else bitmap.
     output::PictureFormat format = output::PictureFormat::Bitmap;

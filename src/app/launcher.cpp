@@ -54,6 +54,9 @@ char** arguments = nullptr;
 // In a Wayland session the screen comes through the desktop portal, over
 // D-Bus: the capture is left to tessarine-portal, which speaks it.
 std::optional<int> CaptureHere(const app::CaptureRequest& request) {
+    if (const std::string problem = platform::SessionOverrideProblem(); !problem.empty()) {
+        return app::ReportUsageError(problem, false);
+    }
     if (platform::DetectSession() == platform::SessionKind::Wayland) {
         return Become(HelperProgram("tessarine-portal", TESSARINE_PORTAL_PROGRAM), arguments);
     }
@@ -73,6 +76,9 @@ int main(int argc, char** argv) {
     if (const std::optional<int> status =
             app::RunWithoutWindow(argc, argv, &CaptureHere, &HotKeyHere)) {
         return *status;
+    }
+    if (const std::string problem = platform::SessionOverrideProblem(); !problem.empty()) {
+        return app::ReportUsageError(problem, false);
     }
     return Become(HelperProgram("tessarine-window", TESSARINE_WINDOW_PROGRAM), argv);
 }

@@ -54,6 +54,9 @@ platform::SessionKind Session() {
 // A capture from the command line. In a Wayland session it needs the event
 // loop of the D-Bus connection to the portal, and no more.
 std::optional<int> RunCapture(const CaptureRequest& request) {
+    if (const std::string problem = platform::SessionOverrideProblem(); !problem.empty()) {
+        return ReportUsageError(problem, false);
+    }
     if (Session() != platform::SessionKind::Wayland) {
         return RunCommandLineCapture(request);
     }
@@ -77,6 +80,9 @@ int Run(int argc, char** argv) {
     if (const std::optional<int> status =
             RunWithoutWindow(argc, argv, &RunCapture, &HandHotKeyOver)) {
         return *status;
+    }
+    if (const std::string problem = platform::SessionOverrideProblem(); !problem.empty()) {
+        return ReportUsageError(problem, false);
     }
 
     // Pixel buffers are large and short-lived. A fixed mmap threshold keeps

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <vector>
 
+#include "output/file_replace.h"
+
 namespace output {
 namespace {
 
@@ -81,7 +83,8 @@ std::optional<std::string> ClaimFreeName(const std::string& name, std::string& e
             return candidate;
         }
         if (errno != EEXIST) {
-            error = "cannot save the picture to \"" + candidate + "\": " + std::strerror(errno);
+            error = "cannot save the picture to \"" + candidate +
+                    "\": " + (errno == ENOENT ? NoSuchFileReason(candidate) : std::strerror(errno));
             return std::nullopt;
         }
     }

@@ -149,7 +149,9 @@ std::string OpenFolder(const std::string& place, Target& target) {
     target.folderPath = FolderOf(place);
     target.name = NameIn(place);
     target.folder.reset(::open(target.folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-    return target.folder ? std::string() : SystemReason(errno);
+    return target.folder     ? std::string()
+           : errno == ENOENT ? NoSuchFileReason(place)
+                             : SystemReason(errno);
 }
 
 // Finds the folder and name of `file`, which the kernel opened for `path`.
@@ -642,6 +644,15 @@ bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
         size -= static_cast<std::size_t>(written);
     }
     return true;
+}
+
+std::string NoSuchFileReason(const std::string& path) {
+    const std::string folder = FolderOf(path);
+    struct stat status {};
+    if (::stat(folder.c_str(), &status) != 0 && errno == ENOENT) {
+        return SystemReason(ENOENT) + " (the folder " + Quoted(folder) + " does not exist)";
+    }
+    return SystemReason(ENOENT);
 }
 
 std::string FailureMessage(const std::string& path, const std::string& reason) {

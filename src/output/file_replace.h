@@ -55,6 +55,10 @@ WriteResult ReplaceFileContents(const std::string& path, const std::uint8_t* dat
 // Writes all `size` bytes to `fd`, as ContentWriter does.
 bool WriteAll(int fd, const std::uint8_t* data, std::size_t size);
 
+// Why `path` could not be made when the system said ENOENT: the system's
+// words, and the folder, named, when that does not exist.
+std::string NoSuchFileReason(const std::string& path);
+
 // "cannot save the picture to "<path>": <reason>", as every error line reads:
 // what failed, then why.
 std::string FailureMessage(const std::string& path, const std::string& reason);

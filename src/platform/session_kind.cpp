@@ -15,6 +15,15 @@ bool IsSet(const char* name) {
 
 }  // namespace
 
+std::string SessionOverrideProblem() {
+    const char* forced = std::getenv("TESSARINE_SESSION");
+    if (forced == nullptr || *forced == '\0' || std::strcmp(forced, "wayland") == 0 ||
+        std::strcmp(forced, "x11") == 0) {
+        return {};
+    }
+    return "TESSARINE_SESSION is \"" + std::string(forced) + "\": expected x11 or wayland";
+}
+
 SessionKind DetectSession(const char* display) {
     if (const char* forced = std::getenv("TESSARINE_SESSION")) {
         if (std::strcmp(forced, "wayland") == 0) {

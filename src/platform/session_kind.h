@@ -5,6 +5,8 @@
 // so the program then reads the screen and holds keys through the desktop
 // portal instead. No Qt here: the command line asks too.
 
+#include <string>
+
 namespace platform {
 
 enum class SessionKind { X11, Wayland };
@@ -14,5 +16,9 @@ enum class SessionKind { X11, Wayland };
 // (its RandR outputs are named XWAYLAND0, XWAYLAND1, ...). `display` names
 // the X server (null: $DISPLAY).
 SessionKind DetectSession(const char* display = nullptr);
+
+// Why TESSARINE_SESSION cannot be used, naming the values it takes; empty
+// when it is unset, empty, x11 or wayland.
+std::string SessionOverrideProblem();
 
 }  // namespace platform

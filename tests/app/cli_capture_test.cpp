@@ -143,7 +143,7 @@ TEST_F(CommandLineCapture, FailuresNameTheCauseAndWriteNothing) {
               "the window in front is 0 x 35 pixels, which is no size a capture can have");
     (*windows_)->rect = [](HWND, RECT*) { return false; };
     EXPECT_EQ(app::CaptureToFile(request),
-              "no window is in the foreground (the window last named active is gone)");
+              "no window is in the foreground (the window that was in front has closed)");
     (*windows_)->rect = &FakeFront::Rect;
 
     request = Request(app::CaptureArea::Geometry, "10x10+311+0");
@@ -153,8 +153,9 @@ TEST_F(CommandLineCapture, FailuresNameTheCauseAndWriteNothing) {
 
     request = Request(app::CaptureArea::Screen);
     request.file = folder_ + "/missing/shot.bmp";
-    EXPECT_EQ(app::CaptureToFile(request),
-              "cannot save the picture to \"" + request.file + "\": No such file or directory");
+    EXPECT_EQ(app::CaptureToFile(request), "cannot save the picture to \"" + request.file +
+                                               "\": No such file or directory (the folder \"" +
+                                               folder_ + "/missing\" does not exist)");
     EXPECT_TRUE(std::filesystem::is_empty(folder_));
 }
 

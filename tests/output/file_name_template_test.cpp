@@ -31,7 +31,8 @@ TEST(FileNameTemplate, FillsTimeAndSizeAndNeverReusesAName) {
     EXPECT_EQ(output::ClaimFreeName(folder + "/a.b/noext", error), folder + "/a.b/noext");
     EXPECT_EQ(output::ClaimFreeName(folder + "/a.b/noext", error), folder + "/a.b/noext_1");
     EXPECT_FALSE(output::ClaimFreeName(folder + "/missing/x.png", error));
-    EXPECT_NE(error.find("No such file or directory"), std::string::npos) << error;
+    EXPECT_NE(error.find("the folder \"" + folder + "/missing\" does not exist"), std::string::npos)
+        << error;
     std::filesystem::remove_all(folder);
 }
 

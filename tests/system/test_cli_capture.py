@@ -84,13 +84,24 @@ try:
     fails(capture("--geometry", "12x", missing), 2,
           "bad geometry \"12x\": expected WxH+X+Y, such as 640x480+0+0 "
           "(see tessarine --help)", missing, "bad geometry")
-    fails(capture("--geometry", "100x100+%d+0" % (width - 99), missing), 1,
-          "the rectangle \"100x100+%d+0\" does not lie within the %dx%d screen"
-          % (width - 99, width, height), missing, "rectangle outside the screen")
+    fails(capture("--geometry", "100x100+%d+0" % (width - 99), missing), 2,
+          "the rectangle \"100x100+%d+0\" does not lie within the %dx%d screen "
+          "(see tessarine --help)" % (width - 99, width, height), missing,
+          "rectangle outside the screen")
     unwritable = os.path.join(folder, "no-such-folder", "shot.bmp")
     fails(capture(unwritable), 1,
-          "cannot save the picture to \"%s\": No such file or directory" % unwritable,
-          unwritable, "missing folder")
+          "cannot save the picture to \"%s\": No such file or directory (the folder \"%s\" "
+          "does not exist)"
+          % (unwritable, os.path.dirname(unwritable)), unwritable, "missing folder")
+    # The README's template on an account without ~/Pictures.
+    env = dict(os.environ, HOME=os.path.join(folder, "no-such-folder"))
+    result = capture("~/Pictures/%F_%T_$wx$h.png", env=env)
+    check(result.returncode == 1 and result.stderr.endswith(
+          "(the folder \"%s/no-such-folder/Pictures\" does not exist)\n" % folder),
+          "template without ~/Pictures: %d %r" % (result.returncode, result.stderr))
+    env = dict(os.environ, TESSARINE_SESSION="bogus")
+    fails(capture(missing, env=env), 2,
+          "TESSARINE_SESSION is \"bogus\": expected x11 or wayland", missing, "a bad session")
     check(not os.path.exists(os.path.dirname(unwritable)), "missing folder: it is not created")
     fails(capture(folder), 1, "cannot save the picture to \"%s\": Is a directory" % folder,
           missing, "a folder as FILE")
@@ -117,6 +128,29 @@ try:
         check(result.returncode == 1 and result.stderr ==
               "tessarine: cannot write to standard output: No space left on device\n",
               "%s to a full device: status %d, %r" % (option, result.returncode, result.stderr))
+    # FILE "-": the picture on standard output, for a pipe; never to a
+    # terminal, and a reader that goes early is a failure in one line.
+    piped = subprocess.run([xtest.TESSARINE, "--capture", "-"], capture_output=True, cwd=folder,
+                           timeout=30)
+    with open(os.path.join(folder, "piped.bmp"), "wb") as f:
+        f.write(piped.stdout)
+    check(piped.returncode == 0 and not os.path.exists(os.path.join(folder, "-")),
+          "--capture -: status %d, %r" % (piped.returncode, piped.stderr))
+    screen_matches(os.path.join(folder, "piped.bmp"), 0, 0, width, height, "--capture -")
+    os.remove(os.path.join(folder, "piped.bmp"))
+    _, terminal = os.openpty()
+    result = subprocess.run([xtest.TESSARINE, "--capture", "-"], stdout=terminal,
+                            stderr=subprocess.PIPE, text=True, timeout=30)
+    check(result.returncode == 2 and "is a terminal here" in result.stderr,
+          "--capture - to a terminal: %d %r" % (result.returncode, result.stderr))
+    reader, writer = os.pipe()
+    os.close(reader)
+    result = subprocess.run([xtest.TESSARINE, "--capture", "-"], stdout=writer,
+                            stderr=subprocess.PIPE, text=True, timeout=30)
+    os.close(writer)
+    check(result.returncode == 1 and result.stderr ==
+          "tessarine: cannot write the picture to standard output: Broken pipe\n",
+          "--capture - into a closed pipe: %d %r" % (result.returncode, result.stderr))
     check(sorted(os.listdir(folder)) == ["active.bmp", "corner.bmp", "part.bmp", "screen.bmp"],
           "failed writes leave no temporary files: %s" % sorted(os.listdir(folder)))
 finally:
@@ -127,7 +161,7 @@ finally:
 xtest.wait_for(lambda: not xtest.find_windows("^CliPattern$"))
 missing = os.path.join(folder, "nothing.bmp")
 fails(capture("--active", missing), 1,
-      "no window is in the foreground (the window last named active is gone)", missing,
+      "no window is in the foreground (the window that was in front has closed)", missing,
       "no foreground window")
 
 # A name cannot forge a line of ours, and a platform Qt lacks is a usage

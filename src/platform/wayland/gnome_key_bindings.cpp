@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/unique_fd.h"
@@ -177,6 +178,23 @@ void RemoveStaleEntries() {
     g_settings_sync();
 }
 
+// What GNOME's Settings calls one of its screenshot key bindings, under
+// Keyboard > Keyboard Shortcuts > Screenshots; empty for another.
+std::string ScreenshotBindingCaption(const std::string& key) {
+    static const std::pair<const char*, const char*> kCaptions[] = {
+        {"show-screenshot-ui", "Take a screenshot interactively"},
+        {"screenshot", "Take a screenshot"},
+        {"screenshot-window", "Take a screenshot of a window"},
+        {"show-screen-recording-ui", "Record a screencast interactively"},
+    };
+    for (const auto& [name, caption] : kCaptions) {
+        if (key == name) {
+            return caption;
+        }
+    }
+    return {};
+}
+
 // Who in GNOME's settings already binds `keys`, in words; empty for nobody.
 std::string Holder(const KeyCombination& keys) {
     for (const char* id : kGnomeBindingSchemas) {
@@ -193,7 +211,15 @@ std::string Holder(const KeyCombination& keys) {
                     continue;
                 }
                 const std::string key = *name;
-                holder = key.find("screenshot") != std::string::npos
+                const std::string caption = std::string(id) == "org.gnome.shell.keybindings"
+                                                ? ScreenshotBindingCaption(key)
+                                                : std::string();
+                holder = !caption.empty()
+                             ? "GNOME's own screenshot key binding (" + key +
+                                   ") holds it; to free it, give \"" + caption +
+                                   "\" another key in Settings > Keyboard > Keyboard Shortcuts > "
+                                   "Screenshots"
+                         : key.find("screenshot") != std::string::npos
                              ? "GNOME's own screenshot key binding (" + key + ") holds it"
                              : "GNOME's own key binding " + key + " holds it";
                 break;

@@ -159,6 +159,23 @@ void frmAbout::reject() {
     cmdOK_Click();
 }
 
+void frmAbout::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    // Window managers that offer a minimise button on every window (openbox)
+    // offer one here too. Modal, out of the taskbar and without an owner to
+    // come back with, a minimised box would leave the main window taking no
+    // input and nothing to click: it is shown again at once.
+    if (event->type() == QEvent::WindowStateChange && isMinimized()) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                showNormal();
+                activateWindow();
+            },
+            Qt::QueuedConnection);
+    }
+}
+
 void frmAbout::Label1_DragDrop(const QString& sourceName, float, float) {
     if (sourceName == QLatin1String("Support")) {
         // Returns when the picture window has been closed.

@@ -37,6 +37,10 @@ class frmAbout : public QDialog {
     void DragSupport(QPoint hotSpot);
     void RecordDropOnLabel1(const QString& sourceName, QPoint position);
 
+  protected:
+    // A minimised box comes straight back (see the definition).
+    void changeEvent(QEvent* event) override;
+
   private:
     struct Drop {
         QString sourceName;
