@@ -8,9 +8,10 @@
 //   Text stays unfiltered, where deflate finds the repeated glyphs that any
 //   prediction breaks up;
 // - a photographic row (most pixels differ from their left neighbour) takes
-//   whichever of None, Sub, Up and Paeth gives the smallest sum of the
-//   residuals as signed bytes, the usual minimum-sum rule: the residuals are
-//   then mostly small, which a Huffman code packs tight.
+//   whichever of None, Sub, Up, Average and Paeth gives the smallest sum of
+//   the residuals as signed bytes, the usual minimum-sum rule: the residuals
+//   are then mostly small, which a Huffman code packs tight (and a smooth
+//   gradient, under Paeth, nearly all zeros).
 
 #include <cstddef>
 #include <cstdint>
