@@ -216,7 +216,7 @@ bool PngRowFilter::filter(int y, std::uint8_t* out) {
     for (std::size_t x = 1; x < width; ++x) {
         changes += row[x] != row[x - 1];
     }
-    const bool photographic = changes * 4 > (width - 1) * 3;
+    const bool photographic = changes * 5 > (width - 1) * 2;
     Filter filter = kNone;
     if (photographic) {
         filter = SmallestResiduals(rowBytes, aboveBytes, n);
