@@ -14,12 +14,13 @@
 namespace output {
 namespace {
 
-// Filtered bytes per band at most, about: enough that priming and the flush
-// cost little, few enough that the bands share out well between threads;
-// and at least this many bands where there are rows enough, so that a small
-// picture shares out too.
-constexpr std::size_t kBandBytes = 512 * 1024;
-constexpr int kLeastBands = 8;
+// Filtered bytes per band at most, about: enough that priming, the flush
+// and each band's own Huffman tables cost little (on a screen that packs
+// to a few kilobytes they are a few per cent of the file), few enough that
+// the bands share out well between threads; and at least this many bands
+// where there are rows enough, so that a small picture shares out too.
+constexpr std::size_t kBandBytes = 1024 * 1024;
+constexpr int kLeastBands = 4;
 constexpr std::size_t kWindowBytes = 32 * 1024;
 constexpr std::size_t kChunkHeader = 8;  // length and type
 // The zlib stream's header: deflate with a 32 KiB window, compressed fast.
