@@ -71,9 +71,17 @@ def write_gradient(path, width, height):
                 chunk(b"IDAT", zlib.compress(bytes(raw), 6)) + chunk(b"IEND", b""))
 
 
-def wait_for_window(name_class, seconds=30):
-    subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--class", name_class],
-                   check=True, stdout=subprocess.DEVNULL, timeout=seconds)
+def wait_for_window(how, name, seconds=30):
+    """Waits for a visible window with this --class or --name; xdotool fails
+    (BadWindow) when another window goes away during its search, so that is
+    tried again."""
+    deadline = time.monotonic() + seconds
+    while subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", how, name],
+                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                         timeout=seconds).returncode != 0:
+        if time.monotonic() > deadline:
+            sys.exit("png_bench: no window %s %s" % (how, name))
+        time.sleep(0.1)
 
 
 def take_desktop(path, width, height):
@@ -89,7 +97,7 @@ def take_desktop(path, width, height):
         for name_class, place in (("kfontview", (40, 40, width * 55 // 100, height * 80 // 100)),
                                   ("kcolorschemeeditor",
                                    (width // 2, height // 4, width * 45 // 100, height * 65 // 100))):
-            wait_for_window(name_class)
+            wait_for_window("--class", name_class)
             x, y, w, h = place
             subprocess.run(["xdotool", "search", "--onlyvisible", "--class", name_class,
                             "windowmove", "%@", str(x), str(y), "windowsize", "%@", str(w),
@@ -181,8 +189,7 @@ def measure(scene, width, height):
     window = subprocess.Popen(show, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     rows = []
     try:
-        subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "^BenchScene$"],
-                       check=True, stdout=subprocess.DEVNULL, timeout=30)
+        wait_for_window("--name", "^BenchScene$")
         time.sleep(0.5)
         for region in (False, True):
             cmds, out = commands(region)
