@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# PNG captures against scrot and maim (bench/png_bench.py) on a private
-# Xvfb screen, by default 1920x1080 and then 3840x2160.
+# PNG captures against scrot, maim and flameshot (bench/png_bench.py) on a
+# private Xvfb screen, by default 1920x1080 and then 3840x2160.
 #
 #   bench/png.sh [RUNS] [WxH ...]
 #

@@ -8,9 +8,9 @@
 # Environment: BUILD (build folder, default build-bench), TESS_BENCH_DIR
 # (where the captures are written, default a fresh folder in /dev/shm, so
 # that the disk's speed is not what is measured). Run as root it installs
-# the tools it compares with (scrot, maim, imagemagick, xdotool, Xvfb,
-# openbox, libbenchmark-dev) with apt-get; they are not dependencies of
-# the program.
+# the tools it compares with (scrot, maim, flameshot, imagemagick,
+# xdotool, Xvfb, openbox, libbenchmark-dev) with apt-get; they are not
+# dependencies of the program.
 set -eu
 cd "$(dirname "$0")/.."
 runs=${1:-21}
@@ -19,6 +19,7 @@ build=${BUILD:-build-bench}
 need=()
 command -v scrot >/dev/null || need+=(scrot)
 command -v maim >/dev/null || need+=(maim)
+command -v flameshot >/dev/null || need+=(flameshot)
 command -v xclip >/dev/null || need+=(xclip)
 command -v import >/dev/null || need+=(imagemagick)
 command -v xdotool >/dev/null || need+=(xdotool)

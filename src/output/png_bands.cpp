@@ -14,18 +14,23 @@
 namespace output {
 namespace {
 
-// Filtered bytes per band at most, about: enough that priming and the flush
-// cost little, few enough that the bands share out well between threads;
-// and at least this many bands where there are rows enough, so that a small
-// picture shares out too.
-constexpr std::size_t kBandBytes = 512 * 1024;
-constexpr int kLeastBands = 8;
+// Filtered bytes per band at most, about: enough that priming, the flush
+// and each band's own Huffman tables cost little (on a screen that packs
+// to a few kilobytes they are a few per cent of the file), few enough that
+// the bands share out well between threads; and at least this many bands
+// where there are rows enough, so that a small picture shares out too.
+constexpr std::size_t kBandBytes = 1024 * 1024;
+constexpr int kLeastBands = 4;
 constexpr std::size_t kWindowBytes = 32 * 1024;
 constexpr std::size_t kChunkHeader = 8;  // length and type
 // The zlib stream's header: deflate with a 32 KiB window, compressed fast.
 constexpr std::uint8_t kZlibHeader[2] = {0x78, 0x5E};
 // Input handed to zlib in one call at most (its counts are 32-bit).
 constexpr std::size_t kZlibPiece = std::size_t{1} << 30;
+// Filtered bytes at least, whole rows and two of them at least (so that a
+// row can repeat the one above), in the sample that decides how a band of
+// photographic rows is coded.
+constexpr std::size_t kSampleBytes = 16 * 1024;
 
 void PutBigEndian(std::uint8_t* at, std::uint32_t value) {
     at[0] = static_cast<std::uint8_t>(value >> 24);
@@ -94,6 +99,39 @@ struct BandScratch {
     std::vector<std::uint8_t> compressed;
 };
 
+// The size of `size` bytes at `data` as one raw deflate stream, Huffman
+// codes alone or with matches; 0 when the compressor failed.
+std::size_t TrialSize(BandScratch& scratch, bool huffmanOnly, const std::uint8_t* data,
+                      std::size_t size) {
+    Deflater& deflater = scratch.deflater;
+    if (!deflater.restart(huffmanOnly)) {
+        return 0;
+    }
+    scratch.compressed.resize(deflateBound(deflater.get(), size));
+    deflater->next_in = const_cast<std::uint8_t*>(data);
+    deflater->avail_in = static_cast<uInt>(size);
+    deflater->next_out = scratch.compressed.data();
+    deflater->avail_out = static_cast<uInt>(scratch.compressed.size());
+    return deflate(deflater.get(), Z_FINISH) == Z_STREAM_END ? deflater->total_out : 0;
+}
+
+// Whether Huffman codes alone code a band of mostly photographic rows
+// (`rows` filtered rows at `data`) smaller than deflate with matches, tried
+// on rows from the band's middle. Photographs come out smaller that way,
+// in a fraction of the time; rows that a filter leaves repeating (a
+// gradient's zeros, a tiled picture) come out many times smaller with
+// matches.
+bool HuffmanOnlyIsSmaller(BandScratch& scratch, const std::uint8_t* data, std::size_t rows,
+                          std::size_t rowBytes) {
+    const std::size_t sampleRows =
+        std::min(rows, std::max<std::size_t>(2, (kSampleBytes + rowBytes - 1) / rowBytes));
+    const std::uint8_t* sample = data + (rows - sampleRows) / 2 * rowBytes;
+    const std::size_t size = sampleRows * rowBytes;
+    const std::size_t huffman = TrialSize(scratch, true, sample, size);
+    const std::size_t matched = TrialSize(scratch, false, sample, size);
+    return huffman == 0 || matched == 0 || huffman <= matched;
+}
+
 // Filters and compresses one band into its chunk, or sets its error.
 void CompressBand(const PixelRows& image, Band& band, bool first, bool last) {
     thread_local BandScratch scratch;
@@ -112,7 +150,10 @@ void CompressBand(const PixelRows& image, Band& band, bool first, bool last) {
                 filter.filter(y, filtered.data() + (y - band.firstRow + primingRows) * rowBytes);
         }
     }
-    const bool huffmanOnly = photographicRows * 2 > rows;
+    const std::uint8_t* data = filtered.data() + primingRows * rowBytes;
+    const bool huffmanOnly =
+        photographicRows * 2 > rows &&
+        (rows * rowBytes > kZlibPiece || HuffmanOnlyIsSmaller(scratch, data, rows, rowBytes));
     // The rows before the band, which only deflate's search for matches uses.
     if (!huffmanOnly) {
         PngRowFilter filter(image);
@@ -120,7 +161,6 @@ void CompressBand(const PixelRows& image, Band& band, bool first, bool last) {
             filter.filter(y, filtered.data() + (y - band.firstRow + primingRows) * rowBytes);
         }
     }
-    const std::uint8_t* data = filtered.data() + primingRows * rowBytes;
     band.length = rows * rowBytes;
     band.adler = static_cast<std::uint32_t>(adler32_z(adler32(0, Z_NULL, 0), data, band.length));
 

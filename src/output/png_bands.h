@@ -8,11 +8,13 @@
 // bands depend on the picture's size alone, so the file is the same
 // whatever the number of threads.
 //
-// A band of mostly photographic rows is coded with Huffman codes alone:
-// their residuals hardly ever repeat as strings, so searching for matches
-// costs time and saves next to nothing. Other bands get deflate at
-// `kPngCompressionLevel`, the fastest zlib level that inserts every string
-// of a match, which runs of zeros need to become a few bits a row.
+// A band of mostly photographic rows is coded with Huffman codes alone
+// when a sample of its rows comes out smaller that way: a photograph's
+// residuals hardly ever repeat as strings, so searching for matches costs
+// time and saves nothing, but a smooth gradient's (nearly all zeros) do.
+// Other bands get deflate at `kPngCompressionLevel`, the fastest zlib level
+// that inserts every string of a match, which runs of zeros need to become
+// a few bits a row.
 
 #include <cstdint>
 #include <string>

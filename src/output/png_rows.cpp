@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -12,7 +13,7 @@
 namespace output {
 namespace {
 
-enum Filter : std::uint8_t { kNone = 0, kSub = 1, kUp = 2, kPaeth = 4 };
+enum Filter : std::uint8_t { kNone = 0, kSub = 1, kUp = 2, kAverage = 3, kPaeth = 4 };
 
 // Each byte of a less each byte of b, modulo 256, as the Up filter takes
 // them: no borrow crosses from one byte into the next.
@@ -40,6 +41,23 @@ bool UpIsBetter(const std::uint32_t* row, const std::uint32_t* above, std::size_
     return upRuns * 8 < changes;
 }
 
+// How many pixels differ from their left neighbour by a small step (the
+// three samples' differences summing to 48 at most), as in a photograph;
+// the edges of text are mostly steep.
+std::size_t SmallSteps(const std::uint32_t* row, std::size_t width) {
+    constexpr int kSmallStep = 48;
+    std::size_t steps = 0;
+    for (std::size_t x = 1; x < width; ++x) {
+        int step = 0;
+        for (int shift = 0; shift < 24; shift += 8) {
+            step += std::abs(static_cast<int>(row[x] >> shift & 0xFF) -
+                             static_cast<int>(row[x - 1] >> shift & 0xFF));
+        }
+        steps += step > 0 && step <= kSmallStep;
+    }
+    return steps;
+}
+
 int PaethPredictor(int a, int b, int c) {
     const int pa = std::abs(b - c);
     const int pb = std::abs(a - c);
@@ -50,10 +68,11 @@ int PaethPredictor(int a, int b, int c) {
 std::uint8_t Residual(Filter filter, const std::uint8_t* row, const std::uint8_t* above,
                       std::size_t i) {
     const int x = row[i], a = row[i - 3], b = above[i], c = above[i - 3];
-    const int prediction = filter == kNone  ? 0
-                           : filter == kSub ? a
-                           : filter == kUp  ? b
-                                            : PaethPredictor(a, b, c);
+    const int prediction = filter == kNone      ? 0
+                           : filter == kSub     ? a
+                           : filter == kUp      ? b
+                           : filter == kAverage ? (a + b) >> 1
+                                                : PaethPredictor(a, b, c);
     return static_cast<std::uint8_t>(x - prediction);
 }
 
@@ -94,6 +113,12 @@ __m128i ResidualVector(Filter filter, const std::uint8_t* row, const std::uint8_
             return _mm_sub_epi8(x, Load(row + i - 3));
         case kUp:
             return _mm_sub_epi8(x, Load(above + i));
+        case kAverage: {
+            // The rounded-up mean less the bit that rounding added.
+            const __m128i a = Load(row + i - 3), b = Load(above + i);
+            const __m128i oddSum = _mm_and_si128(_mm_xor_si128(a, b), _mm_set1_epi8(1));
+            return _mm_sub_epi8(x, _mm_sub_epi8(_mm_avg_epu8(a, b), oddSum));
+        }
         case kPaeth:
             break;
     }
@@ -122,31 +147,32 @@ unsigned long Lanes(__m128i total) {
 constexpr std::size_t kVector = 0;
 #endif
 
-constexpr Filter kFilters[4] = {kNone, kSub, kUp, kPaeth};
+constexpr Filter kFilters[] = {kNone, kSub, kUp, kAverage, kPaeth};
+constexpr int kFilterCount = std::size(kFilters);
 
 // The filter with the smallest sum of residuals as signed bytes (the first
 // of them on a tie); `row` and `above` are preceded by the three bytes of
 // the pixel to their left.
 Filter SmallestResiduals(const std::uint8_t* row, const std::uint8_t* above, std::size_t n) {
-    unsigned long sums[4] = {};
+    unsigned long sums[kFilterCount] = {};
     std::size_t i = 0;
 #ifdef __SSE2__
-    __m128i totals[4] = {};
+    __m128i totals[kFilterCount] = {};
     for (; i + kVector <= n; i += kVector) {
-        for (int f = 0; f < 4; ++f) {
+        for (int f = 0; f < kFilterCount; ++f) {
             totals[f] = AddMagnitudes(totals[f], ResidualVector(kFilters[f], row, above, i));
         }
     }
-    for (int f = 0; f < 4; ++f) {
+    for (int f = 0; f < kFilterCount; ++f) {
         sums[f] = Lanes(totals[f]);
     }
 #endif
     for (; i < n; ++i) {
-        for (int f = 0; f < 4; ++f) {
+        for (int f = 0; f < kFilterCount; ++f) {
             sums[f] += Magnitude(Residual(kFilters[f], row, above, i));
         }
     }
-    return kFilters[std::min_element(sums, sums + 4) - sums];
+    return kFilters[std::min_element(sums, sums + kFilterCount) - sums];
 }
 
 void ApplyFilter(Filter filter, const std::uint8_t* row, const std::uint8_t* above, std::size_t n,
@@ -207,7 +233,9 @@ bool PngRowFilter::filter(int y, std::uint8_t* out) {
     for (std::size_t x = 1; x < width; ++x) {
         changes += row[x] != row[x - 1];
     }
-    const bool photographic = changes * 4 > (width - 1) * 3;
+    const bool photographic =
+        changes * 4 > (width - 1) * 3 ||
+        (changes * 5 > (width - 1) * 2 && SmallSteps(row, width) * 5 > (width - 1) * 2);
     Filter filter = kNone;
     if (photographic) {
         filter = SmallestResiduals(rowBytes, aboveBytes, n);
