@@ -338,6 +338,8 @@ std::string CaptureToFile(const CaptureRequest& request) {
     }
     std::string path = output::ExpandHome(request.file);
     const bool fromTemplate = output::IsFileNameTemplate(request.file);
+    const output::NameRule rule =
+        fromTemplate ? output::NameRule::FirstFree : output::NameRule::Replace;
     if (fromTemplate) {
         const std::time_t now = std::time(nullptr);
         std::tm local{};
@@ -348,28 +350,20 @@ std::string CaptureToFile(const CaptureRequest& request) {
             return "cannot make a file name of \"" + request.file +
                    "\": a time field cannot be filled in";
         }
-        std::string failure;
-        const std::optional<std::string> claimed = output::ClaimFreeName(*filled, failure);
-        if (!claimed) {
-            return failure;
-        }
-        path = *claimed;
+        path = *filled;
     }
     const output::WriteResult written =
         screenPng.empty()
-            ? output::WritePictureFile(path, rows, request.format, request.quality)
-            : output::WriteEncodedPicture(path, screenPng.data(), screenPng.size(), request.format);
+            ? output::WritePictureFile(path, rows, request.format, request.quality, rule)
+            : output::WriteEncodedPicture(path, screenPng.data(), screenPng.size(), request.format,
+                                          rule);
     if (!written.ok) {
-        if (fromTemplate) {
-            // The name claimed for it, still empty, goes again.
-            ::unlink(path.c_str());
-        }
         return written.message;
     }
     if (fromTemplate) {
         // For scripts, which read where the picture went.
         errno = 0;
-        if (std::fputs((path + "\n").c_str(), stdout) < 0 || std::fflush(stdout) != 0) {
+        if (std::fputs((written.path + "\n").c_str(), stdout) < 0 || std::fflush(stdout) != 0) {
             return "cannot write the file's name to standard output: " +
                    std::string(std::strerror(errno != 0 ? errno : EIO));
         }

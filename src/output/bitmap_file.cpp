@@ -207,13 +207,14 @@ EncodedBitmap EncodeBitmap(const PixelRows& image) {
     return result;
 }
 
-WriteResult WriteBitmapFile(const std::string& path, const PixelRows& image) {
+WriteResult WriteBitmapFile(const std::string& path, const PixelRows& image, NameRule rule) {
     std::string error;
     const std::optional<FileLayout> layout = LayoutFor(image, error);
     if (!layout) {
         return {false, FailureMessage(path, error)};
     }
-    return ReplaceFileWith(path, [&](int fd) { return WriteEncoded(fd, image, *layout); });
+    return ReplaceFileWith(
+        path, [&](int fd) { return WriteEncoded(fd, image, *layout); }, rule);
 }
 
 }  // namespace output

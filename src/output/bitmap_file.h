@@ -45,6 +45,7 @@ EncodedBitmap EncodeBitmap(const PixelRows& image);
 // What ReplaceFileContents(path, EncodeBitmap(image)) would write, encoded
 // a slice at a time as it is written rather than into one buffer the size
 // of the file.
-WriteResult WriteBitmapFile(const std::string& path, const PixelRows& image);
+WriteResult WriteBitmapFile(const std::string& path, const PixelRows& image,
+                            NameRule rule = NameRule::Replace);
 
 }  // namespace output

@@ -1,8 +1,5 @@
 #include "output/file_name_template.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -40,12 +37,14 @@ std::string ExpandHome(std::string_view name) {
 
 std::optional<std::string> FillFileNameTemplate(std::string_view name, const std::tm& when,
                                                 int width, int height) {
-    std::string format = ExpandHome(name);
+    // The home folder is no template: a '%' or "$w" in it stays as it is.
+    const std::string home = ExpandHome(name.substr(0, 2) == "~/" ? "~/" : "");
+    std::string format(name.substr(home.empty() ? 0 : 2));
     // The sizes first: digits hold no strftime field.
     ReplaceAll(format, "$w", std::to_string(width));
     ReplaceAll(format, "$h", std::to_string(height));
     if (format.find('%') == std::string::npos) {
-        return format;
+        return home + format;
     }
     // strftime returns 0 both for a result that does not fit and for an
     // empty one; a marker at the end tells them apart.
@@ -59,14 +58,15 @@ std::optional<std::string> FillFileNameTemplate(std::string_view name, const std
             if (filled.empty() || filled.find('\0') != std::string::npos) {
                 return std::nullopt;
             }
-            return filled;
+            return home + filled;
         }
         buffer.resize(buffer.size() * 4);
     }
     return std::nullopt;
 }
 
-std::optional<std::string> ClaimFreeName(const std::string& name, std::string& error) {
+std::optional<std::string> ClaimFreeName(const std::string& name, const NameClaim& claim,
+                                         std::string& error) {
     // The suffix goes before the extension of the last path component.
     const std::size_t slash = name.rfind('/');
     const std::size_t dot = name.rfind('.');
@@ -77,9 +77,7 @@ std::optional<std::string> ClaimFreeName(const std::string& name, std::string& e
     for (int suffix = 0; suffix <= kMaxSuffix; ++suffix) {
         std::string candidate =
             suffix == 0 ? name : stem + "_" + std::to_string(suffix) + extension;
-        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            ::close(fd);
+        if (claim(candidate)) {
             return candidate;
         }
         if (errno != EEXIST) {

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "base/unique_fd.h"
+#include "output/file_name_template.h"
 #include "platform/text/printable.h"
 
 namespace output {
@@ -562,24 +563,26 @@ std::string RenameFailure(const Target& target, int error) {
     return SystemReason(error);
 }
 
-std::string WriteAndRename(const Target& target, const ContentWriter& writeContents) {
+void RemoveTemporary(const Target& target, const NewFile& file) {
+    if (!file.temporary.empty()) {
+        ::unlinkat(target.folder.get(), file.temporary.c_str(), 0);
+    }
+}
+
+// Makes `file`, complete and synced, not yet under the target's name; on
+// failure nothing of it is left and the reason is returned.
+std::string WriteComplete(const Target& target, const ContentWriter& writeContents, NewFile& file) {
     // Private when it replaces a file (its mode is set below), and
     // otherwise as open() makes a new file: the umask or the folder's
     // default ACL applies.
-    NewFile file;
     if (const int error = CreateNewFile(target.folder.get(), target.existing ? 0600 : 0666, file)) {
         return CreateFailure(target, error);
     }
-    const auto removeTemporary = [&] {
-        if (!file.temporary.empty()) {
-            ::unlinkat(target.folder.get(), file.temporary.c_str(), 0);
-        }
-    };
     // Checked before the picture is written, so that a refusal costs
     // nothing.
     if (target.existing) {
         if (std::string reason = KeepAttributes(file.fd.get(), target); !reason.empty()) {
-            removeTemporary();
+            RemoveTemporary(target, file);
             return reason;
         }
     }
@@ -588,25 +591,89 @@ std::string WriteAndRename(const Target& target, const ContentWriter& writeConte
         error = errno;
     }
     if (error != 0) {
-        removeTemporary();
+        RemoveTemporary(target, file);
         return SystemReason(error);
     }
-    error = GiveName(target, file);
+    return {};
+}
+
+std::string WriteAndRename(const Target& target, const ContentWriter& writeContents) {
+    NewFile file;
+    if (std::string reason = WriteComplete(target, writeContents, file); !reason.empty()) {
+        return reason;
+    }
+    const int error = GiveName(target, file);
     // The fsync above has already reported any error of writing the file
     // back; close() only lets the descriptor go.
     file.fd.reset();
     if (error != 0) {
-        removeTemporary();
+        RemoveTemporary(target, file);
         return RenameFailure(target, error);
     }
     return {};
 }
 
+// Gives the complete `file` the new name `name` in `folder`, never
+// replacing a file: EEXIST when the name is taken.
+int NameNewFile(int folder, NewFile& file, const std::string& name) {
+    if (file.temporary.empty()) {
+        return LinkInto(file.fd.get(), folder, name);
+    }
+    if (::renameat2(folder, file.temporary.c_str(), folder, name.c_str(), RENAME_NOREPLACE) != 0) {
+        if (errno != EINVAL && errno != ENOSYS) {
+            return errno;
+        }
+        if (::linkat(folder, file.temporary.c_str(), folder, name.c_str(), 0) != 0) {
+            return errno;
+        }
+        ::unlinkat(folder, file.temporary.c_str(), 0);
+    }
+    file.temporary.clear();
+    return 0;
+}
+
+// NameRule::FirstFree: the finished file is linked to each name in turn
+// until one is free, so no name is ever claimed empty, and a folder that
+// takes new files but replaces none (chattr +a) takes it.
+WriteResult WriteUnderFirstFreeName(const std::string& path, const ContentWriter& writeContents) {
+    Target target;
+    std::string reason = OpenFolder(path, target);
+    if (reason.empty()) {
+        reason = FolderRefusal(target);
+    }
+    NewFile file;
+    if (reason.empty()) {
+        reason = WriteComplete(target, writeContents, file);
+    }
+    if (!reason.empty()) {
+        return {false, FailureMessage(path, reason)};
+    }
+    std::string failure;
+    const std::optional<std::string> claimed = ClaimFreeName(
+        path,
+        [&](const std::string& candidate) {
+            errno = NameNewFile(target.folder.get(), file, NameIn(candidate));
+            return errno == 0;
+        },
+        failure);
+    file.fd.reset();
+    if (!claimed) {
+        RemoveTemporary(target, file);
+        return {false, failure};
+    }
+    SyncFolder(target.folder.get());
+    return {true, {}, *claimed};
+}
+
 }  // namespace
 
-WriteResult ReplaceFileWith(const std::string& path, const ContentWriter& writeContents) {
+WriteResult ReplaceFileWith(const std::string& path, const ContentWriter& writeContents,
+                            NameRule rule) {
     if (path.empty()) {
         return {false, FailureMessage(path, SystemReason(ENOENT))};
+    }
+    if (rule == NameRule::FirstFree) {
+        return WriteUnderFirstFreeName(path, writeContents);
     }
     Target target;
     std::string reason = Resolve(path, target);
@@ -618,12 +685,13 @@ WriteResult ReplaceFileWith(const std::string& path, const ContentWriter& writeC
         return {false, FailureMessage(path, reason)};
     }
     SyncFolder(target.folder.get());
-    return {true, {}};
+    return {true, {}, path};
 }
 
-WriteResult ReplaceFileContents(const std::string& path, const std::uint8_t* data,
-                                std::size_t size) {
-    return ReplaceFileWith(path, [&](int fd) { return WriteAll(fd, data, size); });
+WriteResult ReplaceFileContents(const std::string& path, const std::uint8_t* data, std::size_t size,
+                                NameRule rule) {
+    return ReplaceFileWith(
+        path, [&](int fd) { return WriteAll(fd, data, size); }, rule);
 }
 
 bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {

@@ -100,12 +100,13 @@ EncodedJpeg EncodeJpeg(const PixelRows& image, int quality) {
     return result;
 }
 
-WriteResult WriteJpegFile(const std::string& path, const PixelRows& image, int quality) {
+WriteResult WriteJpegFile(const std::string& path, const PixelRows& image, int quality,
+                          NameRule rule) {
     const EncodedJpeg encoded = EncodeJpeg(image, quality);
     if (encoded.bytes.empty()) {
         return {false, FailureMessage(path, encoded.error)};
     }
-    return ReplaceFileContents(path, encoded.bytes.data(), encoded.bytes.size());
+    return ReplaceFileContents(path, encoded.bytes.data(), encoded.bytes.size(), rule);
 }
 
 }  // namespace output

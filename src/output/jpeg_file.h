@@ -20,6 +20,7 @@ struct EncodedJpeg {
 EncodedJpeg EncodeJpeg(const PixelRows& image, int quality);
 
 // EncodeJpeg, then ReplaceFileContents.
-WriteResult WriteJpegFile(const std::string& path, const PixelRows& image, int quality);
+WriteResult WriteJpegFile(const std::string& path, const PixelRows& image, int quality,
+                          NameRule rule = NameRule::Replace);
 
 }  // namespace output

@@ -15,11 +15,12 @@ namespace output {
 
 // `jpegQuality` (1 to 100) is used for JPEG only.
 WriteResult WritePictureFile(const std::string& path, const PixelRows& image, PictureFormat format,
-                             int jpegQuality = kDefaultJpegQuality);
+                             int jpegQuality = kDefaultJpegQuality,
+                             NameRule rule = NameRule::Replace);
 
 // Writes `size` bytes already encoded as `format`, with the same check of
 // the name.
 WriteResult WriteEncodedPicture(const std::string& path, const std::uint8_t* data, std::size_t size,
-                                PictureFormat format);
+                                PictureFormat format, NameRule rule = NameRule::Replace);
 
 }  // namespace output

@@ -86,22 +86,25 @@ EncodedPng EncodePng(const PixelRows& image, int threads) {
     return result;
 }
 
-WriteResult WritePngFile(const std::string& path, const PixelRows& image) {
+WriteResult WritePngFile(const std::string& path, const PixelRows& image, NameRule rule) {
     const PngParts parts = EncodeParts(image, UsefulThreads());
     if (!parts.error.empty()) {
         return {false, FailureMessage(path, parts.error)};
     }
-    return ReplaceFileWith(path, [&parts](int fd) {
-        if (!WriteAll(fd, parts.head.data(), parts.head.size())) {
-            return false;
-        }
-        for (const auto& chunk : parts.bands.chunks) {
-            if (!WriteAll(fd, chunk.data(), chunk.size())) {
+    return ReplaceFileWith(
+        path,
+        [&parts](int fd) {
+            if (!WriteAll(fd, parts.head.data(), parts.head.size())) {
                 return false;
             }
-        }
-        return WriteAll(fd, parts.tail.data(), parts.tail.size());
-    });
+            for (const auto& chunk : parts.bands.chunks) {
+                if (!WriteAll(fd, chunk.data(), chunk.size())) {
+                    return false;
+                }
+            }
+            return WriteAll(fd, parts.tail.data(), parts.tail.size());
+        },
+        rule);
 }
 
 }  // namespace output

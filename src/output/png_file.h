@@ -26,6 +26,7 @@ EncodedPng EncodePng(const PixelRows& image, int threads);
 
 // EncodePng, then ReplaceFileContents, the chunks written as they come
 // rather than joined into one buffer first.
-WriteResult WritePngFile(const std::string& path, const PixelRows& image);
+WriteResult WritePngFile(const std::string& path, const PixelRows& image,
+                         NameRule rule = NameRule::Replace);
 
 }  // namespace output

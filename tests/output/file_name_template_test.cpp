@@ -1,7 +1,9 @@
 #include "output/file_name_template.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -24,16 +26,30 @@ TEST(FileNameTemplate, FillsTimeAndSizeAndNeverReusesAName) {
     std::string folder = (std::filesystem::temp_directory_path() / "tess-tmpl-XXXXXX").string();
     ASSERT_NE(::mkdtemp(folder.data()), nullptr);
     std::string error;
+    const auto make = [](const std::string& candidate) {
+        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        return fd >= 0 && ::close(fd) == 0;
+    };
     const std::string name = folder + "/a.b/shot.png";
     std::filesystem::create_directory(folder + "/a.b");
-    EXPECT_EQ(output::ClaimFreeName(name, error), name);
-    EXPECT_EQ(output::ClaimFreeName(name, error), folder + "/a.b/shot_1.png");
-    EXPECT_EQ(output::ClaimFreeName(folder + "/a.b/noext", error), folder + "/a.b/noext");
-    EXPECT_EQ(output::ClaimFreeName(folder + "/a.b/noext", error), folder + "/a.b/noext_1");
-    EXPECT_FALSE(output::ClaimFreeName(folder + "/missing/x.png", error));
+    EXPECT_EQ(output::ClaimFreeName(name, make, error), name);
+    EXPECT_EQ(output::ClaimFreeName(name, make, error), folder + "/a.b/shot_1.png");
+    EXPECT_EQ(output::ClaimFreeName(folder + "/a.b/noext", make, error), folder + "/a.b/noext");
+    EXPECT_EQ(output::ClaimFreeName(folder + "/a.b/noext", make, error), folder + "/a.b/noext_1");
+    EXPECT_FALSE(output::ClaimFreeName(folder + "/missing/x.png", make, error));
     EXPECT_NE(error.find("the folder \"" + folder + "/missing\" does not exist"), std::string::npos)
         << error;
     std::filesystem::remove_all(folder);
+}
+
+TEST(FileNameTemplate, HomeFolderIsNotFilledIn) {
+    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+    ::setenv("HOME", "/home/u/h%m$w", 1);
+    std::tm when{};
+    when.tm_year = 2026 - 1900;
+    const auto filled = output::FillFileNameTemplate("~/x_%Y_$w.png", when, 5, 6);
+    ::setenv("HOME", home.c_str(), 1);
+    EXPECT_EQ(filled, "/home/u/h%m$w/x_2026_5.png");
 }
 
 }  // namespace

@@ -161,6 +161,33 @@ TEST_P(FileReplace, KeepsWhatAWriteWouldAndRefusesWhatItWouldNot) {
         << "no temporary file is left";
 }
 
+// A name that must not replace a file is given only to the finished
+// picture: never claimed empty, so a killed save leaves no name behind, and
+// an append-only folder takes it.
+TEST_F(FileReplace, FirstFreeNameIsGivenOnlyToTheFinishedFile) {
+    std::ofstream(folder_ + "/s.png") << "old";
+    const std::string next = folder_ + "/s_1.png";
+    const auto result = output::ReplaceFileWith(
+        folder_ + "/s.png",
+        [&](int fd) {
+            return !fs::exists(next) &&
+                   output::WriteAll(fd, reinterpret_cast<const std::uint8_t*>("new"), 3);
+        },
+        output::NameRule::FirstFree);
+    EXPECT_TRUE(result.ok) << result.message;
+    EXPECT_EQ(result.path, next);
+    EXPECT_EQ(ReadText(next), "new");
+    EXPECT_EQ(ReadText(folder_ + "/s.png"), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 2);
+    if (ChangeFlags(folder_, FS_APPEND_FL, 0)) {
+        const auto appended = output::ReplaceFileContents(
+            folder_ + "/s.png", reinterpret_cast<const std::uint8_t*>("add"), 3,
+            output::NameRule::FirstFree);
+        EXPECT_TRUE(appended.ok) << appended.message;
+        EXPECT_EQ(ReadText(folder_ + "/s_2.png"), "add");
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Cases, FileReplace, testing::ValuesIn(kCases),
                          [](const testing::TestParamInfo<Case>& info) {
                              return std::string(info.param.label);
