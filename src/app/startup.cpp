@@ -114,8 +114,24 @@ int Run(int argc, char** argv) {
     platform::InstallBackend(std::move(backend));
 
     // The toolkit connects to the session bus (accessibility, the theme)
-    // from here on: with no bus, none may be started for it.
+    // from here on: with no bus, none may be started for it, and a bus
+    // that does not answer is done without where the session allows.
     platform::SettleSessionBusAddress();
+    if (platform::SessionBusIsSilent()) {
+        const std::string why = platform::MissingSessionBus();
+        if (Session() == platform::SessionKind::Wayland) {
+            std::fprintf(stderr,
+                         "tessarine: %s; the screen of a Wayland session comes through the "
+                         "desktop portal on it\n",
+                         why.c_str());
+            platform::InstallBackend(nullptr);
+            return 1;
+        }
+        std::fprintf(stderr,
+                     "tessarine: %s; running without it (no screen reader, no tessarine "
+                     "--hot-key)\n",
+                     why.c_str());
+    }
     InstallLostDisplayHandler();
     std::optional<ToolkitStartGuard> starting(std::in_place);
     QApplication application(argc, argv);

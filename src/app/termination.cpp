@@ -13,8 +13,19 @@ namespace {
 
 int wakeFd = -1;
 
+// Time the program has to end once told to: a wait the event loop cannot
+// leave (a session bus that stopped answering mid-call) must not keep it.
+constexpr unsigned kEndSeconds = 15;
+
+void OnOverdue(int) {
+    ::_exit(128 + SIGTERM);
+}
+
 void OnTermination(int) {
     const int saved = errno;
+    if (const unsigned left = ::alarm(kEndSeconds); left != 0) {
+        ::alarm(left);  // told again: the first bound stands
+    }
     const char byte = 1;
     // A full pipe already holds a wake-up.
     [[maybe_unused]] const ssize_t written = ::write(wakeFd, &byte, 1);
@@ -44,6 +55,8 @@ void EndEventLoopOnTermination() {
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
         ::sigaction(signal, &action, nullptr);
     }
+    action.sa_handler = &OnOverdue;
+    ::sigaction(SIGALRM, &action, nullptr);
 }
 
 }  // namespace app

@@ -4,8 +4,10 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusServiceWatcher>
 #include <QDBusVirtualObject>
 #include <QTimer>
+#include <cstdio>
 #include <map>
 
 #include "platform/hot_key_command.h"
@@ -94,19 +96,36 @@ void PutOnBus(BusPresence& presence) {
         presence.why = "the session bus refused the hot keys' object";
         return;
     }
-    // Not queued behind another window program: its presses stay its own.
+    // Queued behind another window program: its presses stay its own, and
+    // the name comes here when it ends.
+    auto* watcher = new QDBusServiceWatcher(
+        kHotKeyBusName, bus, QDBusServiceWatcher::WatchForOwnerChange, presence.object);
+    QObject::connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, presence.object,
+                     [&presence](const QString&, const QString&, const QString& owner) {
+                         if (owner == QDBusConnection::sessionBus().baseService()) {
+                             presence.owned = true;
+                             presence.why.clear();
+                         }
+                     });
     QDBusMessage request = QDBusMessage::createMethodCall(
         "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "RequestName");
-    constexpr uint kDoNotQueue = 4;
-    request.setArguments({QString(kHotKeyBusName), kDoNotQueue});
+    constexpr uint kQueue = 0;
+    request.setArguments({QString(kHotKeyBusName), kQueue});
     const QDBusMessage reply = bus.call(request, QDBus::Block, kBusAnswerMs);
     const uint result =
         reply.type() == QDBusMessage::ReplyMessage ? reply.arguments().value(0).toUInt() : 0;
-    constexpr uint kPrimaryOwner = 1, kExists = 3, kAlreadyOwner = 4;
-    presence.owned = result == kPrimaryOwner || result == kAlreadyOwner;
-    if (!presence.owned) {
-        presence.why = result == kExists ? "another Tessarine window receives them"
-                                         : "the session bus did not give this program its name";
+    constexpr uint kPrimaryOwner = 1, kInQueue = 2, kAlreadyOwner = 4;
+    presence.owned = presence.owned || result == kPrimaryOwner || result == kAlreadyOwner;
+    if (presence.owned) {
+        return;
+    }
+    if (result == kInQueue) {
+        presence.why = "another Tessarine window receives them";
+        std::fprintf(stderr,
+                     "tessarine: another Tessarine window takes tessarine --hot-key; this one "
+                     "takes it when that window closes\n");
+    } else {
+        presence.why = "the session bus did not give this program its name";
     }
 }
 

@@ -1,5 +1,7 @@
 #include "platform/wayland/session_bus.h"
 
+#include "platform/wayland/bus_answer.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,10 +12,23 @@ namespace platform {
 namespace {
 
 constexpr char kVariable[] = "DBUS_SESSION_BUS_ADDRESS";
+constexpr int kAnswerMs = 5000;
 
-bool& NoBus() {
-    static bool none = false;
-    return none;
+std::string& NoBus() {
+    static std::string why;
+    return why;
+}
+
+bool& Silent() {
+    static bool silent = false;
+    return silent;
+}
+
+// A transport the library does not know: connecting fails at once, and
+// no bus is started in its place.
+void DoWithoutBus(const std::string& why) {
+    ::setenv(kVariable, "disabled:", 1);
+    NoBus() = why;
 }
 
 // A value in a D-Bus address: bytes outside the safe set as %XX.
@@ -35,8 +50,15 @@ std::string Escaped(const std::string& value) {
 }  // namespace
 
 void SettleSessionBusAddress() {
+    if (!NoBus().empty()) {
+        return;
+    }
     const char* address = std::getenv(kVariable);
     if (address != nullptr && *address != '\0') {
+        if (std::string silence = SessionBusSilence(address, kAnswerMs); !silence.empty()) {
+            DoWithoutBus(silence);
+            Silent() = true;
+        }
         return;
     }
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
@@ -45,19 +67,24 @@ void SettleSessionBusAddress() {
         struct stat status {};
         if (::lstat(socket.c_str(), &status) == 0 && S_ISSOCK(status.st_mode) &&
             status.st_uid == ::geteuid()) {
-            ::setenv(kVariable, ("unix:path=" + Escaped(socket)).c_str(), 1);
+            const std::string settled = "unix:path=" + Escaped(socket);
+            ::setenv(kVariable, settled.c_str(), 1);
+            if (std::string silence = SessionBusSilence(settled, kAnswerMs); !silence.empty()) {
+                DoWithoutBus(silence);
+                Silent() = true;
+            }
             return;
         }
     }
-    // A transport the library does not know: connecting fails at once, and
-    // no bus is started in its place.
-    ::setenv(kVariable, "disabled:", 1);
-    NoBus() = true;
+    DoWithoutBus("there is no session bus (DBUS_SESSION_BUS_ADDRESS is not set)");
 }
 
 std::string MissingSessionBus() {
-    return NoBus() ? "there is no session bus (DBUS_SESSION_BUS_ADDRESS is not set)"
-                   : std::string();
+    return NoBus();
+}
+
+bool SessionBusIsSilent() {
+    return Silent();
 }
 
 }  // namespace platform

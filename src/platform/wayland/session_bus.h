@@ -13,10 +13,14 @@ namespace platform {
 // accessibility and theme code do, from QApplication on). Sets
 // DBUS_SESSION_BUS_ADDRESS when it is unset or empty: to the per-user bus
 // socket when this user owns one, else to an address no connection can be
-// made to.
+// made to. A bus that gives no answer within a few seconds is treated as
+// none: the address becomes one no connection can be made to.
 void SettleSessionBusAddress();
 
 // Why there is no session bus to connect to, or empty when there may be.
 std::string MissingSessionBus();
+
+// Whether there is a bus but it gave no answer (MissingSessionBus says so).
+bool SessionBusIsSilent();
 
 }  // namespace platform
