@@ -87,6 +87,11 @@ class PortalBackend : public Backend {
         }
         return sway_;
     }
+    // sway's X11 window manager puts XWayland's focus back where it was
+    // when a window of another program's had it.
+    CoverKeyboard coverKeyboard() const override {
+        return sway_ ? CoverKeyboard::Grab : CoverKeyboard::WindowManager;
+    }
 
   private:
     // Who tells which window is in front: sway's IPC, KWin's scripting, or

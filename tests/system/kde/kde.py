@@ -130,3 +130,16 @@ def copied(window, good):
         picture = read_image(path)
         return picture if good(picture) else None
     return wait_for(attempt, interval=0.5)
+
+
+def press_key(code):
+    """A key (its Linux input code) pressed as a keyboard's reaches KWin."""
+    tool = os.path.join(os.environ["TESSARINE_BUILD"], "tests", "tess_kwin_fake_key")
+    entries = os.path.join(os.environ["HOME"], ".local", "share", "applications")
+    if not os.path.exists(os.path.join(entries, "tess-fake-key.desktop")):
+        os.makedirs(entries, exist_ok=True)
+        with open(os.path.join(entries, "tess-fake-key.desktop"), "w") as f:
+            f.write("[Desktop Entry]\nType=Application\nName=Keys\nNoDisplay=true\nExec=%s\n"
+                    "X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input\n" % tool)
+        xtest.run("kbuildsycoca5")
+    xtest.run(tool, str(code))
