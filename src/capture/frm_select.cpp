@@ -33,8 +33,8 @@
 
 // The window manager is bypassed: it would fit a full-screen window to one
 // monitor, where the selection must cover all of them. Not where only the
-// window manager's windows get the keyboard (most Wayland compositors): a
-// borderless window as large as the desktop covers it all there too.
+// window manager's windows get the keyboard (KWin): a borderless window as
+// large as the desktop covers it all there too.
 frmSelect::frmSelect()
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setWindowFlag(Qt::X11BypassWindowManagerHint,

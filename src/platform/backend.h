@@ -150,7 +150,7 @@ class Backend {
         // with the window that had it (sway).
         Grab,
         // It must be a managed window, which the window manager activates:
-        // the compositor gives the keyboard to no other (KWin, mutter).
+        // the compositor gives the keyboard to no other (KWin).
         WindowManager,
     };
     virtual CoverKeyboard coverKeyboard() const { return CoverKeyboard::Focus; }

@@ -88,9 +88,13 @@ class PortalBackend : public Backend {
         return sway_;
     }
     // sway's X11 window manager puts XWayland's focus back where it was
-    // when a window of another program's had it.
+    // when a window of another program's had it; KWin keeps the keyboard
+    // with its active window.
     CoverKeyboard coverKeyboard() const override {
-        return sway_ ? CoverKeyboard::Grab : CoverKeyboard::WindowManager;
+        if (sway_) {
+            return CoverKeyboard::Grab;
+        }
+        return windows() == Windows::KWin ? CoverKeyboard::WindowManager : CoverKeyboard::Focus;
     }
 
   private:

@@ -19,7 +19,7 @@ MEDIA_KEYS = "org.gnome.settings-daemon.plugins.media-keys"
 # The top bar's clock, which changes while a test runs (1280x800 desktop).
 CLOCK = (540, 0, 200, 32)
 
-RETURN, TAB, PRINT, ESCAPE = 0xFF0D, 0xFF09, 0xFF61, 0xFF1B
+RETURN, TAB, PRINT = 0xFF0D, 0xFF09, 0xFF61
 
 
 class Keyboard:
