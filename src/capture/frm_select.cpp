@@ -22,6 +22,7 @@
 #include "capture/monitor_window.h"
 #include "capture/region_buffer.h"
 #include "capture/size_label.h"
+#include "platform/backend.h"
 #include "platform/controls/message_box.h"
 #include "platform/controls/picture_box.h"
 #include "platform/controls/rectangle_shape.h"
@@ -31,10 +32,14 @@
 #include "ui/preview/preview_redraw.h"
 
 // The window manager is bypassed: it would fit a full-screen window to one
-// monitor, where the selection must cover all of them.
+// monitor, where the selection must cover all of them. Not where only the
+// window manager's windows get the keyboard (KWin): a borderless window as
+// large as the desktop covers it all there too.
 frmSelect::frmSelect()
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                           Qt::X11BypassWindowManagerHint) {
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    setWindowFlag(Qt::X11BypassWindowManagerHint,
+                  platform::CurrentBackend()->coverKeyboard() !=
+                      platform::Backend::CoverKeyboard::WindowManager);
     setObjectName("frmSelect");
     setWindowTitle("Form3");
     Picture1 = new controls::PictureBox(this);
@@ -54,6 +59,7 @@ frmSelect::frmSelect()
 }
 
 void frmSelect::Form_Load() {
+    selecting_.emplace();
     raster::OperationScope operation;
     // The window covers the X screen exactly, every monitor of it, so that a
     // point on the picture is the same point of the screen. The toolkit
@@ -105,7 +111,12 @@ void frmSelect::Form_Load() {
         Picture1->ShowContext(variables::CaptureDC, origin_);
     }
     raise();
-    activateWindow();
+    // Escape must reach this window, not the one that was in front.
+    if (platform::CurrentBackend()->coverKeyboard() == platform::Backend::CoverKeyboard::Grab) {
+        grabKeyboard();
+    } else {
+        activateWindow();
+    }
     Picture1->setFocus();
 }
 
@@ -120,6 +131,8 @@ void frmSelect::Form_Unload() {
     if (Form1* main = Form1::Instance()) {
         main->show();
     }
+    releaseKeyboard();
+    selecting_.reset();
 }
 
 void frmSelect::Cancel() {

@@ -5,8 +5,10 @@
 
 #include <QPoint>
 #include <QWidget>
+#include <optional>
 #include <vector>
 
+#include "capture/capture_presses.h"
 #include "capture/frozen_scale.h"
 #include "capture/monitor_window.h"
 
@@ -64,6 +66,10 @@ class frmSelect : public QWidget {
     };
     std::vector<Pane> Panes() const;
 
+    // The selection counts as a running capture from its load to its unload:
+    // a hot key pressed meanwhile waits for it, rather than taking the
+    // screen and the keyboard from under it.
+    std::optional<capture::CaptureRunning> selecting_;
     // A release is being turned into the capture: further input waits.
     bool finishing_ = false;
     // The selection became the capture.

@@ -144,6 +144,22 @@ class Backend {
     // draws it as before.
     virtual bool stepAsideInPlace(HWND) { return false; }
     virtual void stepBackInPlace(HWND) {}
+
+    // How a window of ours that covers the whole desktop for a moment, and
+    // takes the keys meanwhile (the selection, which Escape cancels), gets
+    // the keyboard.
+    enum class CoverKeyboard {
+        // It bypasses the window manager and takes the focus (an X server).
+        Focus,
+        // It bypasses the window manager and grabs the keyboard: the
+        // compositor hands it XWayland's keys but leaves XWayland's focus
+        // with the window that had it (sway).
+        Grab,
+        // It must be a managed window, which the window manager activates:
+        // the compositor gives the keyboard to no other (KWin).
+        WindowManager,
+    };
+    virtual CoverKeyboard coverKeyboard() const { return CoverKeyboard::Focus; }
 };
 
 // A backend with no window system: no screen, no windows, no keys.

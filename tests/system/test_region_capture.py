@@ -116,6 +116,19 @@ xtest.xdotool("click", 1)
 back_to_main()
 pane_shows((777, 555, 1, 1), "click")
 
+# Print while selecting waits for the selection to end: the frozen screen
+# stays, and so does the keyboard; the press then makes its capture.
+window = start_selection()
+check(xtest.wait_for(lambda: xtest.focused_window() == window),
+      "the selection window takes the focus")
+xtest.xdotool("key", "Print")
+check(not xtest.wait_for(lambda: xtest.focused_window() != window or xtest.screenshot().crop(
+    cx, cy, cw, ch).differing_pixels(frozen), timeout=2), "Print leaves the selection as it is")
+xtest.xdotool("key", "Escape")
+check(xtest.wait_for(lambda: not xtest.find_windows("^Form3$")), "Escape still cancels")
+check(app.events.wait(["UnmapNotify", "MapNotify"] * 2, since),
+      "then Print hides the main window and shows it again")
+
 app.stop()
 pattern.stop()
 xtest.finish()

@@ -319,6 +319,24 @@ def activate(window):
     return wait_for(focused, interval=0.2)
 
 
+def click_capture_selection(window, picture):
+    """Clicks the main window's "Capture Selection", placed from the top of
+    its empty preview pane in picture() (the desktop as the compositor draws
+    it); the selection window once it shows, or None."""
+    x, y, _, h = window_geometry(window)
+
+    def pane_top():
+        shot = picture()
+        return next((row for row in range(y, y + h)
+                     if shot.pixel(x + 140, row) == PANE_BACKGROUND), None)
+    top = wait_for(pane_top)
+    if top is None:
+        return None
+    xdotool("mousemove", x + 56, top + 144, "sleep", "0.05", "click", 1)
+    found = wait_for(lambda: find_windows("^Form3$"))
+    return found[0] if found else None
+
+
 def answer_save_dialog(path):
     """Waits for the Save As dialog, types path into it and confirms. False
     when no dialog came."""

@@ -94,6 +94,15 @@ class PortalBackend : public Backend {
             seeThrough_.stepBack(window);
         }
     }
+    // sway's X11 window manager puts XWayland's focus back where it was
+    // when a window of another program's had it; KWin keeps the keyboard
+    // with its active window.
+    CoverKeyboard coverKeyboard() const override {
+        if (sway_) {
+            return CoverKeyboard::Grab;
+        }
+        return windows() == Windows::KWin ? CoverKeyboard::WindowManager : CoverKeyboard::Focus;
+    }
 
   private:
     // Who tells which window is in front: sway's IPC, KWin's scripting, or

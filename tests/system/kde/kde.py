@@ -138,8 +138,6 @@ def copied(window, good):
 
 
 
-
-
 def press_keys(*codes):
     """Presses the keys (evdev codes) in order, released in reverse, through
     KWin's fake input: its shortcuts see them as a keyboard's (not XTEST's)."""

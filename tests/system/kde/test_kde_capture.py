@@ -75,5 +75,18 @@ runtime = os.environ["XDG_RUNTIME_DIR"]
 check(not [n for n in os.listdir(runtime) if n.startswith("tessarine-kwin-")],
       "no script file of ours is left in %s" % runtime)
 
+# Escape from the keyboard cancels Capture Selection: KWin gives the
+# selection window the keyboard, not the window in front before it.
+pattern.stop()
+app = xtest.Process([xtest.TESSARINE])
+main = kde.wait_for(lambda: xtest.find_windows("^Tessarine$"), timeout=20)
+check(main and xtest.activate(main[0]), "the main window is in front")
+selection = xtest.click_capture_selection(main[0], kde.workspace)
+check(selection and kde.wait_for(lambda: xtest.focused_window() == selection),
+      "the selection window takes the focus")
+kde.press_keys(1)
+check(kde.wait_for(lambda: not xtest.find_windows("^Form3$"), timeout=10),
+      "Escape cancels Capture Selection")
+app.stop()
 backdrop.stop()
 kde.finish()

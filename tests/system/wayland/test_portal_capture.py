@@ -52,6 +52,16 @@ if app.hidden_and_back(lambda: app.click(56, 120), "Capture Screen") and \
     wl.same_pixels(out("window.bmp"), ref, "Capture Screen")
 wl.no_portal_leftovers()
 
+# Escape from the keyboard cancels Capture Selection: sway gives the
+# selection window the keyboard, not the window in front before it.
+since = app.events.mark()
+app.click(56, 144)
+selection = wl.wait_for(lambda: wl.xtest.find_windows("^Form3$"))
+check(selection and wl.wait_for(lambda: wl.shows(ref, [(120, 130)], selection[0])),
+      "the selection window shows the frozen screen")
+check(keyboard.press("Escape", until=lambda: not wl.xtest.find_windows("^Form3$")) and
+      app.events.wait(["UnmapNotify", "MapNotify"], since), "Escape cancels Capture Selection")
+
 app.stop()
 pattern.stop()
 keyboard.stop()

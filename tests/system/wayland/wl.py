@@ -239,10 +239,12 @@ class Keyboard:
         xtest.run("setxkbmap", "-layout", "us")
         check(wait_for(x_keymap_is_whole), "XWayland has a whole keymap again")
 
-    def press(self, *keys):
+    def press(self, *keys, until=None):
         """Presses keys[-1] with the modifiers before it held, as the user
         does, from a keyboard of its own; then the parked keyboard is put
-        back in front, so that the X windows have the keymap they had."""
+        back in front, so that the X windows have the keymap they had, once
+        until() holds if given (a window reading the keymap late would read
+        the parked one's); what until() gave."""
         args = ["wtype"]
         for key in keys[:-1]:
             args += ["-M", key]
@@ -250,7 +252,9 @@ class Keyboard:
         for key in reversed(keys[:-1]):
             args += ["-m", key]
         subprocess.run(args, check=True, timeout=10)
+        done = wait_for(until) if until else None
         self._park()
+        return done
 
     def stop(self):
         self.proc.kill()
