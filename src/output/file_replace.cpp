@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <linux/magic.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -701,6 +702,14 @@ bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
         if (written < 0) {
             if (errno == EINTR) {
                 continue;
+            }
+            if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                // A stream left non-blocking by whoever else shares it: wait
+                // for room, as a blocking write would.
+                pollfd ready{fd, POLLOUT, 0};
+                if (::poll(&ready, 1, -1) >= 0 || errno == EINTR) {
+                    continue;
+                }
             }
             return false;
         }

@@ -11,6 +11,8 @@
 #include <cstring>
 #include <optional>
 
+#include "base/wait_ready.h"
+
 namespace platform {
 namespace {
 
@@ -90,23 +92,11 @@ class Exchange {
 
     // False once the deadline passes (then `late` is set) or the bus fails.
     bool Wait(short events) {
-        for (;;) {
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - Clock::now())
-                    .count();
-            if (left <= 0) {
-                late = true;
-                return false;
-            }
-            pollfd one{fd_, events, 0};
-            const int ready = ::poll(&one, 1, static_cast<int>(left));
-            if (ready > 0) {
-                return true;
-            }
-            if (ready < 0 && errno != EINTR) {
-                return false;
-            }
+        if (base::WaitReady(fd_, events, deadline_)) {
+            return true;
         }
+        late = Clock::now() >= deadline_;
+        return false;
     }
 
     bool Send(const std::string& bytes) {

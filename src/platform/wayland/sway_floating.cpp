@@ -18,21 +18,6 @@ constexpr int kDeadlineMilliseconds = 3000;
 // Checks in a row that find the window in place before the last one.
 constexpr int kSettledSteps = 8;
 
-QJsonObject Find(const QJsonObject& node, const std::function<bool(const QJsonObject&)>& match) {
-    if (match(node)) {
-        return node;
-    }
-    for (const char* children : {"nodes", "floating_nodes"}) {
-        for (const QJsonValue& child : node.value(children).toArray()) {
-            const QJsonObject found = Find(child.toObject(), match);
-            if (!found.isEmpty()) {
-                return found;
-            }
-        }
-    }
-    return {};
-}
-
 // Whether sway has the window in its tree (it is mapped), its frame if it
 // floats, and the floating window that has the focus if it is another.
 struct Found {
@@ -46,14 +31,14 @@ Found Look(HWND xWindow) {
         return {};
     }
     const QJsonObject tree = Ask(kGetTree, {}).object();
-    const QJsonObject node = Find(tree, [xWindow](const QJsonObject& node) {
+    const QJsonObject node = FindNode(tree, [xWindow](const QJsonObject& node) {
         return node.value("window").toDouble(-1) == static_cast<double>(xWindow);
     });
     if (node.isEmpty()) {
         return {};
     }
     const QJsonObject focused =
-        Find(tree, [](const QJsonObject& node) { return node.value("focused").toBool(); });
+        FindNode(tree, [](const QJsonObject& node) { return node.value("focused").toBool(); });
     Found found{true, std::nullopt, 0};
     if (focused.value("type").toString() == "floating_con" &&
         focused.value("id") != node.value("id")) {

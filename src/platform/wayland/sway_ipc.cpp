@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include "base/unique_fd.h"
+#include "base/wait_ready.h"
 #include "platform/text/printable.h"
 
 namespace platform::sway {
@@ -37,25 +38,6 @@ std::string TimedOut() {
     return "sway gave no answer within " + std::to_string(kAnswerSeconds) + " s";
 }
 
-// Waits until the socket is ready for `events`, or the deadline passes.
-bool WaitFor(int fd, short events, Clock::time_point deadline) {
-    for (;;) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0) {
-            return false;
-        }
-        pollfd entry{fd, events, 0};
-        const int ready = ::poll(&entry, 1, static_cast<int>(left));
-        if (ready > 0) {
-            return true;
-        }
-        if (ready < 0 && errno != EINTR) {
-            return false;
-        }
-    }
-}
-
 // Sends or receives all of `length` bytes before the deadline; the reason
 // goes to LastFailure() when that fails.
 bool Transfer(int fd, char* data, std::size_t length, bool sending, Clock::time_point deadline) {
@@ -68,7 +50,7 @@ bool Transfer(int fd, char* data, std::size_t length, bool sending, Clock::time_
             continue;
         }
         if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
-            if (!WaitFor(fd, sending ? POLLOUT : POLLIN, deadline)) {
+            if (!base::WaitReady(fd, sending ? POLLOUT : POLLIN, deadline)) {
                 LastFailure() = TimedOut();
                 return false;
             }
@@ -103,7 +85,7 @@ QJsonDocument Ask(std::uint32_t type, const QByteArray& request) {
         int failure = errno;
         if (failure == EAGAIN || failure == EINPROGRESS) {
             socklen_t size = sizeof failure;
-            if (!WaitFor(socket.get(), POLLOUT, deadline)) {
+            if (!base::WaitReady(socket.get(), POLLOUT, deadline)) {
                 LastFailure() = TimedOut();
                 return {};
             }
@@ -172,6 +154,22 @@ bool Available() {
 
 std::string Failure() {
     return LastFailure();
+}
+
+QJsonObject FindNode(const QJsonObject& node,
+                     const std::function<bool(const QJsonObject&)>& match) {
+    if (match(node)) {
+        return node;
+    }
+    for (const char* children : {"nodes", "floating_nodes"}) {
+        for (const QJsonValue& child : node.value(children).toArray()) {
+            const QJsonObject found = FindNode(child.toObject(), match);
+            if (!found.isEmpty()) {
+                return found;
+            }
+        }
+    }
+    return {};
 }
 
 }  // namespace platform::sway

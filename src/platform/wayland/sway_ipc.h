@@ -4,7 +4,9 @@
 
 #include <QByteArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace platform::sway {
@@ -28,5 +30,9 @@ std::string RunCommand(const std::string& command);
 // Why the last request got no answer (sway answers within a few seconds or
 // not at all); empty when it answered.
 std::string Failure();
+
+// The first node of a tree sway gave, depth first through tiled and
+// floating children, that `match` accepts; empty when none does.
+QJsonObject FindNode(const QJsonObject& node, const std::function<bool(const QJsonObject&)>& match);
 
 }  // namespace platform::sway

@@ -17,21 +17,6 @@ namespace {
 // shows), and the steps taken add up to what it was.
 constexpr int kSteps = 25;
 
-QJsonObject FindWindow(const QJsonObject& node, double xWindow) {
-    if (node.value("window").toDouble(-1) == xWindow) {
-        return node;
-    }
-    for (const char* children : {"nodes", "floating_nodes"}) {
-        for (const QJsonValue& child : node.value(children).toArray()) {
-            const QJsonObject found = FindWindow(child.toObject(), xWindow);
-            if (!found.isEmpty()) {
-                return found;
-            }
-        }
-    }
-    return {};
-}
-
 std::string Criteria(HWND xWindow) {
     return "[id=" + std::to_string(xWindow) + "] ";
 }
@@ -52,7 +37,10 @@ bool SeeThrough::stepAside(HWND xWindow) {
     if (xWindow == 0 || window_ != 0) {
         return false;
     }
-    const QJsonObject node = FindWindow(Ask(kGetTree, {}).object(), static_cast<double>(xWindow));
+    const QJsonObject node =
+        FindNode(Ask(kGetTree, {}).object(), [xWindow](const QJsonObject& node) {
+            return node.value("window").toDouble(-1) == static_cast<double>(xWindow);
+        });
     if (node.value("type").toString() != "con" || node.value("fullscreen_mode").toInt(-1) != 0) {
         return false;
     }

@@ -12,30 +12,9 @@
 namespace platform::sway {
 namespace {
 
-// Depth first through tiled and floating children.
-QJsonObject Find(const QJsonObject& node, bool (*match)(const QJsonObject&, double),
-                 double id = 0) {
-    if (match(node, id)) {
-        return node;
-    }
-    for (const char* children : {"nodes", "floating_nodes"}) {
-        for (const QJsonValue& child : node.value(children).toArray()) {
-            const QJsonObject found = Find(child.toObject(), match, id);
-            if (!found.isEmpty()) {
-                return found;
-            }
-        }
-    }
-    return {};
-}
-
-bool IsFocusedWindow(const QJsonObject& node, double) {
+bool IsFocusedWindow(const QJsonObject& node) {
     const QString type = node.value("type").toString();
     return node.value("focused").toBool() && (type == "con" || type == "floating_con");
-}
-
-bool HasId(const QJsonObject& node, double id) {
-    return node.value("id").toDouble() == id;
 }
 
 // Screenshots of the whole desktop are taken at the largest output scale;
@@ -84,13 +63,16 @@ std::optional<Extent> DesktopDeviceSize() {
 }
 
 HWND ForegroundWindow() {
-    const QJsonObject focused = Find(Ask(kGetTree, {}).object(), &IsFocusedWindow);
+    const QJsonObject focused = FindNode(Ask(kGetTree, {}).object(), &IsFocusedWindow);
     return focused.isEmpty() ? 0 : static_cast<HWND>(focused.value("id").toDouble());
 }
 
 bool WindowRect(HWND window, RECT* rect) {
     const QJsonObject root = Ask(kGetTree, {}).object();
-    const QJsonObject node = window == 0 ? QJsonObject() : Find(root, &HasId, window);
+    const QJsonObject node =
+        window == 0 ? QJsonObject() : FindNode(root, [window](const QJsonObject& node) {
+            return node.value("id").toDouble() == window;
+        });
     if (node.isEmpty() || !rect) {
         return false;
     }
