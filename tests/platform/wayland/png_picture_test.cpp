@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <zlib.h>
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 namespace {
 
@@ -151,6 +154,49 @@ TEST(PngPicture, KeptFileIsTheWholeCheckedFileOfAnOpaquePicture) {
     picture = read(true, error);
     ASSERT_TRUE(picture) << error;
     EXPECT_TRUE(picture->file.empty());
+}
+
+// A copy holds the decoded picture alone: an animation's chunks, or an
+// ancillary chunk with a wrong CRC (both skipped by decoding), leave the
+// picture to be encoded anew.
+TEST(PngPicture, KeptFileIsAPlainPngOfTheDecodedPicture) {
+    QImage image(5, 3, QImage::Format_RGB32);
+    image.fill(qRgb(10, 200, 30));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "PNG"));
+    const auto chunk = [](const QByteArray& type, const QByteArray& data, bool rightCrc) {
+        QByteArray out(4, '\0');
+        qToBigEndian<quint32>(static_cast<quint32>(data.size()), out.data());
+        const QByteArray body = type + data;
+        QByteArray crc(4, '\0');
+        qToBigEndian<quint32>(static_cast<quint32>(::crc32(
+                                  0, reinterpret_cast<const Bytef*>(body.data()), body.size())) ^
+                                  (rightCrc ? 0 : 1),
+                              crc.data());
+        return out + body + crc;
+    };
+    QTemporaryDir dir;
+    const QString path = dir.filePath("shot.png");
+    for (const QByteArray& changed :
+         {QByteArray(bytes).insert(33,
+                                   chunk("acTL", QByteArray::fromHex("0000000200000000"), true)),
+          QByteArray(bytes).insert(bytes.size() - 12, chunk("tEXt", "Title\0x", false))}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(changed) == changed.size());
+        file.close();
+        std::string error;
+        const int fd = ::open(path.toLocal8Bit().constData(), O_RDONLY | O_CLOEXEC);
+        platform::PngLimits limits;
+        limits.fileSize = changed.size();
+        limits.keepFile = true;
+        const std::optional<platform::Picture> picture =
+            platform::ReadPngPicture(fd, limits, error);
+        ::close(fd);
+        ASSERT_TRUE(picture) << error;
+        EXPECT_EQ(picture->pixels.front(), 0x0AC81Eu);
+        EXPECT_TRUE(picture->file.empty());
+    }
 }
 
 }  // namespace
