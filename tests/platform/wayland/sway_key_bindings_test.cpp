@@ -77,8 +77,7 @@ TEST(SwayConfiguration, ReadAsSwayReadsIt) {
 // that would need them is refused, named in the reason.
 TEST(SwayBindings, OnlyAPathNeedingNoQuotesIsBound) {
     EXPECT_EQ(platform::sway::ProgramPathRefusal("/usr/lib/x86_64/tessarine-1.2+b"), "");
-    for (const std::string path :
-         {"/opt/a b/tessarine", "/opt/it's/tessarine", "/opt/$HOME/t", "/opt/a;b/tessarine"}) {
+    for (const std::string path : {"/opt/a b/t", "/opt/it's/t", "/opt/$x;y/t"}) {
         EXPECT_NE(platform::sway::ProgramPathRefusal(path).find('"' + path + '"'),
                   std::string::npos);
     }
