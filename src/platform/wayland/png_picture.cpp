@@ -3,11 +3,14 @@
 #include <png.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <csetjmp>
 #include <cstring>
+#include <string_view>
 
 #include "platform/raster/raster.h"
 
@@ -162,6 +165,60 @@ std::int64_t LargestFile(const Decoder& decoder) {
     return raw + raw / 8 + (std::int64_t{4} << 20);
 }
 
+// Chunks a copy may hold besides IHDR, IDAT and IEND: a palette and
+// metadata no viewer shows as other pixels than the decoded ones.
+constexpr std::array<std::string_view, 16> kPlainChunks = {
+    "PLTE", "tRNS", "cHRM", "gAMA", "iCCP", "sBIT", "sRGB", "bKGD",
+    "hIST", "pHYs", "sPLT", "tIME", "tEXt", "zTXt", "iTXt", "eXIf"};
+
+std::uint32_t BigEndian(const std::uint8_t* bytes) {
+    return std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16 |
+           std::uint32_t{bytes[2]} << 8 | bytes[3];
+}
+
+// Whether the file's bytes are a plain PNG of the decoded picture alone:
+// every chunk's CRC right, IHDR first, one run of IDAT, IEND last, and
+// nothing else than the chunks above. libpng skips an ancillary chunk with
+// a wrong CRC, and frames of an animation, without decoding them, so a file
+// holding either would not show what was decoded.
+bool IsPlainPng(const std::vector<std::uint8_t>& file) {
+    std::size_t at = 8;  // past the signature
+    std::size_t index = 0;
+    bool dataSeen = false;
+    bool dataEnded = false;
+    while (file.size() - at >= 12) {
+        const std::uint32_t length = BigEndian(&file[at]);
+        if (length > file.size() - at - 12) {
+            return false;
+        }
+        const std::uint8_t* type = &file[at + 4];
+        const std::string_view name(reinterpret_cast<const char*>(type), 4);
+        const uLong crc = ::crc32(::crc32(0, nullptr, 0), type, length + 4);
+        if (crc != BigEndian(type + 4 + length)) {
+            return false;
+        }
+        at += std::size_t{length} + 12;
+        if (name == "IEND") {
+            return at == file.size() && dataSeen;
+        }
+        if ((index++ == 0) != (name == "IHDR")) {
+            return false;
+        }
+        if (name == "IDAT") {
+            if (dataEnded) {
+                return false;
+            }
+            dataSeen = true;
+        } else if (name != "IHDR") {
+            if (std::find(kPlainChunks.begin(), kPlainChunks.end(), name) == kPlainChunks.end()) {
+                return false;
+            }
+            dataEnded = dataSeen;
+        }
+    }
+    return false;
+}
+
 class Context {
   public:
     Context() {
@@ -240,7 +297,7 @@ std::optional<Picture> ReadPngPicture(int fd, const PngLimits& limits, std::stri
         pixel =
             shown(rgba[0], rgba[3]) << 16 | shown(rgba[1], rgba[3]) << 8 | shown(rgba[2], rgba[3]);
     }
-    if (!opaque) {
+    if (!opaque || (limits.keepFile && !IsPlainPng(picture.file))) {
         picture.file = {};
     }
     return picture;

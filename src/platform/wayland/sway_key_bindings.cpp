@@ -263,15 +263,6 @@ std::string MainConfigFolder() {
     return "/etc/sway";
 }
 
-// The command sway runs; a path sway's command parser would split or
-// reinterpret is refused rather than quoted.
-bool SafeForSway(const std::string& command) {
-    return std::all_of(command.begin(), command.end(), [](unsigned char c) {
-        return std::isalnum(c) ||
-               std::string_view("/._+-' ").find(static_cast<char>(c)) != std::string_view::npos;
-    });
-}
-
 bool ConfigurationBinds(const KeyCombination& keys) {
     const QJsonDocument answer = Ask(kGetConfig, {});
     const std::string config = answer.object().value("config").toString().toStdString();
@@ -308,6 +299,22 @@ bool ConfigBinds(std::string_view config, const std::string& folder, const KeyCo
                  const ConfigReader& read) {
     Parser parser{keys, read, {}};
     return parser.Binds(config, folder, 0);
+}
+
+std::string ProgramPathRefusal(const std::string& program) {
+    // sway drops the quotes around a word before its exec hands the rest to
+    // the shell, so a quoted path would come apart there: a path that needs
+    // no quoting is the only one both keep whole.
+    const bool plain = std::all_of(program.begin(), program.end(), [](unsigned char c) {
+        return std::isalnum(c) ||
+               std::string_view("/._+-").find(static_cast<char>(c)) != std::string_view::npos;
+    });
+    if (plain) {
+        return {};
+    }
+    return "the tessarine command's path, \"" + program +
+           "\", holds characters sway or the shell would split or read as their own (only "
+           "letters, digits and / . _ + - are kept whole), so sway cannot run it";
 }
 
 std::string SwayCombination(const KeyCombination& keys) {
@@ -349,8 +356,8 @@ ClaimOutcome BindHotKey(const KeyCombination& keys) {
     if (command.empty()) {
         return Refused("the tessarine command for sway to run cannot be found");
     }
-    if (!SafeForSway(command)) {
-        return Refused("the tessarine command's path has characters sway's commands cannot carry");
+    if (std::string refusal = ProgramPathRefusal(CommandProgram()); !refusal.empty()) {
+        return Refused(refusal);
     }
     if (ConfigurationBinds(keys)) {
         return {ClaimResult::HeldByAnother, nullptr, "sway's configuration binds it"};

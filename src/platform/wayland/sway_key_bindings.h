@@ -32,6 +32,10 @@ std::string ReadIncluded(const std::string& pattern);
 bool ConfigBinds(std::string_view config, const std::string& folder, const KeyCombination& keys,
                  const ConfigReader& read);
 
+// Why sway cannot be given the command at `program` (a path its command
+// parser or the shell would split or interpret); empty when it can.
+std::string ProgramPathRefusal(const std::string& program);
+
 // The combination in sway's notation: "Ctrl+Mod1+Shift+Print"; empty for a
 // key it has no name for here.
 std::string SwayCombination(const KeyCombination& keys);

@@ -109,7 +109,9 @@ TEST(PngPicture, ReadsEveryPixelAsRgbAndRefusesWhatIsNoPng) {
 
 // A file kept to be copied is the whole file, checked in full: a chunk's
 // CRC wrong after the pixels, which decoding alone never reads, refuses it.
-// A translucent picture keeps no file: a copy would not show its pixels.
+// A translucent picture keeps no file: a copy would not show its pixels; nor
+// does an animation, or an ancillary chunk with a wrong CRC (decoding skips
+// both).
 TEST(PngPicture, KeptFileIsTheWholeCheckedFileOfAnOpaquePicture) {
     QImage image(31, 7, QImage::Format_RGB32);
     image.fill(qRgb(10, 200, 30));
@@ -144,6 +146,16 @@ TEST(PngPicture, KeptFileIsTheWholeCheckedFileOfAnOpaquePicture) {
     file.close();
     EXPECT_TRUE(read(false, error));
     EXPECT_FALSE(read(true, error));
+
+    for (const char* chunk : {"000000086163544c0000000200000000f38d9370",  // acTL
+                              "0000000174455874414e9dabe0"}) {             // tEXt, CRC wrong
+        const QByteArray changed = QByteArray(bytes).insert(33, QByteArray::fromHex(chunk));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(changed) == changed.size());
+        file.close();
+        picture = read(true, error);
+        ASSERT_TRUE(picture) << error;
+        EXPECT_TRUE(picture->file.empty());
+    }
 
     image = image.convertToFormat(QImage::Format_ARGB32);
     image.setPixel(3, 3, qRgba(10, 20, 30, 128));

@@ -73,4 +73,14 @@ TEST(SwayConfiguration, ReadAsSwayReadsIt) {
     std::filesystem::remove_all(folder);
 }
 
+// sway drops the quotes around the path before the shell sees it: a path
+// that would need them is refused, named in the reason.
+TEST(SwayBindings, OnlyAPathNeedingNoQuotesIsBound) {
+    EXPECT_EQ(platform::sway::ProgramPathRefusal("/usr/lib/x86_64/tessarine-1.2+b"), "");
+    for (const std::string path : {"/opt/a b/t", "/opt/it's/t", "/opt/$x;y/t"}) {
+        EXPECT_NE(platform::sway::ProgramPathRefusal(path).find('"' + path + '"'),
+                  std::string::npos);
+    }
+}
+
 }  // namespace
