@@ -10,6 +10,8 @@
 #include <chrono>
 #include <cstring>
 
+#include "base/wait_ready.h"
+
 namespace platform {
 namespace {
 
@@ -73,11 +75,7 @@ ServingAnswer StartServingProcess(const std::function<void(int ready)>& serve, i
     std::size_t got = 0;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(deadlineMs);
     while (got < sizeof answer - 1) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                              deadline - std::chrono::steady_clock::now())
-                              .count();
-        pollfd wait{pipeEnds[0], POLLIN, 0};
-        if (left <= 0 || ::poll(&wait, 1, static_cast<int>(left)) <= 0) {
+        if (!base::WaitReady(pipeEnds[0], POLLIN, deadline)) {
             break;
         }
         const ssize_t n = ::read(pipeEnds[0], answer + got, sizeof answer - 1 - got);
