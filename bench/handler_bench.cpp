@@ -69,9 +69,9 @@ int main(int argc, char** argv) {
             work.push_back(std::chrono::duration<double, std::milli>(stop - start).count() -
                            kPauseMs);
         }
-        DeleteDC(variables::CaptureDC);
-        DeleteObject(variables::CaptureBitmap);
-        DeleteDC(form->ScreenDC);
+        raster::DeleteDC(variables::CaptureDC);
+        raster::DeleteObject(variables::CaptureBitmap);
+        raster::DeleteDC(form->ScreenDC);
         form->ScreenDC = 0;
         variables::Reset();
         raster::ReleaseRetired();

@@ -148,30 +148,30 @@ void ScreenCapture(benchmark::State& state) {
         return;
     }
     for (auto _ : state) {
-        const HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-        const HDC memory = CreateCompatibleDC(screen);
-        const HBITMAP bitmap = CreateCompatibleBitmap(screen, kWidth, kHeight);
-        SelectObject(memory, bitmap);
-        if (!BitBlt(memory, 0, 0, kWidth, kHeight, screen, 0, 0, SRCCOPY)) {
+        const raster::HDC screen = raster::CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+        const raster::HDC memory = raster::CreateCompatibleDC(screen);
+        const raster::HBITMAP bitmap = raster::CreateCompatibleBitmap(screen, kWidth, kHeight);
+        raster::SelectObject(memory, bitmap);
+        if (!raster::BitBlt(memory, 0, 0, kWidth, kHeight, screen, 0, 0, raster::SRCCOPY)) {
             state.SkipWithError("BitBlt failed");
         }
-        DeleteDC(memory);
-        DeleteObject(bitmap);
-        DeleteDC(screen);
+        raster::DeleteDC(memory);
+        raster::DeleteObject(bitmap);
+        raster::DeleteDC(screen);
     }
 }
 BENCHMARK(ScreenCapture)->Unit(benchmark::kMillisecond);
 
 // A memory context holding a width x height bitmap with a busy pattern.
 struct Picture {
-    HDC dc = 0;
-    HBITMAP bitmap = 0;
+    raster::HDC dc = 0;
+    raster::HBITMAP bitmap = 0;
     Picture(int width, int height) {
-        const HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-        dc = CreateCompatibleDC(screen);
-        bitmap = CreateCompatibleBitmap(screen, width, height);
-        SelectObject(dc, bitmap);
-        DeleteDC(screen);
+        const raster::HDC screen = raster::CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+        dc = raster::CreateCompatibleDC(screen);
+        bitmap = raster::CreateCompatibleBitmap(screen, width, height);
+        raster::SelectObject(dc, bitmap);
+        raster::DeleteDC(screen);
         const raster::PixelView view = *raster::ContextPixels(dc);
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < width; ++x) {
@@ -181,25 +181,25 @@ struct Picture {
         }
     }
     ~Picture() {
-        DeleteDC(dc);
-        DeleteObject(bitmap);
+        raster::DeleteDC(dc);
+        raster::DeleteObject(bitmap);
     }
 };
 
 void Stretch(benchmark::State& state, int mode) {
     Picture capture(kWidth, kHeight);
     Picture pane(kPaneWidth, kPaneHeight);
-    SetStretchBltMode(pane.dc, mode);
+    raster::SetStretchBltMode(pane.dc, mode);
     for (auto _ : state) {
-        StretchBlt(pane.dc, 0, 0, kPaneWidth, kPaneHeight, capture.dc, 0, 0, kWidth, kHeight,
-                   SRCCOPY);
+        raster::StretchBlt(pane.dc, 0, 0, kPaneWidth, kPaneHeight, capture.dc, 0, 0, kWidth,
+                           kHeight, raster::SRCCOPY);
         benchmark::ClobberMemory();
     }
 }
-BENCHMARK_CAPTURE(Stretch, Nearest, COLORONCOLOR)
+BENCHMARK_CAPTURE(Stretch, Nearest, raster::COLORONCOLOR)
     ->Name("Stretch/Nearest")
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(Stretch, Halftone, HALFTONE)
+BENCHMARK_CAPTURE(Stretch, Halftone, raster::HALFTONE)
     ->Name("Stretch/Halftone")
     ->Unit(benchmark::kMillisecond);
 
@@ -207,28 +207,29 @@ BENCHMARK_CAPTURE(Stretch, Halftone, HALFTONE)
 // aside, make the new buffer and cut the band's part into it.
 void Crop(benchmark::State& state) {
     Picture capture(kWidth, kHeight);
-    const HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    const raster::HDC screen = raster::CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
     const preview::Band band{100, 80, 241, 189};
     for (auto _ : state) {
         const preview::CropMapping mapping =
             preview::MapStretched(band, kPaneWidth, kPaneHeight, kWidth, kHeight);
         const preview::CropSource source = *mapping.source;
-        const HBITMAP copyBitmap = CreateCompatibleBitmap(screen, kWidth, kHeight);
-        const HDC copyDC = CreateCompatibleDC(screen);
-        SelectObject(copyDC, copyBitmap);
-        BitBlt(copyDC, 0, 0, kWidth, kHeight, capture.dc, 0, 0, SRCCOPY);
-        const HBITMAP newBitmap = CreateCompatibleBitmap(screen, source.width, source.height);
-        const HDC newDC = CreateCompatibleDC(screen);
-        SelectObject(newDC, newBitmap);
-        BitBlt(newDC, 0, 0, source.width, source.height, copyDC, static_cast<int>(source.x),
-               static_cast<int>(source.y), SRCCOPY);
+        const raster::HBITMAP copyBitmap = raster::CreateCompatibleBitmap(screen, kWidth, kHeight);
+        const raster::HDC copyDC = raster::CreateCompatibleDC(screen);
+        raster::SelectObject(copyDC, copyBitmap);
+        raster::BitBlt(copyDC, 0, 0, kWidth, kHeight, capture.dc, 0, 0, raster::SRCCOPY);
+        const raster::HBITMAP newBitmap =
+            raster::CreateCompatibleBitmap(screen, source.width, source.height);
+        const raster::HDC newDC = raster::CreateCompatibleDC(screen);
+        raster::SelectObject(newDC, newBitmap);
+        raster::BitBlt(newDC, 0, 0, source.width, source.height, copyDC, static_cast<int>(source.x),
+                       static_cast<int>(source.y), raster::SRCCOPY);
         benchmark::ClobberMemory();
-        DeleteDC(newDC);
-        DeleteObject(newBitmap);
-        DeleteDC(copyDC);
-        DeleteObject(copyBitmap);
+        raster::DeleteDC(newDC);
+        raster::DeleteObject(newBitmap);
+        raster::DeleteDC(copyDC);
+        raster::DeleteObject(copyBitmap);
     }
-    DeleteDC(screen);
+    raster::DeleteDC(screen);
 }
 BENCHMARK(Crop)->Unit(benchmark::kMillisecond);
 

@@ -31,18 +31,18 @@ namespace {
 
 // The contexts and bitmap of one capture, released on every path.
 struct CaptureHandles {
-    HDC screen = 0;
-    HDC memory = 0;
-    HBITMAP bitmap = 0;
+    raster::HDC screen = 0;
+    raster::HDC memory = 0;
+    raster::HBITMAP bitmap = 0;
 
     CaptureHandles() = default;
     CaptureHandles(const CaptureHandles&) = delete;
     CaptureHandles& operator=(const CaptureHandles&) = delete;
     ~CaptureHandles() { release(); }
     void release() {
-        DeleteDC(memory);
-        DeleteObject(bitmap);
-        DeleteDC(screen);
+        raster::DeleteDC(memory);
+        raster::DeleteObject(bitmap);
+        raster::DeleteDC(screen);
         memory = screen = 0;
         bitmap = 0;
     }

@@ -34,11 +34,11 @@ namespace {
 
 // Releases what the capture buffer and the main window still hold.
 void ReleaseEverything(Form1* form) {
-    DeleteDC(variables::CaptureDC);
-    DeleteObject(variables::CaptureBitmap);
-    DeleteDC(variables::SelectionScreenDC);
+    raster::DeleteDC(variables::CaptureDC);
+    raster::DeleteObject(variables::CaptureBitmap);
+    raster::DeleteDC(variables::SelectionScreenDC);
     if (form) {
-        DeleteDC(form->ScreenDC);
+        raster::DeleteDC(form->ScreenDC);
         form->ScreenDC = 0;
     }
     variables::Reset();

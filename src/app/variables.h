@@ -10,9 +10,9 @@
 
 namespace variables {
 
-inline HDC CaptureDC = 0;
-inline HBITMAP CaptureBitmap = 0;
-inline HDC SelectionScreenDC = 0;
+inline raster::HDC CaptureDC = 0;
+inline raster::HBITMAP CaptureBitmap = 0;
+inline raster::HDC SelectionScreenDC = 0;
 inline std::int16_t DragStartX = 0;
 inline std::int16_t DragStartY = 0;
 inline std::string SaveFileName;

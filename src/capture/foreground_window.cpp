@@ -3,7 +3,7 @@
 #include <cstdint>
 
 namespace capture {
-std::optional<CaptureSize> CaptureSizeOf(const RECT& rect) {
+std::optional<CaptureSize> CaptureSizeOf(const platform::RECT& rect) {
     // In 64 bits, so that no rectangle overflows the subtraction.
     const std::int64_t width = std::int64_t{rect.right} - rect.left;
     const std::int64_t height = std::int64_t{rect.bottom} - rect.top;

@@ -20,6 +20,6 @@ struct CaptureSize {
 
 // The size of a capture of `rect`, or empty when either side is negative or
 // wider than a capture can be.
-std::optional<CaptureSize> CaptureSizeOf(const RECT& rect);
+std::optional<CaptureSize> CaptureSizeOf(const platform::RECT& rect);
 
 }  // namespace capture

@@ -288,23 +288,24 @@ void frmSelect::Picture1_MouseUp(int, int, float, float) {
     app::DoEvents();
 
     raster::ReplaceContext(variables::SelectionScreenDC,
-                           CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
+                           raster::CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
     // The rectangle is cut straight from the snapshot: it stays valid until
     // this operation ends, even once the new buffer has replaced it, so no
     // screen-sized copy of it is needed.
-    const HDC snapshotDC = variables::CaptureDC;
+    const raster::HDC snapshotDC = variables::CaptureDC;
 
     // The new buffer replaces the snapshot.
     raster::ReplaceBitmap(
         variables::CaptureBitmap,
-        CreateCompatibleBitmap(variables::SelectionScreenDC, variables::CaptureWidth,
-                               variables::CaptureHeight));
-    raster::ReplaceContext(variables::CaptureDC, CreateCompatibleDC(variables::SelectionScreenDC));
-    SelectObject(variables::CaptureDC, variables::CaptureBitmap);
+        raster::CreateCompatibleBitmap(variables::SelectionScreenDC, variables::CaptureWidth,
+                                       variables::CaptureHeight));
+    raster::ReplaceContext(variables::CaptureDC,
+                           raster::CreateCompatibleDC(variables::SelectionScreenDC));
+    raster::SelectObject(variables::CaptureDC, variables::CaptureBitmap);
     app::DoEvents();
-    BitBlt(variables::CaptureDC, 0, 0, variables::CaptureWidth, variables::CaptureHeight,
-           snapshotDC, base::ToInt32OrZero(variables::DragStartX * frozenScale_.x),
-           base::ToInt32OrZero(variables::DragStartY * frozenScale_.y), SRCCOPY);
+    raster::BitBlt(variables::CaptureDC, 0, 0, variables::CaptureWidth, variables::CaptureHeight,
+                   snapshotDC, base::ToInt32OrZero(variables::DragStartX * frozenScale_.x),
+                   base::ToInt32OrZero(variables::DragStartY * frozenScale_.y), raster::SRCCOPY);
     app::DoEvents();
     capture::ForgetBufferBeforeSelection();
     finished_ = true;

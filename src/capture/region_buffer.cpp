@@ -8,10 +8,10 @@ namespace {
 
 struct Pending {
     bool active = false;
-    HDC previousDC = 0;
-    HBITMAP previousBitmap = 0;
-    HDC snapshotDC = 0;
-    HBITMAP snapshotBitmap = 0;
+    raster::HDC previousDC = 0;
+    raster::HBITMAP previousBitmap = 0;
+    raster::HDC snapshotDC = 0;
+    raster::HBITMAP snapshotBitmap = 0;
 };
 
 Pending& pending() {
@@ -33,7 +33,7 @@ void RetirePrevious(Pending& p) {
 
 }  // namespace
 
-void StoreSelectionSnapshot(HDC snapshotDC, HBITMAP snapshotBitmap) {
+void StoreSelectionSnapshot(raster::HDC snapshotDC, raster::HBITMAP snapshotBitmap) {
     Pending& p = pending();
     if (SnapshotIsCurrent(p)) {
         // The buffer holds an earlier selection's snapshot, not a capture.

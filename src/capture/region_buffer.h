@@ -9,7 +9,7 @@ namespace capture {
 
 // Stores the snapshot as the capture buffer, keeping the buffer it replaces.
 // A snapshot that an earlier, unfinished selection left is simply replaced.
-void StoreSelectionSnapshot(HDC snapshotDC, HBITMAP snapshotBitmap);
+void StoreSelectionSnapshot(raster::HDC snapshotDC, raster::HBITMAP snapshotBitmap);
 
 // The selection was cancelled: the kept buffer becomes the capture again and
 // the snapshot is retired. If another capture has replaced the snapshot in

@@ -58,11 +58,12 @@ void Form1::mnuselscreen_Click() {
             // Device pixels shown on a window measured in logical ones, at
             // the scale a drag maps back with: a point shows the pixels it
             // selects.
-            SetStretchBltMode(picture.hDC(), HALFTONE);
-            StretchBlt(picture.hDC(), 0, 0, picture.ScaleWidth(), picture.ScaleHeight(),
-                       variables::CaptureDC, 0, 0,
-                       static_cast<int>(std::lround(picture.ScaleWidth() * scale.x)),
-                       static_cast<int>(std::lround(picture.ScaleHeight() * scale.y)), SRCCOPY);
+            raster::SetStretchBltMode(picture.hDC(), raster::HALFTONE);
+            raster::StretchBlt(picture.hDC(), 0, 0, picture.ScaleWidth(), picture.ScaleHeight(),
+                               variables::CaptureDC, 0, 0,
+                               static_cast<int>(std::lround(picture.ScaleWidth() * scale.x)),
+                               static_cast<int>(std::lround(picture.ScaleHeight() * scale.y)),
+                               raster::SRCCOPY);
         }
         picture.Refresh();
     } else {

@@ -23,7 +23,7 @@ void ShowScreenNotCaptured(QWidget* parent, const QString& why) {
         QString("The screen could not be captured: %1. The previous capture is kept.").arg(why));
 }
 
-void StoreGrab(HDC& screenDC, const ScreenGrab& grab) {
+void StoreGrab(raster::HDC& screenDC, const ScreenGrab& grab) {
     raster::ReplaceContext(screenDC, grab.screen);
     raster::ReplaceContext(variables::CaptureDC, grab.memory);
     raster::ReplaceBitmap(variables::CaptureBitmap, grab.bitmap);

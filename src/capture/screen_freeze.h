@@ -20,6 +20,6 @@ void ShowScreenNotCaptured(QWidget* parent, const QString& why);
 
 // Makes `grab` the capture buffer (its screen context goes to `screenDC`),
 // retiring what they held.
-void StoreGrab(HDC& screenDC, const ScreenGrab& grab);
+void StoreGrab(raster::HDC& screenDC, const ScreenGrab& grab);
 
 }  // namespace capture

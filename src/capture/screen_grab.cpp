@@ -7,25 +7,25 @@ namespace {
 
 std::optional<ScreenGrab> Allocate(int width, int height, std::string& error) {
     ScreenGrab grab;
-    grab.screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    grab.memory = CreateCompatibleDC(grab.screen);
-    grab.bitmap = CreateCompatibleBitmap(grab.screen, width, height);
+    grab.screen = raster::CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    grab.memory = raster::CreateCompatibleDC(grab.screen);
+    grab.bitmap = raster::CreateCompatibleBitmap(grab.screen, width, height);
     if (!grab.screen || !grab.memory || !grab.bitmap) {
         ReleaseGrab(grab);
         error = "there is no memory for a " + std::to_string(width) + " x " +
                 std::to_string(height) + " capture";
         return std::nullopt;
     }
-    SelectObject(grab.memory, grab.bitmap);
+    raster::SelectObject(grab.memory, grab.bitmap);
     return grab;
 }
 
 }  // namespace
 
 void ReleaseGrab(const ScreenGrab& grab) {
-    DeleteDC(grab.memory);
-    DeleteObject(grab.bitmap);
-    DeleteDC(grab.screen);
+    raster::DeleteDC(grab.memory);
+    raster::DeleteObject(grab.bitmap);
+    raster::DeleteDC(grab.screen);
 }
 
 std::optional<ScreenGrab> PrepareGrab(int width, int height, std::string& error) {
@@ -41,7 +41,7 @@ std::optional<ScreenGrab> PrepareGrab(int width, int height, std::string& error)
 
 bool ReadScreenInto(const ScreenGrab& grab, int x, int y, int width, int height,
                     std::string& error) {
-    if (!BitBlt(grab.memory, 0, 0, width, height, grab.screen, x, y, SRCCOPY)) {
+    if (!raster::BitBlt(grab.memory, 0, 0, width, height, grab.screen, x, y, raster::SRCCOPY)) {
         ReleaseGrab(grab);
         error = "the screen could not be read";
         return false;

@@ -13,9 +13,9 @@ namespace capture {
 
 // What a grab made. The caller owns the three handles.
 struct ScreenGrab {
-    HDC screen = 0;
-    HDC memory = 0;
-    HBITMAP bitmap = 0;
+    raster::HDC screen = 0;
+    raster::HDC memory = 0;
+    raster::HBITMAP bitmap = 0;
 };
 
 // Copies the width x height pixels at (x, y) of the screen into a new

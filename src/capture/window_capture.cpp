@@ -79,7 +79,7 @@ void Form1::WSHK_HotKeyPressed() {
         controls::ShowMessage(this, QMessageBox::Warning, "Tessarine", text);
         return;
     }
-    const RECT rect = found.rect;
+    const platform::RECT rect = found.rect;
     // The window is read from a still picture of the whole screen where the
     // screen comes only whole; a refusal keeps the previous capture.
     if (const QString why = capture::FreezeScreen(); !why.isEmpty()) {
@@ -106,13 +106,14 @@ void Form1::WSHK_HotKeyPressed() {
     app::DoEvents();
 
     if (opStretch->isChecked()) {
-        StretchBlt(picpreview->hDC(), 0, 0, base::ToInt32OrZero(picpreview->ScaleWidth()),
-                   base::ToInt32OrZero(picpreview->ScaleHeight()), variables::CaptureDC, 0, 0,
-                   width, height, SRCCOPY);
+        raster::StretchBlt(picpreview->hDC(), 0, 0, base::ToInt32OrZero(picpreview->ScaleWidth()),
+                           base::ToInt32OrZero(picpreview->ScaleHeight()), variables::CaptureDC, 0,
+                           0, width, height, raster::SRCCOPY);
         picpreview->Refresh();
     }
     if (opActual->isChecked()) {
-        BitBlt(picpreview->hDC(), 0, 0, width, height, variables::CaptureDC, 0, 0, SRCCOPY);
+        raster::BitBlt(picpreview->hDC(), 0, 0, width, height, variables::CaptureDC, 0, 0,
+                       raster::SRCCOPY);
         picpreview->Refresh();
     }
 }

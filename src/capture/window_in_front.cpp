@@ -10,7 +10,7 @@ WindowInFront FindWindowInFront(platform::Backend& backend) {
         return found;
     }
     const auto unanswered = [&backend] { return backend.windowQueryFailure(); };
-    const HWND window = backend.foregroundWindow();
+    const platform::HWND window = backend.foregroundWindow();
     if (window == 0) {
         found.why = unanswered();
         found.outcome = found.why.empty() ? Outcome::NoWindow : Outcome::NotFound;

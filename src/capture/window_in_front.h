@@ -22,7 +22,7 @@ struct WindowInFront {
     };
     Outcome outcome = Outcome::NoWindow;
     std::string why;
-    RECT rect;
+    platform::RECT rect;
     CaptureSize size;
 
     std::int64_t width() const { return std::int64_t{rect.right} - rect.left; }

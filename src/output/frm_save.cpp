@@ -84,8 +84,9 @@ void frmSave::Form_Load() {
         return;
     }
 
-    const bool copied = BitBlt(Picture1->hDC(), 0, 0, variables::CaptureWidth,
-                               variables::CaptureHeight, variables::CaptureDC, 0, 0, SRCCOPY);
+    const bool copied =
+        raster::BitBlt(Picture1->hDC(), 0, 0, variables::CaptureWidth, variables::CaptureHeight,
+                       variables::CaptureDC, 0, 0, raster::SRCCOPY);
     Picture1->Refresh();
     app::DoEvents();
     if (!stillLoaded()) {

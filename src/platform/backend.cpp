@@ -6,8 +6,8 @@ namespace {
 class Null : public Backend {
   public:
     std::shared_ptr<raster::ScreenSource> screenSource() override { return nullptr; }
-    HWND foregroundWindow() override { return 0; }
-    bool windowRect(HWND, RECT*) override { return false; }
+    platform::HWND foregroundWindow() override { return 0; }
+    bool windowRect(platform::HWND, platform::RECT*) override { return false; }
     bool knowsForegroundWindow() const override { return true; }
     std::string windowQueryFailure() override { return {}; }
     ClaimOutcome claimKeys(const KeyCombination&, std::function<void()>) override {

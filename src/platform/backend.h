@@ -15,6 +15,8 @@
 
 #include "platform/raster/raster.h"
 
+namespace platform {
+
 // A top-level window, as the window system numbers it; 0 is no window.
 using HWND = std::uint32_t;
 
@@ -25,8 +27,6 @@ struct RECT {
     std::int32_t right = 0;
     std::int32_t bottom = 0;
 };
-
-namespace platform {
 
 // A monitor of the screen, as the window system names it ("HDMI-1"), and
 // the part of the screen it shows.

@@ -18,10 +18,10 @@ namespace {
 using testing_support::FakeScreen;
 
 struct FakeFront {
-    static inline HWND window = 0;
-    static inline RECT rect{};
-    static HWND Foreground() { return window; }
-    static bool Rect(HWND w, RECT* out) {
+    static inline platform::HWND window = 0;
+    static inline platform::RECT rect{};
+    static platform::HWND Foreground() { return window; }
+    static bool Rect(platform::HWND w, platform::RECT* out) {
         if (w != window || w == 0) {
             return false;
         }
@@ -141,7 +141,7 @@ TEST_F(CommandLineCapture, FailuresNameTheCauseAndWriteNothing) {
     FakeFront::rect = {5, 5, 5, 40};
     EXPECT_EQ(app::CaptureToFile(request),
               "the window in front is 0 x 35 pixels, which is no size a capture can have");
-    (*windows_)->rect = [](HWND, RECT*) { return false; };
+    (*windows_)->rect = [](platform::HWND, platform::RECT*) { return false; };
     EXPECT_EQ(app::CaptureToFile(request),
               "no window is in the foreground (the window that was in front has closed)");
     (*windows_)->rect = &FakeFront::Rect;

@@ -43,7 +43,7 @@ TEST_F(FullScreenCapture, PreviewShowsTheCaptureInEitherStyle) {
 
 TEST_F(FullScreenCapture, SwitchingStylesRedrawsWithoutTouchingTheBuffer) {
     form_->mnuScreen_Click();
-    const HDC buffer = variables::CaptureDC;
+    const raster::HDC buffer = variables::CaptureDC;
     const std::uint32_t corner = CapturePixel(100, 100);
     form_->opActual->setChecked(true);
     form_->opActual_Click();
@@ -145,7 +145,7 @@ TEST_F(FullScreenCaptureOfAFrozenPicture, APictureOfAnotherSizeIsCapturedAtItsOw
 TEST_F(FullScreenCaptureOfAFrozenPicture, AnUnreadablePictureKeepsThePreviousCapture) {
     source_->frozen = true;
     form_->mnuScreen_Click();
-    const HDC kept = variables::CaptureDC;
+    const raster::HDC kept = variables::CaptureDC;
     source_->readable = false;
     testing_support::MessageBoxAnswerer boxes;
     form_->mnuScreen_Click();

@@ -69,7 +69,7 @@ class RegionCapture : public testing_support::Form1Test {
         EXPECT_EQ(raster::LiveHandleCount(), previousHandles_);
     }
 
-    HDC previousDC_ = 0;
+    raster::HDC previousDC_ = 0;
     std::uint32_t previousPane_ = 0;
     std::size_t previousHandles_ = 0;
 };
@@ -213,7 +213,7 @@ TEST_F(RegionCapture, ACaptureDuringTheSelectionIsNotUndoneByCancelling) {
     // A hot-key capture while selecting replaces the snapshot.
     screen_->fill(0x00FF00);
     form_->mnuScreen_Click();
-    const HDC newer = variables::CaptureDC;
+    const raster::HDC newer = variables::CaptureDC;
     select.Picture1_MouseDown(2, 0, 5, 5);
     FlushUnloadedWindows();
     EXPECT_EQ(variables::CaptureDC, newer);

@@ -16,20 +16,20 @@ using testing_support::FakeScreen;
 // The window system as the capture sees it: one window in front, with the
 // rectangle the test gives it.
 struct FakeWindows {
-    static inline HWND foreground = 0;
-    static inline RECT rect;
+    static inline platform::HWND foreground = 0;
+    static inline platform::RECT rect;
     static inline int foregroundQueries = 0;
     static inline bool form2HiddenWhenAsked = false;
     static inline bool gone = false;
 
-    static HWND Foreground() {
+    static platform::HWND Foreground() {
         ++foregroundQueries;
         Form2* form2 = app::DefaultForm<Form2>::IfLoaded();
         form2HiddenWhenAsked = form2 && !form2->isVisible();
         return foreground;
     }
     // Like the X11 query: nothing changes for no window.
-    static bool Rect(HWND window, RECT* out) {
+    static bool Rect(platform::HWND window, platform::RECT* out) {
         if (window == 0 || gone) {
             return false;
         }
@@ -121,7 +121,7 @@ TEST_F(WindowCapture, NoWindowInFrontKeepsThePreviousCaptureAndSaysSo) {
     InFront(0, 0, 300, 200);
     form_->WSHK_HotKeyPressed();
     ASSERT_EQ(variables::CaptureWidth, 300);
-    const HDC buffer = variables::CaptureDC;
+    const raster::HDC buffer = variables::CaptureDC;
     const std::size_t handles = raster::LiveHandleCount();
 
     // No window in front (no window manager, focus on the pointer's
@@ -144,12 +144,14 @@ TEST_F(WindowCapture, NoWindowInFrontKeepsThePreviousCaptureAndSaysSo) {
 TEST_F(WindowCapture, AWindowTooLargeOrEmptyIsRefusedAndTheBufferKept) {
     InFront(0, 0, 300, 200);
     form_->WSHK_HotKeyPressed();
-    const HDC buffer = variables::CaptureDC;
-    const HBITMAP bitmap = variables::CaptureBitmap;
-    const HDC screen = form_->ScreenDC;
+    const raster::HDC buffer = variables::CaptureDC;
+    const raster::HBITMAP bitmap = variables::CaptureBitmap;
+    const raster::HDC screen = form_->ScreenDC;
     const std::size_t handles = raster::LiveHandleCount();
 
-    for (const RECT& huge : {RECT{-100, 0, 32668, 10}, RECT{0, 0, 10, 40000}, RECT{5, 5, 5, 90}}) {
+    for (const platform::RECT& huge :
+         {platform::RECT{-100, 0, 32668, 10}, platform::RECT{0, 0, 10, 40000},
+          platform::RECT{5, 5, 5, 90}}) {
         testing_support::MessageBoxAnswerer boxes;
         InFront(huge.left, huge.top, huge.right, huge.bottom);
         form_->WSHK_HotKeyPressed();

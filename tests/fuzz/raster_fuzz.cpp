@@ -86,10 +86,10 @@ struct Model {
     // Bitmaps
     int width = 0, height = 0;
     std::vector<std::uint32_t> pixels;
-    HDC selectedInto = 0;
+    raster::HDC selectedInto = 0;
     // Memory contexts
-    HBITMAP selected = 0;
-    int mode = COLORONCOLOR;
+    raster::HBITMAP selected = 0;
+    int mode = raster::COLORONCOLOR;
 };
 
 struct World {
@@ -107,7 +107,7 @@ struct World {
         Model* m = live(h, Kind::Display);
         return m ? m : live(h, Kind::Memory);
     }
-    Model* target(HDC dc) {
+    Model* target(raster::HDC dc) {
         Model* m = live(dc, Kind::Memory);
         return m ? live(m->selected, Kind::Bitmap) : nullptr;
     }
@@ -191,7 +191,7 @@ int PickCoord(Script& s) {
 
 std::uint32_t PickRop(Script& s) {
     const std::uint8_t b = s.byte();
-    return b < 8 ? 0x00CC0000u + b : SRCCOPY;
+    return b < 8 ? 0x00CC0000u + b : raster::SRCCOPY;
 }
 
 // Pixel (x, y) of a copy's source, or nothing when it leaves the pixel as
@@ -216,8 +216,8 @@ struct SourceModel {
 // What a copy from `source` must read, or false when the call must fail.
 // `wanted` says whether any screen pixel would be read (a failing screen
 // fails the call only then).
-bool ModelSource(World& w, HDC source, std::vector<std::uint32_t>& snapshot, SourceModel& out,
-                 bool& readsScreen) {
+bool ModelSource(World& w, raster::HDC source, std::vector<std::uint32_t>& snapshot,
+                 SourceModel& out, bool& readsScreen) {
     readsScreen = false;
     if (Model* m = w.live(source, Kind::Memory)) {
         Model* bitmap = w.live(m->selected, Kind::Bitmap);
@@ -245,10 +245,10 @@ bool Overlaps(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1
 }
 
 void DoBitBlt(Script& s, World& w) {
-    const HDC dest = PickHandle(s, w);
+    const raster::HDC dest = PickHandle(s, w);
     const int x = PickCoord(s), y = PickCoord(s);
     const int width = PickSize(s), height = PickSize(s);
-    const HDC source = PickHandle(s, w);
+    const raster::HDC source = PickHandle(s, w);
     const int sx = PickCoord(s), sy = PickCoord(s);
     const std::uint32_t rop = PickRop(s);
 
@@ -257,7 +257,7 @@ void DoBitBlt(Script& s, World& w) {
     SourceModel src;
     bool readsScreen = false;
     const bool sourceOk = ModelSource(w, source, snapshot, src, readsScreen);
-    bool expect = target && rop == SRCCOPY;
+    bool expect = target && rop == raster::SRCCOPY;
     if (expect && width > 0 && height > 0) {
         // The on-screen part of what the clipped destination would read.
         const std::int64_t dx0 = std::max<std::int64_t>(x, 0), dy0 = std::max<std::int64_t>(y, 0);
@@ -271,7 +271,7 @@ void DoBitBlt(Script& s, World& w) {
     } else if (expect) {
         expect = w.liveContext(source) != nullptr;
     }
-    const bool got = BitBlt(dest, x, y, width, height, source, sx, sy, rop);
+    const bool got = raster::BitBlt(dest, x, y, width, height, source, sx, sy, rop);
     if (got != expect) {
         Fail("BitBlt result", got, expect);
     }
@@ -298,10 +298,10 @@ std::int64_t SourceIndex(std::int64_t i, std::int64_t w, std::int64_t ws) {
 }
 
 void DoStretchBlt(Script& s, World& w) {
-    const HDC dest = PickHandle(s, w);
+    const raster::HDC dest = PickHandle(s, w);
     const int x = PickCoord(s), y = PickCoord(s);
     const int width = PickSize(s), height = PickSize(s);
-    const HDC source = PickHandle(s, w);
+    const raster::HDC source = PickHandle(s, w);
     const int sx = PickCoord(s), sy = PickCoord(s);
     const int sw = PickSize(s), sh = PickSize(s);
     const std::uint32_t rop = PickRop(s);
@@ -311,7 +311,7 @@ void DoStretchBlt(Script& s, World& w) {
     SourceModel src;
     bool readsScreen = false;
     const bool sourceOk = ModelSource(w, source, snapshot, src, readsScreen);
-    bool expect = target && rop == SRCCOPY;
+    bool expect = target && rop == raster::SRCCOPY;
     const bool sized = width > 0 && height > 0 && sw > 0 && sh > 0;
     if (expect && sized) {
         const bool touchesScreen = readsScreen && Overlaps(sx, sy, std::int64_t{sx} + sw,
@@ -320,7 +320,7 @@ void DoStretchBlt(Script& s, World& w) {
     } else if (expect) {
         expect = w.liveContext(source) != nullptr;
     }
-    const bool got = StretchBlt(dest, x, y, width, height, source, sx, sy, sw, sh, rop);
+    const bool got = raster::StretchBlt(dest, x, y, width, height, source, sx, sy, sw, sh, rop);
     if (got != expect) {
         Fail("StretchBlt result", got, expect);
     }
@@ -330,7 +330,8 @@ void DoStretchBlt(Script& s, World& w) {
     const Model* context = w.live(dest, Kind::Memory);
     const bool wholeSource = src.w > 0 && sx >= 0 && sy >= 0 && std::int64_t{sx} + sw <= src.w &&
                              std::int64_t{sy} + sh <= src.h;
-    const bool smooth = context->mode == HALFTONE && wholeSource && (sw > width || sh > height);
+    const bool smooth =
+        context->mode == raster::HALFTONE && wholeSource && (sw > width || sh > height);
     const auto view = *raster::BitmapPixels(context->selected);
     for (int ty = 0; ty < target->height; ++ty) {
         const std::int64_t j = std::int64_t{ty} - y;
@@ -407,9 +408,9 @@ void Step(Script& s, World& w) {
         case 0: {
             const std::uint8_t b = s.byte();
             const bool good = b >= 32;
-            const HDC dc =
-                good ? CreateDCA("DISPLAY", nullptr, nullptr, nullptr)
-                     : CreateDCA((b & 1) ? "DISPLAY " : nullptr, nullptr, nullptr, nullptr);
+            const raster::HDC dc =
+                good ? raster::CreateDCA("DISPLAY", nullptr, nullptr, nullptr)
+                     : raster::CreateDCA((b & 1) ? "DISPLAY " : nullptr, nullptr, nullptr, nullptr);
             if ((dc != 0) != good) {
                 Fail("CreateDCA result", dc, good);
             }
@@ -419,8 +420,8 @@ void Step(Script& s, World& w) {
             break;
         }
         case 1: {
-            const HDC ref = PickHandle(s, w);
-            const HDC dc = CreateCompatibleDC(ref);
+            const raster::HDC ref = PickHandle(s, w);
+            const raster::HDC dc = raster::CreateCompatibleDC(ref);
             if ((dc != 0) != (w.liveContext(ref) != nullptr)) {
                 Fail("CreateCompatibleDC result", dc, ref);
             }
@@ -430,7 +431,7 @@ void Step(Script& s, World& w) {
             break;
         }
         case 2: {
-            const HDC ref = PickHandle(s, w);
+            const raster::HDC ref = PickHandle(s, w);
             const int width = PickSize(s), height = PickSize(s);
             const bool good = w.liveContext(ref) && width > 0 && height > 0 &&
                               std::int64_t{width} * height <= raster::kMaxBitmapPixels;
@@ -439,7 +440,7 @@ void Step(Script& s, World& w) {
             if (good && std::int64_t{width} * height > (1 << 20)) {
                 break;
             }
-            const HBITMAP bitmap = CreateCompatibleBitmap(ref, width, height);
+            const raster::HBITMAP bitmap = raster::CreateCompatibleBitmap(ref, width, height);
             if ((bitmap != 0) != good) {
                 Fail("CreateCompatibleBitmap result", width, height);
             }
@@ -453,14 +454,14 @@ void Step(Script& s, World& w) {
             break;
         }
         case 3: {
-            const HDC dc = PickHandle(s, w);
-            const HGDIOBJ object = PickHandle(s, w);
+            const raster::HDC dc = PickHandle(s, w);
+            const raster::HGDIOBJ object = PickHandle(s, w);
             Model* context = w.live(dc, Kind::Memory);
             Model* bitmap = w.live(object, Kind::Bitmap);
             const bool good =
                 context && bitmap && (bitmap->selectedInto == 0 || bitmap->selectedInto == dc);
-            const HGDIOBJ previous = SelectObject(dc, object);
-            const HGDIOBJ expect = good ? context->selected : 0;
+            const raster::HGDIOBJ previous = raster::SelectObject(dc, object);
+            const raster::HGDIOBJ expect = good ? context->selected : 0;
             if (previous != expect) {
                 Fail("SelectObject result", previous, expect);
             }
@@ -480,9 +481,9 @@ void Step(Script& s, World& w) {
             DoStretchBlt(s, w);
             break;
         case 6: {
-            const HDC dc = PickHandle(s, w);
+            const raster::HDC dc = PickHandle(s, w);
             Model* context = w.liveContext(dc);
-            if (DeleteDC(dc) != (context != nullptr)) {
+            if (raster::DeleteDC(dc) != (context != nullptr)) {
                 Fail("DeleteDC result", dc);
             }
             if (context) {
@@ -494,10 +495,10 @@ void Step(Script& s, World& w) {
             break;
         }
         case 7: {
-            const HGDIOBJ object = PickHandle(s, w);
+            const raster::HGDIOBJ object = PickHandle(s, w);
             Model* bitmap = w.live(object, Kind::Bitmap);
             const bool good = bitmap && bitmap->selectedInto == 0;
-            if (DeleteObject(object) != good) {
+            if (raster::DeleteObject(object) != good) {
                 Fail("DeleteObject result", object);
             }
             if (good) {
@@ -507,7 +508,7 @@ void Step(Script& s, World& w) {
             break;
         }
         case 8: {
-            const HDC dc = PickHandle(s, w);
+            const raster::HDC dc = PickHandle(s, w);
             const std::uint32_t rgb = s.u32();
             Model* target = w.target(dc);
             if (raster::FillContext(dc, rgb) != (target != nullptr)) {
@@ -519,12 +520,12 @@ void Step(Script& s, World& w) {
             break;
         }
         case 9: {
-            const HDC dc = PickHandle(s, w);
+            const raster::HDC dc = PickHandle(s, w);
             const std::uint8_t b = s.byte();
-            const int mode = b < 96 ? COLORONCOLOR : b < 192 ? HALFTONE : b - 200;
+            const int mode = b < 96 ? raster::COLORONCOLOR : b < 192 ? raster::HALFTONE : b - 200;
             Model* context = w.live(dc, Kind::Memory);
-            const bool good = context && (mode == COLORONCOLOR || mode == HALFTONE);
-            const int previous = SetStretchBltMode(dc, mode);
+            const bool good = context && (mode == raster::COLORONCOLOR || mode == raster::HALFTONE);
+            const int previous = raster::SetStretchBltMode(dc, mode);
             if (previous != (good ? context->mode : 0)) {
                 Fail("SetStretchBltMode result", previous);
             }
@@ -544,7 +545,7 @@ void Step(Script& s, World& w) {
         case 11: {
             // Pixel access through a context: the view must be the selected
             // bitmap's, or nothing.
-            const HDC dc = PickHandle(s, w);
+            const raster::HDC dc = PickHandle(s, w);
             const auto view = raster::ContextPixels(dc);
             const Model* target = w.target(dc);
             if (view.has_value() != (target != nullptr) ||
@@ -577,12 +578,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CompareAll(w);
     // Tear down: contexts first, then the bitmaps they no longer hold.
     for (auto& [h, m] : w.objects) {
-        if (m.live && m.kind != Kind::Bitmap && !DeleteDC(h)) {
+        if (m.live && m.kind != Kind::Bitmap && !raster::DeleteDC(h)) {
             Fail("DeleteDC of a live context", h);
         }
     }
     for (auto& [h, m] : w.objects) {
-        if (m.live && m.kind == Kind::Bitmap && !DeleteObject(h)) {
+        if (m.live && m.kind == Kind::Bitmap && !raster::DeleteObject(h)) {
             Fail("DeleteObject of a released bitmap", h);
         }
     }

@@ -185,10 +185,10 @@ TEST_F(Save, AfterACropSaveWritesTheCroppedPictureOverTheSameFile) {
     answer(path("shot.bmp"));
     form_->mnuSave_Click();
     // What the crop does to the buffer: a smaller copy, the name untouched.
-    const HDC dc = CreateCompatibleDC(form_->ScreenDC);
-    const HBITMAP bitmap = CreateCompatibleBitmap(form_->ScreenDC, 10, 8);
-    SelectObject(dc, bitmap);
-    BitBlt(dc, 0, 0, 10, 8, variables::CaptureDC, 5, 6, SRCCOPY);
+    const raster::HDC dc = raster::CreateCompatibleDC(form_->ScreenDC);
+    const raster::HBITMAP bitmap = raster::CreateCompatibleBitmap(form_->ScreenDC, 10, 8);
+    raster::SelectObject(dc, bitmap);
+    raster::BitBlt(dc, 0, 0, 10, 8, variables::CaptureDC, 5, 6, raster::SRCCOPY);
     raster::ReplaceContext(variables::CaptureDC, dc);
     raster::ReplaceBitmap(variables::CaptureBitmap, bitmap);
     raster::ReleaseRetired();

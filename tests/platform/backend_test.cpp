@@ -10,7 +10,7 @@ TEST(NullBackend, HasNoScreenNoWindowAndHoldsNoKeys) {
     const std::shared_ptr<platform::Backend> null = platform::NullBackend();
     EXPECT_EQ(null->screenSource(), nullptr);
     EXPECT_EQ(null->foregroundWindow(), 0u);
-    RECT rect{1, 2, 3, 4};
+    platform::RECT rect{1, 2, 3, 4};
     EXPECT_FALSE(null->windowRect(7, &rect));
     EXPECT_EQ(rect.right, 3);
     EXPECT_EQ(null->claimKeys({0x2C}, [] {}).result, platform::ClaimResult::NoDisplay);

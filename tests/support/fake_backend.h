@@ -14,18 +14,18 @@ class FakeBackend : public platform::Backend {
     explicit FakeBackend(std::shared_ptr<platform::Backend> below) : below_(std::move(below)) {}
 
     std::shared_ptr<raster::ScreenSource> screen;
-    HWND (*foreground)() = nullptr;
-    bool (*rect)(HWND, RECT*) = nullptr;
+    platform::HWND (*foreground)() = nullptr;
+    bool (*rect)(platform::HWND, platform::RECT*) = nullptr;
     std::function<platform::ClaimOutcome(const platform::KeyCombination&, std::function<void()>)>
         claim;
 
     std::shared_ptr<raster::ScreenSource> screenSource() override {
         return screen ? screen : below_->screenSource();
     }
-    HWND foregroundWindow() override {
+    platform::HWND foregroundWindow() override {
         return foreground ? foreground() : below_->foregroundWindow();
     }
-    bool windowRect(HWND window, RECT* out) override {
+    bool windowRect(platform::HWND window, platform::RECT* out) override {
         return foreground ? rect(window, out) : below_->windowRect(window, out);
     }
     bool knowsForegroundWindow() const override {

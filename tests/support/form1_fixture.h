@@ -27,10 +27,10 @@ class Form1Test : public ::testing::Test {
     }
 
     void TearDown() override {
-        DeleteDC(variables::CaptureDC);
-        DeleteObject(variables::CaptureBitmap);
-        DeleteDC(variables::SelectionScreenDC);
-        DeleteDC(form_->ScreenDC);
+        raster::DeleteDC(variables::CaptureDC);
+        raster::DeleteObject(variables::CaptureBitmap);
+        raster::DeleteDC(variables::SelectionScreenDC);
+        raster::DeleteDC(form_->ScreenDC);
         form_.reset();
         raster::ReleaseRetired();
         variables::Reset();

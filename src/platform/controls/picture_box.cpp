@@ -36,15 +36,15 @@ int ShiftCode(Qt::KeyboardModifiers modifiers) {
 PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
-    const HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    dc_ = CreateCompatibleDC(display);
-    DeleteDC(display);
+    const raster::HDC display = raster::CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    dc_ = raster::CreateCompatibleDC(display);
+    raster::DeleteDC(display);
     resizeImage(std::max(1, width()), std::max(1, height()));
 }
 
 PictureBox::~PictureBox() {
-    DeleteDC(dc_);
-    DeleteObject(bitmap_);
+    raster::DeleteDC(dc_);
+    raster::DeleteObject(bitmap_);
 }
 
 QSize PictureBox::PixelsFor(QSize units) const {
@@ -66,14 +66,14 @@ void PictureBox::resizeToPixels(int width, int height) {
     resizeImage(width, height);
 }
 
-void PictureBox::ShowContext(HDC source, QPoint origin) {
+void PictureBox::ShowContext(raster::HDC source, QPoint origin) {
     shown_ = source;
     shownOrigin_ = origin;
     // The box's own image is no longer needed: with a context that holds no
     // bitmap, drawing into hDC() draws nothing.
-    const HDC empty = CreateCompatibleDC(dc_);
-    DeleteDC(dc_);
-    DeleteObject(bitmap_);
+    const raster::HDC empty = raster::CreateCompatibleDC(dc_);
+    raster::DeleteDC(dc_);
+    raster::DeleteObject(bitmap_);
     dc_ = empty;
     bitmap_ = 0;
     update();
@@ -90,20 +90,20 @@ void PictureBox::resizeImage(int width, int height) {
         return;
     }
     // The new image keeps what the old one held where they overlap.
-    const HDC scratch = CreateCompatibleDC(dc_);
-    const HBITMAP image = CreateCompatibleBitmap(dc_, width, height);
+    const raster::HDC scratch = raster::CreateCompatibleDC(dc_);
+    const raster::HBITMAP image = raster::CreateCompatibleBitmap(dc_, width, height);
     if (!image) {
-        DeleteDC(scratch);
+        raster::DeleteDC(scratch);
         return;
     }
-    SelectObject(scratch, image);
+    raster::SelectObject(scratch, image);
     raster::FillContext(scratch, backColor_);
     if (const auto old = raster::BitmapPixels(bitmap_)) {
-        BitBlt(scratch, 0, 0, old->width, old->height, dc_, 0, 0, SRCCOPY);
+        raster::BitBlt(scratch, 0, 0, old->width, old->height, dc_, 0, 0, raster::SRCCOPY);
     }
-    DeleteDC(scratch);
-    SelectObject(dc_, image);
-    DeleteObject(bitmap_);
+    raster::DeleteDC(scratch);
+    raster::SelectObject(dc_, image);
+    raster::DeleteObject(bitmap_);
     bitmap_ = image;
 }
 

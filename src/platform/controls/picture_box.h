@@ -29,7 +29,7 @@ class PictureBox : public QWidget {
     explicit PictureBox(QWidget* parent = nullptr);
     ~PictureBox() override;
 
-    HDC hDC() const { return dc_; }
+    raster::HDC hDC() const { return dc_; }
     int ScaleWidth() const { return PixelsFor(size()).width(); }
     int ScaleHeight() const { return PixelsFor(size()).height(); }
     // Sizes the box so that its image is exactly width x height pixels.
@@ -39,7 +39,7 @@ class PictureBox : public QWidget {
     // without copying them: the box then has no image, and drawing into
     // hDC() draws nothing. A source that goes away shows the background.
     // The box's top left shows the source's pixel at `origin`.
-    void ShowContext(HDC source, QPoint origin = {});
+    void ShowContext(raster::HDC source, QPoint origin = {});
     void Cls();
     void Refresh();
     void setBackColor(std::uint32_t rgb);
@@ -66,9 +66,9 @@ class PictureBox : public QWidget {
     void emitMouse(void (PictureBox::*signal)(int, int, float, float), int button,
                    QMouseEvent* event);
 
-    HDC dc_ = 0;
-    HBITMAP bitmap_ = 0;
-    HDC shown_ = 0;
+    raster::HDC dc_ = 0;
+    raster::HBITMAP bitmap_ = 0;
+    raster::HDC shown_ = 0;
     QPoint shownOrigin_;
     // The size resizeToPixels asked for, and the box's size it gave.
     QSize exactPixels_;

@@ -310,23 +310,18 @@ std::size_t LiveHandleCount() {
     return state().objects.live();
 }
 
-}  // namespace raster
-
-using raster::Object;
-using raster::Rect;
-
 HDC CreateDCA(const char* driver, const char* device, const char* output, const void* initData) {
     if (!driver || std::strcmp(driver, "DISPLAY") != 0 || device || output || initData) {
         return 0;
     }
-    return raster::state().objects.insert(std::make_unique<Object>(Object::Kind::DisplayContext));
+    return state().objects.insert(std::make_unique<Object>(Object::Kind::DisplayContext));
 }
 
 HDC CreateCompatibleDC(HDC reference) {
     if (!raster::findContext(reference)) {
         return 0;
     }
-    return raster::state().objects.insert(std::make_unique<Object>(Object::Kind::MemoryContext));
+    return state().objects.insert(std::make_unique<Object>(Object::Kind::MemoryContext));
 }
 
 HBITMAP CreateCompatibleBitmap(HDC reference, int width, int height) {
@@ -339,7 +334,7 @@ HBITMAP CreateCompatibleBitmap(HDC reference, int width, int height) {
         bitmap->width = width;
         bitmap->height = height;
         bitmap->pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-        return raster::state().objects.insert(std::move(bitmap));
+        return state().objects.insert(std::move(bitmap));
     } catch (const std::bad_alloc&) {
         return 0;
     }
@@ -483,7 +478,7 @@ bool DeleteDC(HDC dc) {
     if (Object* bitmap = raster::findKind(context->selected, Object::Kind::Bitmap)) {
         bitmap->selectedInto = 0;
     }
-    return raster::state().objects.erase(dc);
+    return state().objects.erase(dc);
 }
 
 bool DeleteObject(HGDIOBJ object) {
@@ -491,5 +486,7 @@ bool DeleteObject(HGDIOBJ object) {
     if (!bitmap || bitmap->selectedInto != 0) {
         return false;
     }
-    return raster::state().objects.erase(object);
+    return state().objects.erase(object);
 }
+
+}  // namespace raster

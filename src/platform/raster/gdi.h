@@ -7,6 +7,17 @@
 
 #include <cstdint>
 
+// The constants' names are also <windows.h> macros: kept out of their way
+// here, so that a file may include both.
+#pragma push_macro("SRCCOPY")
+#pragma push_macro("COLORONCOLOR")
+#pragma push_macro("HALFTONE")
+#undef SRCCOPY
+#undef COLORONCOLOR
+#undef HALFTONE
+
+namespace raster {
+
 using HDC = std::uint32_t;
 using HBITMAP = std::uint32_t;
 using HGDIOBJ = std::uint32_t;
@@ -35,3 +46,9 @@ int SetStretchBltMode(HDC dc, int mode);
 bool DeleteDC(HDC dc);
 // Fails for a bitmap that is still selected into a context.
 bool DeleteObject(HGDIOBJ object);
+
+}  // namespace raster
+
+#pragma pop_macro("HALFTONE")
+#pragma pop_macro("COLORONCOLOR")
+#pragma pop_macro("SRCCOPY")

@@ -25,8 +25,8 @@ std::string& LastFailure() {
 }
 
 // KWin's ids of the windows asked about, by the numbers handed out for them.
-std::map<HWND, QString>& Windows() {
-    static std::map<HWND, QString> windows;
+std::map<platform::HWND, QString>& Windows() {
+    static std::map<platform::HWND, QString> windows;
     return windows;
 }
 
@@ -151,7 +151,7 @@ std::string Failure() {
     return LastFailure();
 }
 
-HWND ForegroundWindow() {
+platform::HWND ForegroundWindow() {
     const std::optional<Frame> frame = Ask(QString());
     if (!frame || frame->window.isEmpty()) {
         return 0;
@@ -163,7 +163,7 @@ HWND ForegroundWindow() {
         }
     }
     // Numbers are not reused; the oldest are forgotten past a few hundred.
-    static HWND next = 0;
+    static platform::HWND next = 0;
     if (Windows().size() >= 256) {
         Windows().erase(Windows().begin());
     }
@@ -172,7 +172,7 @@ HWND ForegroundWindow() {
     return next;
 }
 
-bool WindowRect(HWND window, RECT* rect) {
+bool WindowRect(platform::HWND window, platform::RECT* rect) {
     const auto it = Windows().find(window);
     if (it == Windows().end() || !rect) {
         return false;

@@ -19,18 +19,18 @@ std::string Failure();
 
 // The active window, a number for WindowRect; 0 when no window is active
 // or KWin cannot be asked.
-HWND ForegroundWindow();
+platform::HWND ForegroundWindow();
 
 // The window's frame (title bar and border included), in device pixels with
 // the desktop's top-left corner at (0, 0). False when it is gone.
-bool WindowRect(HWND window, RECT* rect);
+bool WindowRect(platform::HWND window, platform::RECT* rect);
 
 // What a script's answer says: the window's KWin id and its frame in
 // device pixels. Empty, with the reason in *why, when the answer is not one
 // (numbers missing or out of range); a window id of "" when there is none.
 struct Frame {
     QString window;
-    RECT rect;
+    platform::RECT rect;
 };
 std::optional<Frame> ParseAnswer(const QString& answer, QString* why);
 

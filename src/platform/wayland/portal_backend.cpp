@@ -23,7 +23,7 @@ class PortalBackend : public Backend {
           sway_(sway::Available()) {}
 
     std::shared_ptr<raster::ScreenSource> screenSource() override { return screen_; }
-    HWND foregroundWindow() override {
+    platform::HWND foregroundWindow() override {
         switch (windows()) {
             case Windows::Sway:
                 return sway::ForegroundWindow();
@@ -34,7 +34,7 @@ class PortalBackend : public Backend {
         }
         return 0;
     }
-    bool windowRect(HWND window, RECT* rect) override {
+    bool windowRect(platform::HWND window, platform::RECT* rect) override {
         switch (windows()) {
             case Windows::Sway:
                 return sway::WindowRect(window, rect);
@@ -75,21 +75,23 @@ class PortalBackend : public Backend {
     // XWayland) measure the desktop in its logical pixels.
     bool screenInDevicePixels() const override { return true; }
     double compositorScale() const override { return sway_ ? sway::LargestOutputScale() : 0; }
-    void rememberWindowPlace(HWND window) override {
+    void rememberWindowPlace(platform::HWND window) override {
         if (sway_) {
             floatingPlace_.remember(window);
         }
     }
     // sway ignores where a tiled window asks to be and centres a floating
     // one that asks: only its IPC places a window.
-    bool restoreWindowPlace(HWND window) override {
+    bool restoreWindowPlace(platform::HWND window) override {
         if (sway_) {
             floatingPlace_.restore(window);
         }
         return sway_;
     }
-    bool stepAsideInPlace(HWND window) override { return sway_ && seeThrough_.stepAside(window); }
-    void stepBackInPlace(HWND window) override {
+    bool stepAsideInPlace(platform::HWND window) override {
+        return sway_ && seeThrough_.stepAside(window);
+    }
+    void stepBackInPlace(platform::HWND window) override {
         if (sway_) {
             seeThrough_.stepBack(window);
         }

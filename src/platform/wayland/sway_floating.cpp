@@ -26,7 +26,7 @@ struct Found {
     double otherFocusedFloating = 0;
 };
 
-Found Look(HWND xWindow) {
+Found Look(platform::HWND xWindow) {
     if (xWindow == 0) {
         return {};
     }
@@ -57,7 +57,7 @@ Found Look(HWND xWindow) {
 
 }  // namespace
 
-std::optional<Frame> FloatingFrame(HWND xWindow) {
+std::optional<Frame> FloatingFrame(platform::HWND xWindow) {
     return Look(xWindow).floating;
 }
 
@@ -66,13 +66,13 @@ FloatingPlace::FloatingPlace() {
     connect(&timer_, &QTimer::timeout, this, &FloatingPlace::step);
 }
 
-void FloatingPlace::remember(HWND xWindow) {
+void FloatingPlace::remember(platform::HWND xWindow) {
     timer_.stop();
     window_ = xWindow;
     frame_ = FloatingFrame(xWindow);
 }
 
-void FloatingPlace::restore(HWND xWindow) {
+void FloatingPlace::restore(platform::HWND xWindow) {
     if (!frame_ || xWindow != window_) {
         return;
     }

@@ -26,24 +26,24 @@ struct Frame {
 
 // The X window's frame while sway floats it; nullopt when it is tiled, not
 // in sway's tree, or sway cannot be asked.
-std::optional<Frame> FloatingFrame(HWND xWindow);
+std::optional<Frame> FloatingFrame(platform::HWND xWindow);
 
 class FloatingPlace : public QObject {
   public:
     FloatingPlace();
 
     // Before the window hides.
-    void remember(HWND xWindow);
+    void remember(platform::HWND xWindow);
     // After it shows again: floats it at the frame it had, from the event
     // loop, as soon as sway has mapped it and for a moment after (a size
     // the window asks for as it maps centres it again), within a few
     // seconds in all.
-    void restore(HWND xWindow);
+    void restore(platform::HWND xWindow);
 
   private:
     void step();
 
-    HWND window_ = 0;
+    platform::HWND window_ = 0;
     std::optional<Frame> frame_;
     QTimer timer_;
     QElapsedTimer since_;

@@ -17,7 +17,7 @@ namespace {
 // shows), and the steps taken add up to what it was.
 constexpr int kSteps = 25;
 
-std::string Criteria(HWND xWindow) {
+std::string Criteria(platform::HWND xWindow) {
     return "[id=" + std::to_string(xWindow) + "] ";
 }
 
@@ -30,7 +30,7 @@ std::string Amount(double value) {
 
 }  // namespace
 
-bool SeeThrough::stepAside(HWND xWindow) {
+bool SeeThrough::stepAside(platform::HWND xWindow) {
     if (xWindow != 0 && xWindow == window_) {
         return true;
     }
@@ -74,7 +74,7 @@ bool SeeThrough::stepAside(HWND xWindow) {
     return true;
 }
 
-void SeeThrough::stepBack(HWND xWindow) {
+void SeeThrough::stepBack(platform::HWND xWindow) {
     if (xWindow == 0 || xWindow != window_) {
         return;
     }

@@ -12,13 +12,13 @@ class SeeThrough {
   public:
     // True when the X window is tiled (neither floating nor full-screen) and
     // sway now draws nothing of it, title bar included.
-    bool stepAside(HWND xWindow);
+    bool stepAside(platform::HWND xWindow);
     // Gives the window back the opacity it had; nothing when it was not
     // stepped aside.
-    void stepBack(HWND xWindow);
+    void stepBack(platform::HWND xWindow);
 
   private:
-    HWND window_ = 0;
+    platform::HWND window_ = 0;
     // How much opacity was taken, in the binary fractions sway took.
     double taken_ = 0;
 };

@@ -62,12 +62,12 @@ std::optional<Extent> DesktopDeviceSize() {
     return Extent{std::ceil((right - left) * scale), std::ceil((bottom - top) * scale)};
 }
 
-HWND ForegroundWindow() {
+platform::HWND ForegroundWindow() {
     const QJsonObject focused = FindNode(Ask(kGetTree, {}).object(), &IsFocusedWindow);
-    return focused.isEmpty() ? 0 : static_cast<HWND>(focused.value("id").toDouble());
+    return focused.isEmpty() ? 0 : static_cast<platform::HWND>(focused.value("id").toDouble());
 }
 
-bool WindowRect(HWND window, RECT* rect) {
+bool WindowRect(platform::HWND window, platform::RECT* rect) {
     const QJsonObject root = Ask(kGetTree, {}).object();
     const QJsonObject node =
         window == 0 ? QJsonObject() : FindNode(root, [window](const QJsonObject& node) {

@@ -26,10 +26,10 @@ double LargestOutputScale();
 
 // The focused window's container id; 0 when no window has the focus or sway
 // cannot be asked.
-HWND ForegroundWindow();
+platform::HWND ForegroundWindow();
 
 // The container's rectangle with its border and title bar, in device pixels
 // with the desktop's top-left corner at (0, 0). False when it is gone.
-bool WindowRect(HWND window, RECT* rect);
+bool WindowRect(platform::HWND window, platform::RECT* rect);
 
 }  // namespace platform::sway

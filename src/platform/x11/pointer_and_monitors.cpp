@@ -37,8 +37,9 @@ std::vector<MonitorArea> X11Monitors(const X11Connection& connection) {
              xcb_randr_get_monitors_monitors_iterator(reply.get());
          it.rem; xcb_randr_monitor_info_next(&it)) {
         const xcb_randr_monitor_info_t& info = *it.data;
-        monitors.push_back({AtomName(c, info.name),
-                            RECT{info.x, info.y, info.x + info.width, info.y + info.height}});
+        monitors.push_back(
+            {AtomName(c, info.name),
+             platform::RECT{info.x, info.y, info.x + info.width, info.y + info.height}});
     }
     return monitors;
 }

@@ -40,8 +40,8 @@ xcb_window_t TopLevel(xcb_connection_t* c, xcb_window_t root, xcb_window_t windo
 
 }  // namespace
 
-RECT OuterWindowRect(int insideX, int insideY, int width, int height, int borderWidth) {
-    RECT rect;
+platform::RECT OuterWindowRect(int insideX, int insideY, int width, int height, int borderWidth) {
+    platform::RECT rect;
     rect.left = insideX - borderWidth;
     rect.top = insideY - borderWidth;
     rect.right = insideX + width + borderWidth;
@@ -49,7 +49,7 @@ RECT OuterWindowRect(int insideX, int insideY, int width, int height, int border
     return rect;
 }
 
-HWND ForegroundWindow(const X11Connection& connection) {
+platform::HWND ForegroundWindow(const X11Connection& connection) {
     // Ends the program when the display has gone (see display_lost.h).
     EndIfDisplayLost(connection.get());
     xcb_connection_t* c = connection.get();
@@ -73,7 +73,7 @@ HWND ForegroundWindow(const X11Connection& connection) {
     return TopLevel(c, connection.root(), focus->focus);
 }
 
-bool WindowRect(const X11Connection& connection, HWND window, RECT* rect) {
+bool WindowRect(const X11Connection& connection, platform::HWND window, platform::RECT* rect) {
     EndIfDisplayLost(connection.get());
     if (window == 0 || !rect) {
         return false;

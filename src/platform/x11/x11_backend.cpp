@@ -14,8 +14,8 @@ class X11Backend : public Backend {
         : connection_(std::move(connection)), screen_(std::move(screen)), claimKeys_(claimKeys) {}
 
     std::shared_ptr<raster::ScreenSource> screenSource() override { return screen_; }
-    HWND foregroundWindow() override { return ForegroundWindow(*connection_); }
-    bool windowRect(HWND window, RECT* rect) override {
+    platform::HWND foregroundWindow() override { return ForegroundWindow(*connection_); }
+    bool windowRect(platform::HWND window, platform::RECT* rect) override {
         return WindowRect(*connection_, window, rect);
     }
     bool knowsForegroundWindow() const override { return true; }

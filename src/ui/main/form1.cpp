@@ -116,7 +116,7 @@ void Form1::buildControls() {
     picpreview->setGeometry(120, 0, 473, 369);
     picpreview->setFocusPolicy(Qt::StrongFocus);
     // The preview only shows the capture, so it may scale smoothly.
-    SetStretchBltMode(picpreview->hDC(), HALFTONE);
+    raster::SetStretchBltMode(picpreview->hDC(), raster::HALFTONE);
     CropBox = new controls::RectangleShape(picpreview);
     CropBox->setObjectName("CropBox");
     CropBox->setBorderColor(QColor(255, 0, 0));
@@ -269,7 +269,7 @@ void Form1::setVisible(bool visible) {
     // drawn see-through.
     if (steppedAside_ && (visible || unloaded_)) {
         steppedAside_ = false;
-        platform::CurrentBackend()->stepBackInPlace(static_cast<HWND>(winId()));
+        platform::CurrentBackend()->stepBackInPlace(static_cast<platform::HWND>(winId()));
         if (visible) {
             return;
         }
@@ -277,16 +277,17 @@ void Form1::setVisible(bool visible) {
         return;
     }
     if (!visible && isVisible() && !unloaded_ &&
-        platform::CurrentBackend()->stepAsideInPlace(static_cast<HWND>(winId()))) {
+        platform::CurrentBackend()->stepAsideInPlace(static_cast<platform::HWND>(winId()))) {
         steppedAside_ = true;
         return;
     }
     bool reshow = visible && !isVisible() && placeBeforeHide_.isValid();
     if (!visible && isVisible()) {
         placeBeforeHide_ = geometry();
-        platform::CurrentBackend()->rememberWindowPlace(static_cast<HWND>(winId()));
+        platform::CurrentBackend()->rememberWindowPlace(static_cast<platform::HWND>(winId()));
     }
-    if (reshow && platform::CurrentBackend()->restoreWindowPlace(static_cast<HWND>(winId()))) {
+    if (reshow &&
+        platform::CurrentBackend()->restoreWindowPlace(static_cast<platform::HWND>(winId()))) {
         // The desktop puts it back itself, once it has mapped it.
         reshow = false;
     }

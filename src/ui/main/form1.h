@@ -34,7 +34,7 @@ class Form1 : public QMainWindow {
     static Form1* Instance();
 
     // Display context created by the most recent capture.
-    HDC ScreenDC = 0;
+    raster::HDC ScreenDC = 0;
 
     // Inner (client) size in pixels.
     int ScaleWidth() const;

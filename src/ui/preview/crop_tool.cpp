@@ -5,13 +5,13 @@
 #include <QRadioButton>
 
 #include "app/do_events.h"
-#include "base/rounding.h"
 #include "app/variables.h"
-#include "platform/raster/handle_release.h"
+#include "base/rounding.h"
 #include "platform/controls/message_box.h"
 #include "platform/controls/picture_box.h"
 #include "platform/controls/popup_button.h"
 #include "platform/controls/rectangle_shape.h"
+#include "platform/raster/handle_release.h"
 #include "ui/main/form1.h"
 #include "ui/preview/crop_mapping.h"
 #include "ui/preview/preview_redraw.h"
@@ -109,23 +109,25 @@ void Form1::picpreview_MouseUp(int button, int, float, float) {
     variables::CaptureHeight = source.height;
 
     // A copy of the whole old image to cut from.
-    const HBITMAP copyBitmap = CreateCompatibleBitmap(ScreenDC, oldWidth, oldHeight);
-    const HDC copyDC = CreateCompatibleDC(ScreenDC);
-    SelectObject(copyDC, copyBitmap);
+    const raster::HBITMAP copyBitmap =
+        raster::CreateCompatibleBitmap(ScreenDC, oldWidth, oldHeight);
+    const raster::HDC copyDC = raster::CreateCompatibleDC(ScreenDC);
+    raster::SelectObject(copyDC, copyBitmap);
     app::DoEvents();
-    BitBlt(copyDC, 0, 0, oldWidth, oldHeight, variables::CaptureDC, 0, 0, SRCCOPY);
+    raster::BitBlt(copyDC, 0, 0, oldWidth, oldHeight, variables::CaptureDC, 0, 0, raster::SRCCOPY);
     app::DoEvents();
 
     // The new buffer. Where the band reached beyond the old image nothing is
     // copied, and a new bitmap is black.
-    raster::ReplaceBitmap(
-        variables::CaptureBitmap,
-        CreateCompatibleBitmap(ScreenDC, variables::CaptureWidth, variables::CaptureHeight));
-    raster::ReplaceContext(variables::CaptureDC, CreateCompatibleDC(ScreenDC));
-    SelectObject(variables::CaptureDC, variables::CaptureBitmap);
+    raster::ReplaceBitmap(variables::CaptureBitmap,
+                          raster::CreateCompatibleBitmap(ScreenDC, variables::CaptureWidth,
+                                                         variables::CaptureHeight));
+    raster::ReplaceContext(variables::CaptureDC, raster::CreateCompatibleDC(ScreenDC));
+    raster::SelectObject(variables::CaptureDC, variables::CaptureBitmap);
     app::DoEvents();
-    BitBlt(variables::CaptureDC, 0, 0, variables::CaptureWidth, variables::CaptureHeight, copyDC,
-           base::ToInt32OrZero(source.x), base::ToInt32OrZero(source.y), SRCCOPY);
+    raster::BitBlt(variables::CaptureDC, 0, 0, variables::CaptureWidth, variables::CaptureHeight,
+                   copyDC, base::ToInt32OrZero(source.x), base::ToInt32OrZero(source.y),
+                   raster::SRCCOPY);
     app::DoEvents();
     raster::RetireContext(copyDC);
     raster::RetireBitmap(copyBitmap);

@@ -6,12 +6,12 @@
 namespace preview {
 
 void DrawStretched(controls::PictureBox& pane, int width, int height) {
-    StretchBlt(pane.hDC(), 0, 0, width, height, variables::CaptureDC, 0, 0, variables::CaptureWidth,
-               variables::CaptureHeight, SRCCOPY);
+    raster::StretchBlt(pane.hDC(), 0, 0, width, height, variables::CaptureDC, 0, 0,
+                       variables::CaptureWidth, variables::CaptureHeight, raster::SRCCOPY);
 }
 
 void DrawActual(controls::PictureBox& pane, int width, int height) {
-    BitBlt(pane.hDC(), 0, 0, width, height, variables::CaptureDC, 0, 0, SRCCOPY);
+    raster::BitBlt(pane.hDC(), 0, 0, width, height, variables::CaptureDC, 0, 0, raster::SRCCOPY);
 }
 
 }  // namespace preview

@@ -12,17 +12,17 @@
 namespace {
 
 struct Buffer {
-    HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    HDC dc = CreateCompatibleDC(display);
-    HBITMAP bitmap = 0;
+    raster::HDC display = raster::CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    raster::HDC dc = raster::CreateCompatibleDC(display);
+    raster::HBITMAP bitmap = 0;
     Buffer(int w, int h) {
-        bitmap = CreateCompatibleBitmap(display, w, h);
-        SelectObject(dc, bitmap);
+        bitmap = raster::CreateCompatibleBitmap(display, w, h);
+        raster::SelectObject(dc, bitmap);
     }
     ~Buffer() {
-        DeleteDC(dc);
-        DeleteObject(bitmap);
-        DeleteDC(display);
+        raster::DeleteDC(dc);
+        raster::DeleteObject(bitmap);
+        raster::DeleteDC(display);
     }
     std::uint32_t& at(int x, int y) { return raster::ContextPixels(dc)->row(y)[x]; }
 };
@@ -34,7 +34,7 @@ TEST(StretchRobustness, AStretchWithinOneBitmapReadsThePixelsFromBeforeTheCall) 
     }
     // Doubling columns 0..3 into 0..7 overwrites columns 1..3 before they
     // are read; the result must come from the original ones.
-    ASSERT_TRUE(StretchBlt(b.dc, 0, 0, 8, 1, b.dc, 0, 0, 4, 1, SRCCOPY));
+    ASSERT_TRUE(raster::StretchBlt(b.dc, 0, 0, 8, 1, b.dc, 0, 0, 4, 1, raster::SRCCOPY));
     const std::uint32_t expected[] = {1, 1, 2, 2, 3, 3, 4, 4};
     for (int x = 0; x < 8; ++x) {
         EXPECT_EQ(b.at(x, 0), expected[x]) << "column " << x;
@@ -45,11 +45,13 @@ TEST(StretchRobustness, AveragingIntoAHugeClippedDestinationWritesOnlyTheBitmap)
     Buffer source(40, 30);
     raster::FillContext(source.dc, 0x204060);
     Buffer dest(12, 9);
-    ASSERT_EQ(SetStretchBltMode(dest.dc, HALFTONE), COLORONCOLOR);
+    ASSERT_EQ(raster::SetStretchBltMode(dest.dc, raster::HALFTONE), raster::COLORONCOLOR);
     // The destination is INT_MAX wide; only its first 12 columns exist.
-    EXPECT_TRUE(StretchBlt(dest.dc, 0, 0, INT_MAX, 9, source.dc, 0, 0, 40, 30, SRCCOPY));
+    EXPECT_TRUE(
+        raster::StretchBlt(dest.dc, 0, 0, INT_MAX, 9, source.dc, 0, 0, 40, 30, raster::SRCCOPY));
     EXPECT_EQ(dest.at(11, 8), 0x204060u);
-    EXPECT_TRUE(StretchBlt(dest.dc, -5, 0, 12, INT_MAX - 5, source.dc, 0, 0, 40, 30, SRCCOPY));
+    EXPECT_TRUE(raster::StretchBlt(dest.dc, -5, 0, 12, INT_MAX - 5, source.dc, 0, 0, 40, 30,
+                                   raster::SRCCOPY));
 }
 
 TEST(StretchRobustness, AveragingManyRowsKeepsTheColour) {
@@ -59,8 +61,8 @@ TEST(StretchRobustness, AveragingManyRowsKeepsTheColour) {
     ASSERT_NE(source.bitmap, 0u);
     raster::FillContext(source.dc, 0xFFFFFF);
     Buffer dest(1, 1);
-    SetStretchBltMode(dest.dc, HALFTONE);
-    ASSERT_TRUE(StretchBlt(dest.dc, 0, 0, 1, 1, source.dc, 0, 0, 1, rows, SRCCOPY));
+    raster::SetStretchBltMode(dest.dc, raster::HALFTONE);
+    ASSERT_TRUE(raster::StretchBlt(dest.dc, 0, 0, 1, 1, source.dc, 0, 0, 1, rows, raster::SRCCOPY));
     EXPECT_EQ(dest.at(0, 0), 0xFFFFFFu);
 }
 
@@ -76,10 +78,12 @@ TEST(StretchRobustness, AveragingAScreenClippedAtTopAndBottomGivesTheSameRows) {
         }
     }
     Buffer whole(482, 378), clipped(482, 300);
-    SetStretchBltMode(whole.dc, HALFTONE);
-    SetStretchBltMode(clipped.dc, HALFTONE);
-    ASSERT_TRUE(StretchBlt(whole.dc, 0, 0, 482, 378, source.dc, 0, 0, 1920, 1080, SRCCOPY));
-    ASSERT_TRUE(StretchBlt(clipped.dc, 0, -40, 482, 378, source.dc, 0, 0, 1920, 1080, SRCCOPY));
+    raster::SetStretchBltMode(whole.dc, raster::HALFTONE);
+    raster::SetStretchBltMode(clipped.dc, raster::HALFTONE);
+    ASSERT_TRUE(
+        raster::StretchBlt(whole.dc, 0, 0, 482, 378, source.dc, 0, 0, 1920, 1080, raster::SRCCOPY));
+    ASSERT_TRUE(raster::StretchBlt(clipped.dc, 0, -40, 482, 378, source.dc, 0, 0, 1920, 1080,
+                                   raster::SRCCOPY));
     for (int y = 0; y < 300; ++y) {
         for (int x = 0; x < 482; ++x) {
             ASSERT_EQ(clipped.at(x, y), whole.at(x, y + 40)) << x << ", " << y;
@@ -105,8 +109,9 @@ TEST(StretchRobustness, SmoothStretchIsTheRoundedMeanOfEachBox) {
                 source.at(x, y) = noise;
             }
         }
-        SetStretchBltMode(dest.dc, HALFTONE);
-        ASSERT_TRUE(StretchBlt(dest.dc, 0, 0, w, h, source.dc, 0, 0, ws, hs, SRCCOPY));
+        raster::SetStretchBltMode(dest.dc, raster::HALFTONE);
+        ASSERT_TRUE(
+            raster::StretchBlt(dest.dc, 0, 0, w, h, source.dc, 0, 0, ws, hs, raster::SRCCOPY));
         const auto box = [](std::int64_t i, std::int64_t n, std::int64_t ns) {
             const std::int64_t begin = i * ns / n;
             return std::pair(begin, std::min(ns, std::max(begin + 1, ((i + 1) * ns + n - 1) / n)));

@@ -107,14 +107,14 @@ TEST(HotKeyMasks, MatchesPressesWhateverTheLocksAndButtons) {
 }
 
 TEST(WindowRect, TheOuterRectangleIncludesTheBorder) {
-    const RECT framed = OuterWindowRect(100, 120, 400, 330, 1);
+    const platform::RECT framed = OuterWindowRect(100, 120, 400, 330, 1);
     EXPECT_EQ(framed.left, 99);
     EXPECT_EQ(framed.top, 119);
     EXPECT_EQ(framed.right, 501);
     EXPECT_EQ(framed.bottom, 451);
 
     // A frame reaching past the screen's top-left keeps its full size.
-    const RECT off = OuterWindowRect(-30, -5, 200, 100, 0);
+    const platform::RECT off = OuterWindowRect(-30, -5, 200, 100, 0);
     EXPECT_EQ(off.right - off.left, 200);
     EXPECT_EQ(off.bottom - off.top, 100);
     EXPECT_EQ(off.left, -30);

@@ -98,8 +98,8 @@ TEST_F(HotKeys, UnloadingReleasesTheKeysInOrder) {
 }
 
 TEST_F(HotKeys, PrintPressedDuringACaptureRunsOneCaptureAfterItNotInsideIt) {
-    HDC beforePresses = 0;
-    HDC afterPresses = 0;
+    raster::HDC beforePresses = 0;
+    raster::HDC afterPresses = 0;
     QTimer::singleShot(0, [&] {  // in the capture's first yield
         beforePresses = variables::CaptureDC;
         keys_->press(kKeysymPrint, 0);
@@ -108,9 +108,9 @@ TEST_F(HotKeys, PrintPressedDuringACaptureRunsOneCaptureAfterItNotInsideIt) {
     });
     form_->mnuScreen_Click();
     EXPECT_EQ(afterPresses, beforePresses) << "a capture ran inside the capture";
-    const HDC first = variables::CaptureDC;
+    const raster::HDC first = variables::CaptureDC;
     QCoreApplication::processEvents();
-    const HDC second = variables::CaptureDC;
+    const raster::HDC second = variables::CaptureDC;
     QCoreApplication::processEvents();
     EXPECT_NE(second, first);
     EXPECT_EQ(variables::CaptureDC, second) << "more than one capture followed";

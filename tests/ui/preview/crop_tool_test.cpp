@@ -24,10 +24,10 @@ class CropTool : public testing_support::Form1Test {
 
     // Puts a width x height buffer of one colour in place of the capture.
     void UseBuffer(int width, int height, std::uint32_t colour) {
-        raster::ReplaceContext(variables::CaptureDC, CreateCompatibleDC(form_->ScreenDC));
+        raster::ReplaceContext(variables::CaptureDC, raster::CreateCompatibleDC(form_->ScreenDC));
         raster::ReplaceBitmap(variables::CaptureBitmap,
-                               CreateCompatibleBitmap(form_->ScreenDC, width, height));
-        SelectObject(variables::CaptureDC, variables::CaptureBitmap);
+                              raster::CreateCompatibleBitmap(form_->ScreenDC, width, height));
+        raster::SelectObject(variables::CaptureDC, variables::CaptureBitmap);
         raster::FillContext(variables::CaptureDC, colour);
         variables::CaptureWidth = static_cast<std::int16_t>(width);
         variables::CaptureHeight = static_cast<std::int16_t>(height);
@@ -117,7 +117,7 @@ TEST_F(CropTool, TheBandGrowsOnlyTowardsTheLowerRight) {
 TEST_F(CropTool, AClickOrABandWithoutAreaLeavesTheCapture) {
     form_->opActual->setChecked(true);
     form_->mnuScreen_Click();
-    const HDC buffer = variables::CaptureDC;
+    const raster::HDC buffer = variables::CaptureDC;
     const std::uint32_t pane = PanePixel(5, 5);
     const std::size_t handles = raster::LiveHandleCount();
 
@@ -150,7 +150,7 @@ TEST_F(CropTool, CropBeforeAnyCaptureChangesNothing) {
 TEST_F(CropTool, OnlyAnArmedLeftDragCrops) {
     form_->opActual->setChecked(true);
     form_->mnuScreen_Click();
-    const HDC buffer = variables::CaptureDC;
+    const raster::HDC buffer = variables::CaptureDC;
     // Unarmed: the press only places the band, with no size.
     form_->picpreview_MouseDown(1, 0, 40, 50);
     form_->picpreview_MouseMove(1, 0, 140, 150);
@@ -176,7 +176,7 @@ TEST_F(CropTool, OnlyAnArmedLeftDragCrops) {
 TEST_F(CropTool, TooLargeOrOverflowingCropsAreRefusedWithAMessage) {
     form_->mnuScreen_Click();
     UseBuffer(30000, 4, 0x123456);
-    const HDC buffer = variables::CaptureDC;
+    const raster::HDC buffer = variables::CaptureDC;
 
     testing_support::MessageBoxAnswerer answerer;
     // Past the pane in Stretch to fit: 600 * 30000 / pane width > 32767.
