@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "app/do_events.h"
 #include "app/variables.h"
+#include "platform/controls/event_pump.h"
 #include "platform/open_backend.h"
 #include "platform/raster/handle_release.h"
 #include "platform/raster/raster.h"
@@ -56,13 +56,13 @@ int main(int argc, char** argv) {
         auto form = std::make_unique<Form1>();
         form->Form_Load();
         for (int i = 0; i < 20; ++i) {
-            app::DoEvents();
+            controls::DoEvents();
         }
         // One run first, so that every timed run replaces an earlier capture
         // as the user's second and later captures do.
         form->mnuScreen_Click();
         for (int i = 0; i < runs; ++i) {
-            app::DoEvents();
+            controls::DoEvents();
             const auto start = std::chrono::steady_clock::now();
             form->mnuScreen_Click();
             const auto stop = std::chrono::steady_clock::now();

@@ -13,7 +13,6 @@
 #include <cmath>
 
 #include "app/default_form.h"
-#include "app/do_events.h"
 #include "app/screen_size.h"
 #include "app/variables.h"
 #include "base/rounding.h"
@@ -23,6 +22,7 @@
 #include "capture/region_buffer.h"
 #include "capture/size_label.h"
 #include "platform/backend.h"
+#include "platform/controls/event_pump.h"
 #include "platform/controls/message_box.h"
 #include "platform/controls/picture_box.h"
 #include "platform/controls/rectangle_shape.h"
@@ -285,7 +285,7 @@ void frmSelect::Picture1_MouseUp(int, int, float, float) {
     if (Form1* main = Form1::Instance()) {
         main->setVisible(false);
     }
-    app::DoEvents();
+    controls::DoEvents();
 
     raster::ReplaceContext(variables::SelectionScreenDC,
                            raster::CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
@@ -302,17 +302,17 @@ void frmSelect::Picture1_MouseUp(int, int, float, float) {
     raster::ReplaceContext(variables::CaptureDC,
                            raster::CreateCompatibleDC(variables::SelectionScreenDC));
     raster::SelectObject(variables::CaptureDC, variables::CaptureBitmap);
-    app::DoEvents();
+    controls::DoEvents();
     raster::BitBlt(variables::CaptureDC, 0, 0, variables::CaptureWidth, variables::CaptureHeight,
                    snapshotDC, base::ToInt32OrZero(variables::DragStartX * frozenScale_.x),
                    base::ToInt32OrZero(variables::DragStartY * frozenScale_.y), raster::SRCCOPY);
-    app::DoEvents();
+    controls::DoEvents();
     capture::ForgetBufferBeforeSelection();
     finished_ = true;
 
     if (Form1* main = Form1::Instance()) {
         main->picpreview->Cls();
-        app::DoEvents();
+        controls::DoEvents();
     }
     if (Form1* main = Form1::Instance()) {
         controls::PictureBox& pane = *main->picpreview;

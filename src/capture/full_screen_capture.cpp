@@ -14,6 +14,7 @@
 #include "capture/capture_presses.h"
 #include "capture/screen_freeze.h"
 #include "capture/visible_on_exit.h"
+#include "platform/controls/event_pump.h"
 #include "platform/controls/picture_box.h"
 #include "platform/raster/handle_release.h"
 #include "ui/main/form1.h"
@@ -26,11 +27,11 @@ void Form1::mnuScreen_Click() {
 
     variables::SaveNameKnown = false;
     picpreview->Cls();
-    app::DoEvents();
+    controls::DoEvents();
     hide();
     setVisible(false);
-    app::DoEvents();
-    app::DoEvents();
+    controls::DoEvents();
+    controls::DoEvents();
     const auto pauseEnd = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
     // Made for the screen's size now; a size that has changed by the end of
     // the pause (or a whole-screen picture of another size) gets a new one.
@@ -81,17 +82,17 @@ void Form1::mnuScreen_Click() {
     variables::CaptureHeight = base::ToInt16(height).value_or(0);
 
     if (opActual->isChecked()) {
-        app::DoEvents();
+        controls::DoEvents();
         preview::DrawActual(*picpreview, width, height);
-        app::DoEvents();
+        controls::DoEvents();
         show();
         picpreview->Refresh();
     }
     if (opStretch->isChecked()) {
         hide();
-        app::DoEvents();
+        controls::DoEvents();
         preview::DrawStretched(*picpreview, picpreview->ScaleWidth(), picpreview->ScaleHeight());
-        app::DoEvents();
+        controls::DoEvents();
         show();
         picpreview->Refresh();
     }

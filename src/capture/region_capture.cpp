@@ -13,6 +13,7 @@
 #include "capture/region_buffer.h"
 #include "capture/screen_freeze.h"
 #include "capture/screen_grab.h"
+#include "platform/controls/event_pump.h"
 #include "platform/controls/picture_box.h"
 #include "platform/raster/handle_release.h"
 #include "ui/main/form1.h"
@@ -22,7 +23,7 @@ void Form1::mnuselscreen_Click() {
     raster::OperationScope operation;
     variables::SaveNameKnown = false;
     hide();
-    app::DoEvents();
+    controls::DoEvents();
     app::Sleep(100);
     if (const QString why = capture::FreezeScreen(); !why.isEmpty()) {
         setVisible(true);
@@ -45,10 +46,10 @@ void Form1::mnuselscreen_Click() {
     // The buffer that was current is kept aside until the selection ends:
     // a cancelled selection puts it back. The sizes stay the old capture's.
     capture::StoreSelectionSnapshot(snapshot->memory, snapshot->bitmap);
-    app::DoEvents();
+    controls::DoEvents();
 
     app::DefaultForm<frmSelect>::Get().show();
-    app::DoEvents();
+    controls::DoEvents();
 
     // The selection may already have ended inside the yield. The picture
     // shows the snapshot in the buffer itself (frmSelect's load).

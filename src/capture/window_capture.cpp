@@ -5,7 +5,6 @@
 #include <QRadioButton>
 
 #include "app/default_form.h"
-#include "app/do_events.h"
 #include "app/variables.h"
 #include "base/rounding.h"
 #include "capture/capture_presses.h"
@@ -13,6 +12,7 @@
 #include "capture/form2.h"
 #include "capture/screen_freeze.h"
 #include "capture/window_in_front.h"
+#include "platform/controls/event_pump.h"
 #include "platform/controls/message_box.h"
 #include "platform/controls/picture_box.h"
 #include "platform/raster/handle_release.h"
@@ -28,7 +28,7 @@ void Form1::WSHK_HotKeyPressed() {
 
     variables::SaveNameKnown = false;
     picpreview->Cls();
-    app::DoEvents();
+    controls::DoEvents();
     // The instructions must not be in the picture, nor be the window in front.
     app::DefaultForm<Form2>::Get().hide();
 
@@ -101,9 +101,9 @@ void Form1::WSHK_HotKeyPressed() {
     }
     variables::CaptureWidth = static_cast<std::int16_t>(width);
     variables::CaptureHeight = static_cast<std::int16_t>(height);
-    app::DoEvents();
+    controls::DoEvents();
     capture::StoreGrab(ScreenDC, *grab);
-    app::DoEvents();
+    controls::DoEvents();
 
     if (opStretch->isChecked()) {
         raster::StretchBlt(picpreview->hDC(), 0, 0, base::ToInt32OrZero(picpreview->ScaleWidth()),

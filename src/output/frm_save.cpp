@@ -6,10 +6,11 @@
 #include <QScreen>
 
 #include "app/default_form.h"
-#include "app/do_events.h"
 #include "app/variables.h"
 #include "output/picture_file.h"
+#include "platform/controls/event_pump.h"
 #include "platform/controls/picture_box.h"
+#include "platform/controls/qt/control_impl.h"
 #include "platform/raster/raster.h"
 
 namespace {
@@ -78,7 +79,7 @@ void frmSave::Form_Load() {
     setWindowState(Qt::WindowMaximized);
     show();
     raise();
-    app::DoEvents();
+    controls::DoEvents();
     if (!stillLoaded()) {
         lastWrite_ = {false, output::FailureMessage(path, "the save window was closed first")};
         return;
@@ -88,7 +89,7 @@ void frmSave::Form_Load() {
         raster::BitBlt(Picture1->hDC(), 0, 0, variables::CaptureWidth, variables::CaptureHeight,
                        variables::CaptureDC, 0, 0, raster::SRCCOPY);
     Picture1->Refresh();
-    app::DoEvents();
+    controls::DoEvents();
     if (!stillLoaded()) {
         lastWrite_ = {false, output::FailureMessage(path, "the save window was closed first")};
         return;
@@ -97,7 +98,7 @@ void frmSave::Form_Load() {
     lastWrite_ = copied ? write(width, height, path, format)
                         : output::WriteResult{
                               false, output::FailureMessage(path, "the capture could not be read")};
-    app::DoEvents();
+    controls::DoEvents();
     if (stillLoaded()) {
         app::DefaultForm<frmSave>::Unload();
     }
@@ -122,9 +123,9 @@ void frmSave::Form_MouseDown(int button, int, float, float) {
 }
 
 void frmSave::mousePressEvent(QMouseEvent* event) {
-    Form_MouseDown(controls::ButtonCode(event->button()), controls::ShiftCode(event->modifiers()),
-                   static_cast<float>(event->position().x()),
-                   static_cast<float>(event->position().y()));
+    Form_MouseDown(
+        controls::qt::ButtonCode(event->button()), controls::qt::ShiftCode(event->modifiers()),
+        static_cast<float>(event->position().x()), static_cast<float>(event->position().y()));
 }
 
 void frmSave::closeEvent(QCloseEvent* event) {

@@ -1,5 +1,7 @@
 #include "platform/controls/picture_box.h"
 
+#include "platform/controls/qt/control_impl.h"
+
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
@@ -9,29 +11,6 @@
 #include "platform/raster/raster.h"
 
 namespace controls {
-
-int ButtonCode(Qt::MouseButton button) {
-    switch (button) {
-        case Qt::LeftButton:
-            return 1;
-        case Qt::RightButton:
-            return 2;
-        case Qt::MiddleButton:
-            return 4;
-        default:
-            return 0;
-    }
-}
-
-int ButtonCodes(Qt::MouseButtons buttons) {
-    return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) |
-           (buttons & Qt::MiddleButton ? 4 : 0);
-}
-
-int ShiftCode(Qt::KeyboardModifiers modifiers) {
-    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
-           (modifiers & Qt::AltModifier ? 4 : 0);
-}
 
 PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -171,20 +150,20 @@ void PictureBox::emitMouse(void (PictureBox::*signal)(int, int, float, float), i
     // keeps the fraction, so the pixel is found from that.
     const qreal r = ratio();
     const QPointF inWindow = event->scenePosition() - QPointF(mapTo(window(), QPoint(0, 0)));
-    emit(this->*signal)(button, ShiftCode(event->modifiers()), static_cast<float>(inWindow.x() * r),
-                        static_cast<float>(inWindow.y() * r));
+    emit(this->*signal)(button, qt::ShiftCode(event->modifiers()),
+                        static_cast<float>(inWindow.x() * r), static_cast<float>(inWindow.y() * r));
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* event) {
-    emitMouse(&PictureBox::MouseDown, ButtonCode(event->button()), event);
+    emitMouse(&PictureBox::MouseDown, qt::ButtonCode(event->button()), event);
 }
 
 void PictureBox::mouseMoveEvent(QMouseEvent* event) {
-    emitMouse(&PictureBox::MouseMove, ButtonCodes(event->buttons()), event);
+    emitMouse(&PictureBox::MouseMove, qt::ButtonCodes(event->buttons()), event);
 }
 
 void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
-    emitMouse(&PictureBox::MouseUp, ButtonCode(event->button()), event);
+    emitMouse(&PictureBox::MouseUp, qt::ButtonCode(event->button()), event);
 }
 
 }  // namespace controls

@@ -15,11 +15,6 @@
 
 namespace controls {
 
-// Mouse button codes as handlers receive them: 1 left, 2 right, 4 middle.
-int ButtonCode(Qt::MouseButton button);
-int ButtonCodes(Qt::MouseButtons buttons);
-int ShiftCode(Qt::KeyboardModifiers modifiers);
-
 class PictureBox : public QWidget {
     Q_OBJECT
   public:

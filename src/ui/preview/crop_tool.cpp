@@ -4,9 +4,9 @@
 #include <QMessageBox>
 #include <QRadioButton>
 
-#include "app/do_events.h"
 #include "app/variables.h"
 #include "base/rounding.h"
+#include "platform/controls/event_pump.h"
 #include "platform/controls/message_box.h"
 #include "platform/controls/picture_box.h"
 #include "platform/controls/popup_button.h"
@@ -113,9 +113,9 @@ void Form1::picpreview_MouseUp(int button, int, float, float) {
         raster::CreateCompatibleBitmap(ScreenDC, oldWidth, oldHeight);
     const raster::HDC copyDC = raster::CreateCompatibleDC(ScreenDC);
     raster::SelectObject(copyDC, copyBitmap);
-    app::DoEvents();
+    controls::DoEvents();
     raster::BitBlt(copyDC, 0, 0, oldWidth, oldHeight, variables::CaptureDC, 0, 0, raster::SRCCOPY);
-    app::DoEvents();
+    controls::DoEvents();
 
     // The new buffer. Where the band reached beyond the old image nothing is
     // copied, and a new bitmap is black.
@@ -124,24 +124,24 @@ void Form1::picpreview_MouseUp(int button, int, float, float) {
                                                          variables::CaptureHeight));
     raster::ReplaceContext(variables::CaptureDC, raster::CreateCompatibleDC(ScreenDC));
     raster::SelectObject(variables::CaptureDC, variables::CaptureBitmap);
-    app::DoEvents();
+    controls::DoEvents();
     raster::BitBlt(variables::CaptureDC, 0, 0, variables::CaptureWidth, variables::CaptureHeight,
                    copyDC, base::ToInt32OrZero(source.x), base::ToInt32OrZero(source.y),
                    raster::SRCCOPY);
-    app::DoEvents();
+    controls::DoEvents();
     raster::RetireContext(copyDC);
     raster::RetireBitmap(copyBitmap);
 
     picpreview->Cls();
-    app::DoEvents();
+    controls::DoEvents();
     if (opActual->isChecked()) {
         preview::DrawActual(*picpreview, variables::CaptureWidth, variables::CaptureHeight);
-        app::DoEvents();
+        controls::DoEvents();
         picpreview->Refresh();
     }
     if (opStretch->isChecked()) {
         preview::DrawStretched(*picpreview, picpreview->ScaleWidth(), picpreview->ScaleHeight());
-        app::DoEvents();
+        controls::DoEvents();
         picpreview->Refresh();
     }
     cmdCrop->setHighlight(true);

@@ -2,22 +2,22 @@
 
 #include <QRadioButton>
 
-#include "app/do_events.h"
 #include "app/variables.h"
+#include "platform/controls/event_pump.h"
 #include "platform/controls/picture_box.h"
 #include "ui/main/form1.h"
 #include "ui/preview/preview_redraw.h"
 
 void Form1::opActual_Click() {
     picpreview->Cls();
-    app::DoEvents();
+    controls::DoEvents();
     preview::DrawActual(*picpreview, variables::CaptureWidth, variables::CaptureHeight);
     picpreview->Refresh();
 }
 
 void Form1::opStretch_Click() {
     picpreview->Cls();
-    app::DoEvents();
+    controls::DoEvents();
     preview::DrawStretched(*picpreview, picpreview->ScaleWidth(), picpreview->ScaleHeight());
     picpreview->Refresh();
 }

@@ -1,0 +1,64 @@
+#pragma once
+// A form: a top-level window whose client area holds controls. Forms are
+// program classes derived from Form; their controls are members built on
+// the form (`controls::Label Label1{*this};`).
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "platform/controls/control.h"
+
+namespace controls {
+
+class Form : public Control {
+  public:
+    enum class Style {
+        // A title bar, a sizable frame and a menu bar if it has menus.
+        Sizable,
+        // A fixed-size box: title bar and close box only.
+        FixedDialog,
+        // No frame or title: the window is all client area.
+        Borderless,
+    };
+
+    Form(Style style, const char* name);
+    ~Form() override;
+
+    std::string Caption() const;
+    void setCaption(std::string_view caption);
+    // The program's icon in the title bar and the desktop's task bar.
+    void ShowProgramIcon();
+    // The client area's size.
+    int ScaleWidth() const;
+    int ScaleHeight() const;
+    void setClientSize(int width, int height);
+
+    void Show();
+    void Hide();
+    // Shows the form modal to the program's other windows and returns once
+    // it is hidden.
+    void ShowModal();
+    // Brings the form to the front and gives it the keyboard.
+    void Activate();
+    bool Minimized() const;
+    // A minimised form comes back to its normal size.
+    void Restore();
+    // The window system's number for the form's window; 0 before it has one.
+    unsigned long WindowId() const;
+
+    // Events. QueryUnload answers the close box (or the desktop's close):
+    // false keeps the form open. Resize follows every change of the client
+    // area's size; KeyDown gets the keys no control takes.
+    std::function<bool()> QueryUnload;
+    std::function<void()> Resize;
+    std::function<void(int button, int shift, float x, float y)> MouseDown;
+    std::function<void(int button, int shift, float x, float y)> MouseMove;
+    std::function<void(int button, int shift, float x, float y)> MouseUp;
+    std::function<void()> Click;
+    std::function<void(int keyCode, int shift)> KeyDown;
+    // A change of the window's state (minimised, restored).
+    std::function<void()> WindowStateChanged;
+};
+
+}  // namespace controls
