@@ -1,0 +1,47 @@
+#pragma once
+// A label: a line or block of text on its container, which it draws
+// transparently. Mouse events over it reach its handlers; a label without
+// handlers lets them through to its container.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "platform/controls/control.h"
+
+namespace controls {
+
+// A font by family, size in points at 96 pixels per inch (so that text fits
+// boxes laid out in pixels whatever resolution the display reports) and
+// style. A family that is not installed falls back to a similar one.
+struct Font {
+    std::string family;
+    double points = 8;
+    bool bold = false;
+    bool italic = false;
+};
+
+enum class Alignment { Left, Center, Right };
+
+class Label : public Control {
+  public:
+    Label(Control& container, std::string_view caption);
+
+    std::string Caption() const;
+    void setCaption(std::string_view caption);
+    void setForeColor(std::uint32_t rgb);
+    void setFont(const Font& font);
+    void setAlignment(Alignment alignment);
+    void setWordWrap(bool wrap);
+    // The label sits on top of its container's other controls.
+    void BringToFront();
+
+    std::function<void(int button, int shift, float x, float y)> MouseDown;
+    std::function<void(int button, int shift, float x, float y)> MouseMove;
+    std::function<void(int button, int shift, float x, float y)> MouseUp;
+    // A press and a release over the label.
+    std::function<void()> Click;
+};
+
+}  // namespace controls
