@@ -1,8 +1,8 @@
 #include "capture/capture_presses.h"
 
-#include <QCoreApplication>
-#include <QTimer>
 #include <utility>
+
+#include "platform/controls/event_pump.h"
 
 namespace capture {
 namespace {
@@ -31,10 +31,7 @@ CaptureRunning::~CaptureRunning() {
     // Not from here: the capture that ends may itself run inside a nested
     // event loop, and the next one must start from the top of the loop.
     std::function<void()> next = std::exchange(p.pending, nullptr);
-    if (QCoreApplication::instance()) {
-        QTimer::singleShot(0, QCoreApplication::instance(),
-                           [next = std::move(next)] { StartOnPress(next); });
-    }
+    controls::PostToEventLoop([next = std::move(next)] { StartOnPress(next); });
 }
 
 bool CaptureIsRunning() {

@@ -1,15 +1,13 @@
 // Edit > Copy: the capture onto the clipboard as a picture, in PNG and in
 // bitmap form, for whatever program it is pasted into.
 
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QMessageBox>
-#include <QMimeData>
 #include <algorithm>
 
 #include "app/variables.h"
 #include "output/bitmap_file.h"
 #include "output/png_file.h"
+#include "platform/controls/clipboard.h"
 #include "platform/controls/message_box.h"
 #include "platform/raster/raster.h"
 #include "ui/main/form1.h"
@@ -33,14 +31,5 @@ void Form1::mnuCopy_Click() {
                 .arg(QString::fromStdString(png.bytes.empty() ? png.error : bitmap.error)));
         return;
     }
-    auto* data = new QMimeData;
-    data->setData(QStringLiteral("image/png"),
-                  QByteArray(reinterpret_cast<const char*>(png.bytes.data()),
-                             static_cast<qsizetype>(png.bytes.size())));
-    data->setData(QStringLiteral("image/bmp"),
-                  QByteArray(reinterpret_cast<const char*>(bitmap.bytes.get()),
-                             static_cast<qsizetype>(bitmap.size)));
-    // The clipboard owns the data from here on, and serves it for as long
-    // as the program runs or until something else is copied.
-    QGuiApplication::clipboard()->setMimeData(data, QClipboard::Clipboard);
+    controls::SetClipboardPicture(png.bytes, {bitmap.bytes.get(), bitmap.size});
 }
