@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -105,6 +106,25 @@ TEST(PngPicture, ReadsEveryPixelAsRgbAndRefusesWhatIsNoPng) {
         const std::uint32_t grey = (i % 9 * 3 + i / 9 * 5) % 16 * 17;
         ASSERT_EQ(picture->pixels[i], grey * 0x010101u) << i;
     }
+}
+
+// A header of 16384 x 16384 pixels followed by junk: refused before the
+// picture's gigabyte is taken (CRCs are not checked when no file is kept).
+TEST(PngPicture, JunkAfterALargeHeaderTakesLittleMemory) {
+    QTemporaryDir dir;
+    QFile file(dir.filePath("junk.png"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray::fromHex("89504e470d0a1a0a0000000d4948445200004000000040000806000000"
+                                   "000000000001000049444154") +
+               QByteArray(0x10000, '\xAB') + QByteArray(4, '\0'));
+    file.close();
+    rusage before{}, after{};
+    ::getrusage(RUSAGE_SELF, &before);
+    std::string error;
+    EXPECT_FALSE(ReadFile(file.fileName(), error));
+    EXPECT_EQ(error, "its pixels cannot be decoded");
+    ::getrusage(RUSAGE_SELF, &after);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 << 10) << "KiB";
 }
 
 // A file kept to be copied is the whole file, checked in full: a chunk's
