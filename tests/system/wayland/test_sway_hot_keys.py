@@ -20,6 +20,19 @@ def bound(combination):
     return "Could not find" not in out and "rror" not in out
 
 
+def takes_presses(proc):
+    """Whether proc has the hot-key bus name and has heard so (a call to it
+    is answered after the bus's word of it)."""
+    def call(destination, path, method, *args):
+        return wl.run_text("dbus-send", "--session", "--print-reply", "--dest=" + destination,
+                           path, method, *args)
+    name = "io.github.lumograph.tessarine"
+    return call("org.freedesktop.DBus", "/", "org.freedesktop.DBus.GetConnectionUnixProcessID",
+                "string:" + name).split()[-1:] == [str(proc.pid)] and \
+        call(name, "/io/github/lumograph/tessarine",
+             "org.freedesktop.DBus.Introspectable.Introspect")
+
+
 keyboard = wl.Keyboard()
 # The user's own binding, made at run time: no configuration shows it.
 users = os.path.join(wl.OUT, "users-binding")
@@ -52,6 +65,19 @@ if check(wl.wait_for(lambda: app.preview() != before), "Shift+Print shows a new 
                                   rect["height"] + title), "Shift+Print")
 
 check(bound("Ctrl+Mod1+Shift+Print"), "Ctrl+Alt+Shift+Print is bound while the program runs")
+# A second window program queues for the presses; once the first closes, it
+# binds the keys itself, and Print captures there.
+second = wl.xtest.Process([wl.xtest.TESSARINE])
+window = wl.wait_for(lambda: wl.xtest.find_windows_of(second.proc.pid))
+app.stop()
+check(wl.wait_for(lambda: takes_presses(second.proc)), "the second takes the presses at last")
+events = wl.xtest.WindowEvents(window[0])
+since = events.mark()
+wl.focus("^Pattern$")
+keyboard.press("Print")
+check(events.wait(["UnmapNotify", "MapNotify"], since), "Print captures in the second window")
+events.stop()
+app = second
 # A killed run leaves its bindings; the next one takes them over and
 # removes them when it ends.
 app.proc.send_signal(signal.SIGKILL)
