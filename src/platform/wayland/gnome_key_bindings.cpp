@@ -134,19 +134,6 @@ std::string ProgramFile(const std::string& link) {
     return file;
 }
 
-// True when `pid` is a window program of ours, of this user: one that runs
-// this program's file. Its number may have gone to another program since a
-// run of ours was killed, one named tessarine-something included.
-bool Running(pid_t pid) {
-    const std::string process = "/proc/" + std::to_string(pid);
-    struct stat status {};
-    if (pid <= 0 || ::stat(process.c_str(), &status) != 0 || status.st_uid != ::getuid()) {
-        return false;
-    }
-    const std::string program = ProgramFile(process + "/exe");
-    return !program.empty() && program == ProgramFile("/proc/self/exe");
-}
-
 void ResetEntry(const std::string& path) {
     if (const Settings entry = OpenCustom(path)) {
         for (const char* key : {"name", "command", "binding"}) {
@@ -181,7 +168,8 @@ void RemoveStaleEntries() {
     std::vector<std::string> stale;
     for (std::string& path : Strings(list.get(), kCustomList)) {
         const std::optional<pid_t> pid = OurEntryPid(path);
-        (pid && (*pid == ::getpid() || !Running(*pid)) ? stale : kept).push_back(std::move(path));
+        (pid && (*pid == ::getpid() || !RunsThisProgram(*pid)) ? stale : kept)
+            .push_back(std::move(path));
     }
     if (stale.empty()) {
         return;
@@ -283,6 +271,16 @@ ClaimOutcome Outcome(ClaimResult result, std::string note) {
 }
 
 }  // namespace
+
+bool RunsThisProgram(pid_t pid) {
+    const std::string process = "/proc/" + std::to_string(pid);
+    struct stat status {};
+    if (pid <= 0 || ::stat(process.c_str(), &status) != 0 || status.st_uid != ::getuid()) {
+        return false;
+    }
+    const std::string program = ProgramFile(process + "/exe");
+    return !program.empty() && program == ProgramFile("/proc/self/exe");
+}
 
 std::string GnomeAccelerator(const KeyCombination& keys) {
     const std::string trigger = PortalTrigger(keys);
