@@ -350,6 +350,13 @@ std::string CaptureToFile(const CaptureRequest& request) {
             return "cannot make a file name of \"" + request.file +
                    "\": a time field cannot be filled in";
         }
+        // The name goes to standard output, where scripts read it whole on
+        // one line: a control character in it (%n, %t) could not go there.
+        if (platform::Printable(*filled) != *filled) {
+            return "cannot make a file name of \"" + request.file +
+                   "\": it would hold a control character (%n, %t), and the file's name is printed "
+                   "on one line for scripts";
+        }
         path = *filled;
     }
     const output::WriteResult written =

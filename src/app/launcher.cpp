@@ -17,6 +17,7 @@
 #include "app/cli_capture.h"
 #include "app/x11_cli_capture.h"
 #include "platform/session_kind.h"
+#include "platform/text/printable.h"
 
 namespace {
 
@@ -45,7 +46,9 @@ std::string HelperProgram(const char* name, const char* installed) {
 // returns only when that fails.
 int Become(const std::string& program, char** argv) {
     ::execv(program.c_str(), argv);
-    std::fprintf(stderr, "tessarine: cannot start %s: %s\n", program.c_str(), std::strerror(errno));
+    const int failure = errno;
+    std::fprintf(stderr, "tessarine: cannot start %s: %s\n", platform::Printable(program).c_str(),
+                 std::strerror(failure));
     return app::kExitFailure;
 }
 

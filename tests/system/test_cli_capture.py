@@ -170,6 +170,11 @@ forged = os.path.join(folder, "x\ntessarine: wrote shot.png", "a.bmp")
 result = capture(forged)
 check(result.returncode == 1 and result.stderr.count("\n") == 1 and "x\\ntessarine" in result.stderr,
       "a name with a newline: status %d, %r" % (result.returncode, result.stderr))
+# Nor can a template's name, printed for scripts.
+result = capture(os.path.join(folder, "t%n.bmp"))
+check(result.returncode == 1 and result.stdout == "" and "control character" in result.stderr
+      and not os.path.exists(os.path.join(folder, "t\n.bmp")),
+      "a template with %%n: status %d, %r" % (result.returncode, result.stderr))
 result = subprocess.run([xtest.TESSARINE, "-platform", "bogus"], capture_output=True, text=True,
                         timeout=30)
 check(result.returncode == 2 and result.stderr.startswith(

@@ -1,23 +1,21 @@
 #include "platform/wayland/gnome_key_bindings.h"
 
 #define G_SETTINGS_ENABLE_BACKEND
-#include <fcntl.h>
 #include <gio/gio.h>
 #include <gio/gsettingsbackend.h>
-#include <signal.h>
 #include <strings.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
+#include <climits>
 #include <memory>
 #include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
 
-#include "base/unique_fd.h"
-
+#include "platform/text/printable.h"
 #include "platform/wayland/portal_shortcuts.h"
 
 namespace platform {
@@ -119,17 +117,21 @@ std::optional<pid_t> OurEntryPid(const std::string& path) {
     return pid;
 }
 
-// True when `pid` is a running program of ours (its number may have gone
-// to another program since a run of ours was killed).
-bool Running(pid_t pid) {
-    if (pid <= 0 || (::kill(pid, 0) != 0 && errno != EPERM)) {
-        return false;
+// The program file a process runs, as /proc names it at `link`; empty when
+// it cannot be read (the process is gone, or another user's).
+std::string ProgramFile(const std::string& link) {
+    char target[PATH_MAX];
+    const ssize_t length = ::readlink(link.c_str(), target, sizeof target - 1);
+    if (length <= 0) {
+        return {};
     }
-    char name[32] = {};
-    const base::UniqueFd comm(
-        ::open(("/proc/" + std::to_string(pid) + "/comm").c_str(), O_RDONLY | O_CLOEXEC));
-    return comm.get() >= 0 && ::read(comm.get(), name, sizeof name - 1) > 0 &&
-           std::string_view(name).starts_with("tessarine");
+    std::string file(target, static_cast<std::size_t>(length));
+    // A file replaced since the program started (an upgrade) reads so.
+    constexpr std::string_view kReplaced = " (deleted)";
+    if (file.ends_with(kReplaced)) {
+        file.resize(file.size() - kReplaced.size());
+    }
+    return file;
 }
 
 void ResetEntry(const std::string& path) {
@@ -166,7 +168,8 @@ void RemoveStaleEntries() {
     std::vector<std::string> stale;
     for (std::string& path : Strings(list.get(), kCustomList)) {
         const std::optional<pid_t> pid = OurEntryPid(path);
-        (pid && (*pid == ::getpid() || !Running(*pid)) ? stale : kept).push_back(std::move(path));
+        (pid && (*pid == ::getpid() || !RunsThisProgram(*pid)) ? stale : kept)
+            .push_back(std::move(path));
     }
     if (stale.empty()) {
         return;
@@ -243,7 +246,7 @@ std::string Holder(const KeyCombination& keys) {
             return "another Tessarine that is running holds it (a custom key binding in "
                    "GNOME's keyboard settings)";
         }
-        return "the custom key binding \"" + String(entry.get(), "name") +
+        return "the custom key binding \"" + Printable(String(entry.get(), "name")) +
                "\" in GNOME's keyboard settings holds it";
     }
     return {};
@@ -268,6 +271,16 @@ ClaimOutcome Outcome(ClaimResult result, std::string note) {
 }
 
 }  // namespace
+
+bool RunsThisProgram(pid_t pid) {
+    const std::string process = "/proc/" + std::to_string(pid);
+    struct stat status {};
+    if (pid <= 0 || ::stat(process.c_str(), &status) != 0 || status.st_uid != ::getuid()) {
+        return false;
+    }
+    const std::string program = ProgramFile(process + "/exe");
+    return !program.empty() && program == ProgramFile("/proc/self/exe");
+}
 
 std::string GnomeAccelerator(const KeyCombination& keys) {
     const std::string trigger = PortalTrigger(keys);

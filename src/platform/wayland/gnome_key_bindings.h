@@ -7,6 +7,8 @@
 // that a killed run left behind are removed before the first claim, and
 // nobody else's are ever touched.
 
+#include <sys/types.h>
+
 #include <string>
 
 #include "platform/backend.h"
@@ -20,6 +22,11 @@ namespace platform {
 // written; Refused, with a note, for a combination no command names.
 ClaimOutcome ClaimGnomeKeyBinding(const KeyCombination& keys, const std::string& name,
                                   const std::string& command);
+
+// True when `pid` is a process of this user running this program's file: a
+// window program of ours, whose entries are in use. (The number of a killed
+// run's may have gone to another program since, named tessarine-window too.)
+bool RunsThisProgram(pid_t pid);
 
 // The combination in GNOME's notation: "<Shift>Print",
 // "<Control><Alt><Shift>Print"; empty for a key it has no name for here.

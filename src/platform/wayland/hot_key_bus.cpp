@@ -77,6 +77,7 @@ struct BusPresence {
     bool owned = false;
     std::string why;
     int nextId = 0;
+    std::map<int, std::function<void()>> onOwned;
 };
 
 // This program on the bus for the application's lifetime.
@@ -100,13 +101,22 @@ void PutOnBus(BusPresence& presence) {
     // the name comes here when it ends.
     auto* watcher = new QDBusServiceWatcher(
         kHotKeyBusName, bus, QDBusServiceWatcher::WatchForOwnerChange, presence.object);
-    QObject::connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, presence.object,
-                     [&presence](const QString&, const QString&, const QString& owner) {
-                         if (owner == QDBusConnection::sessionBus().baseService()) {
-                             presence.owned = true;
-                             presence.why.clear();
-                         }
-                     });
+    QObject::connect(
+        watcher, &QDBusServiceWatcher::serviceOwnerChanged, presence.object,
+        [&presence](const QString&, const QString&, const QString& owner) {
+            if (owner != QDBusConnection::sessionBus().baseService() || presence.owned) {
+                return;
+            }
+            presence.owned = true;
+            presence.why.clear();
+            // Copied: one may end another's wait.
+            const std::map<int, std::function<void()>> waiting = presence.onOwned;
+            for (const auto& [id, onOwned] : waiting) {
+                if (presence.onOwned.count(id) != 0) {
+                    onOwned();
+                }
+            }
+        });
     QDBusMessage request = QDBusMessage::createMethodCall(
         "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "RequestName");
     constexpr uint kQueue = 0;
@@ -161,6 +171,19 @@ class Listener : public HotKeyListener {
     int id_;
 };
 
+class OwnerListener : public HotKeyListener {
+  public:
+    explicit OwnerListener(int id) : id_(id) {}
+    ~OwnerListener() override {
+        if (current) {
+            current->onOwned.erase(id_);
+        }
+    }
+
+  private:
+    int id_;
+};
+
 }  // namespace
 
 std::unique_ptr<HotKeyListener> ListenForHotKeyCommand(const KeyCombination& keys,
@@ -173,6 +196,16 @@ std::unique_ptr<HotKeyListener> ListenForHotKeyCommand(const KeyCombination& key
     const int id = presence->nextId++;
     presence->object->listeners[name][id] = std::move(onPress);
     return std::make_unique<Listener>(name, id);
+}
+
+std::unique_ptr<HotKeyListener> WhenHotKeyCommandsComeHere(std::function<void()> onOwned) {
+    BusPresence* presence = Presence();
+    if (!presence) {
+        return nullptr;
+    }
+    const int id = presence->nextId++;
+    presence->onOwned[id] = std::move(onOwned);
+    return std::make_unique<OwnerListener>(id);
 }
 
 bool HotKeyCommandsReachThisProgram(std::string* why) {

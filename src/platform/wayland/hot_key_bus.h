@@ -26,6 +26,11 @@ class HotKeyListener {
 std::unique_ptr<HotKeyListener> ListenForHotKeyCommand(const KeyCombination& keys,
                                                        std::function<void()> onPress);
 
+// While the returned object lives, `onOwned` runs from the event loop when
+// this program, queued for the bus name behind another window program,
+// gets it (that window closed). Null when the program is not on the bus.
+std::unique_ptr<HotKeyListener> WhenHotKeyCommandsComeHere(std::function<void()> onOwned);
+
 // Whether presses handed over reach this program: it owns the bus name.
 // False when there is no session bus, or another window program owns it;
 // then `why` says which.

@@ -115,10 +115,12 @@ bool ReadHeader(Decoder& decoder, Source& source) {
     return true;
 }
 
-// The pixels as R, G, B, A bytes, rowBytes a row, every colour type and
+// The pixels as R, G, B, A bytes, one word each, every colour type and
 // depth brought to that; interlaced pictures pass over the rows several
-// times. The deadline is checked before each row of each pass.
-bool DecodeRows(Decoder& decoder, Source& source, png_bytep pixels, std::size_t rowBytes) {
+// times. The deadline is checked before each row of each pass. `pixels`
+// grows as the rows come (its capacity reserved, not yet touched): a file
+// whose header promises a large picture and whose data fails costs little.
+bool DecodeRows(Decoder& decoder, Source& source, std::vector<std::uint32_t>& pixels) {
     if (setjmp(png_jmpbuf(decoder.png))) {
         return false;
     }
@@ -129,9 +131,10 @@ bool DecodeRows(Decoder& decoder, Source& source, png_bytep pixels, std::size_t 
     png_set_filler(decoder.png, 0xFF, PNG_FILLER_AFTER);
     const int passes = png_set_interlace_handling(decoder.png);
     png_read_update_info(decoder.png, decoder.info);
+    const std::size_t width = decoder.width;
     if (png_get_bit_depth(decoder.png, decoder.info) != 8 ||
         png_get_channels(decoder.png, decoder.info) != 4 ||
-        png_get_rowbytes(decoder.png, decoder.info) != rowBytes) {
+        png_get_rowbytes(decoder.png, decoder.info) != width * 4) {
         return false;
     }
     for (int pass = 0; pass < passes; ++pass) {
@@ -140,7 +143,11 @@ bool DecodeRows(Decoder& decoder, Source& source, png_bytep pixels, std::size_t 
                 source.late = true;
                 return false;
             }
-            png_read_row(decoder.png, pixels + y * rowBytes, nullptr);
+            if (pixels.size() < (y + 1) * width) {
+                pixels.resize((y + 1) * width);
+            }
+            png_read_row(decoder.png, reinterpret_cast<png_bytep>(pixels.data() + y * width),
+                         nullptr);
         }
     }
     // The chunks after the pixels, to the end chunk, for a copy of the file.
@@ -279,9 +286,8 @@ std::optional<Picture> ReadPngPicture(int fd, const PngLimits& limits, std::stri
     // then turned into 0x00RRGGBB words in place: one buffer, one pass.
     picture.width = static_cast<int>(decoder.width);
     picture.height = static_cast<int>(decoder.height);
-    picture.pixels.resize(static_cast<std::size_t>(pixels));
-    if (!DecodeRows(decoder, source, reinterpret_cast<png_bytep>(picture.pixels.data()),
-                    static_cast<std::size_t>(picture.width) * 4)) {
+    picture.pixels.reserve(static_cast<std::size_t>(pixels));
+    if (!DecodeRows(decoder, source, picture.pixels)) {
         return failure("its pixels cannot be decoded");
     }
     // A screen shows a translucent pixel over black (nothing lies behind the

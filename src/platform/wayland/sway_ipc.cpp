@@ -34,8 +34,21 @@ std::string& LastFailure() {
     return failure;
 }
 
-std::string TimedOut() {
+// Until when a sway that just let a request's deadline pass is not waited
+// for again: one capture asks it several things, and each would wait the
+// full time. The first answer ends it.
+Clock::time_point& SilentUntil() {
+    static Clock::time_point until;
+    return until;
+}
+
+std::string NoAnswer() {
     return "sway gave no answer within " + std::to_string(kAnswerSeconds) + " s";
+}
+
+std::string TimedOut() {
+    SilentUntil() = Clock::now() + std::chrono::seconds(kAnswerSeconds);
+    return NoAnswer();
 }
 
 // Sends or receives all of `length` bytes before the deadline; the reason
@@ -68,6 +81,10 @@ bool Transfer(int fd, char* data, std::size_t length, bool sending, Clock::time_
 QJsonDocument Ask(std::uint32_t type, const QByteArray& request) {
     const Clock::time_point deadline = Clock::now() + std::chrono::seconds(kAnswerSeconds);
     LastFailure().clear();
+    if (Clock::now() < SilentUntil()) {
+        LastFailure() = NoAnswer();
+        return {};
+    }
     const char* path = std::getenv("SWAYSOCK");
     if (path == nullptr || std::strlen(path) >= sizeof(sockaddr_un::sun_path)) {
         LastFailure() = "SWAYSOCK names no socket that can be reached";
@@ -121,6 +138,7 @@ QJsonDocument Ask(std::uint32_t type, const QByteArray& request) {
     if (!Transfer(socket.get(), payload.data(), length, false, deadline)) {
         return {};
     }
+    SilentUntil() = {};
     QJsonDocument answer = QJsonDocument::fromJson(payload);
     if (answer.isNull()) {
         LastFailure() = "sway's answer is not JSON";
@@ -140,7 +158,7 @@ std::string RunCommand(const std::string& command) {
         if (!result.value("success").toBool()) {
             const QString error = result.value("error").toString();
             return "sway refused: " + (error.isEmpty() ? std::string("no reason given")
-                                                       : error.left(200).toStdString());
+                                                       : Printable(error.left(200).toStdString()));
         }
     }
     return results.isEmpty() ? "sway refused: no reason given" : std::string();

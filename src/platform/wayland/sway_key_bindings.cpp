@@ -19,6 +19,7 @@
 
 #include "base/unique_fd.h"
 #include "platform/hot_key_command.h"
+#include "platform/text/printable.h"
 #include "platform/wayland/hot_key_bus.h"
 #include "platform/wayland/sway_ipc.h"
 
@@ -293,6 +294,54 @@ ClaimOutcome Refused(std::string note) {
     return outcome;
 }
 
+// Binds the combination to its command, for this program, which takes the
+// presses handed over.
+ClaimOutcome Bind(const KeyCombination& keys) {
+    const std::string command = HotKeyCommandLine(keys);
+    if (command.empty()) {
+        return Refused("the tessarine command for sway to run cannot be found");
+    }
+    if (std::string refusal = ProgramPathRefusal(CommandProgram()); !refusal.empty()) {
+        return Refused(refusal);
+    }
+    if (ConfigurationBinds(keys)) {
+        return {ClaimResult::HeldByAnother, nullptr, "sway's configuration binds it"};
+    }
+    if (!Failure().empty()) {
+        return Refused(Failure());
+    }
+    const std::string combination = SwayCombination(keys);
+    if (std::string error =
+            RunCommand("bindsym " + std::string(kOurFlags) + combination + " exec " + command);
+        !error.empty()) {
+        return Refused(error);
+    }
+    return {ClaimResult::Claimed, std::make_unique<SwayBinding>(keys, combination), {}};
+}
+
+// The binding of a window program queued behind another for the presses:
+// the other's bindings hand them over while it runs, and go when it closes;
+// the presses then come here, and this one binds the keys itself.
+class WaitingBinding : public KeyGrab {
+  public:
+    explicit WaitingBinding(const KeyCombination& keys) {
+        listener_ = WhenHotKeyCommandsComeHere([this, keys] {
+            ClaimOutcome outcome = Bind(keys);
+            state_ = outcome.result;
+            binding_ = std::move(outcome.grab);
+        });
+    }
+    ClaimResult State() const override { return state_; }
+    std::string commandBoundBy() const override {
+        return binding_ ? binding_->commandBoundBy() : std::string();
+    }
+
+  private:
+    ClaimResult state_ = ClaimResult::HeldByAnother;
+    std::unique_ptr<KeyGrab> binding_;
+    std::unique_ptr<HotKeyListener> listener_;  // first to go
+};
+
 }  // namespace
 
 bool ConfigBinds(std::string_view config, const std::string& folder, const KeyCombination& keys,
@@ -312,7 +361,7 @@ std::string ProgramPathRefusal(const std::string& program) {
     if (plain) {
         return {};
     }
-    return "the tessarine command's path, \"" + program +
+    return "the tessarine command's path, \"" + Printable(program) +
            "\", holds characters sway or the shell would split or read as their own (only "
            "letters, digits and / . _ + - are kept whole), so sway cannot run it";
 }
@@ -338,39 +387,20 @@ std::string SwayCombination(const KeyCombination& keys) {
 }
 
 ClaimOutcome BindHotKey(const KeyCombination& keys) {
-    const std::string combination = SwayCombination(keys);
-    const std::string command = HotKeyCommandLine(keys);
-    if (combination.empty() || HotKeyCommandName(keys).empty()) {
+    if (SwayCombination(keys).empty() || HotKeyCommandName(keys).empty()) {
         return Refused(
             "sway's bindings run tessarine --hot-key, which takes Print, Shift+Print "
             "and Ctrl+Alt+Shift+Print only");
     }
     std::string why;
-    if (!HotKeyCommandsReachThisProgram(&why)) {
-        ClaimOutcome outcome{ClaimResult::Refused, nullptr, why};
-        if (why.find("another Tessarine") != std::string::npos) {
-            outcome.result = ClaimResult::HeldByAnother;
-        }
-        return outcome;
+    if (HotKeyCommandsReachThisProgram(&why)) {
+        return Bind(keys);
     }
-    if (command.empty()) {
-        return Refused("the tessarine command for sway to run cannot be found");
+    // Held (reported as such) until the other window closes.
+    if (why.find("another Tessarine") != std::string::npos) {
+        return {ClaimResult::Claimed, std::make_unique<WaitingBinding>(keys), why};
     }
-    if (std::string refusal = ProgramPathRefusal(CommandProgram()); !refusal.empty()) {
-        return Refused(refusal);
-    }
-    if (ConfigurationBinds(keys)) {
-        return {ClaimResult::HeldByAnother, nullptr, "sway's configuration binds it"};
-    }
-    if (!Failure().empty()) {
-        return Refused(Failure());
-    }
-    if (std::string error =
-            RunCommand("bindsym " + std::string(kOurFlags) + combination + " exec " + command);
-        !error.empty()) {
-        return Refused(error);
-    }
-    return {ClaimResult::Claimed, std::make_unique<SwayBinding>(keys, combination), {}};
+    return Refused(why);
 }
 
 }  // namespace platform::sway

@@ -41,8 +41,9 @@ std::string ProgramPathRefusal(const std::string& program);
 std::string SwayCombination(const KeyCombination& keys);
 
 // Binds the combination to its command. HeldByAnother when sway's
-// configuration binds it already, or another window program takes the
-// presses; Refused with a note when sway cannot be asked or refuses.
+// configuration binds it already; Refused with a note when sway cannot be
+// asked or refuses. While another window program takes the presses, a grab
+// held by it (HeldByAnother) that binds the keys once it closes.
 ClaimOutcome BindHotKey(const KeyCombination& keys);
 
 }  // namespace platform::sway

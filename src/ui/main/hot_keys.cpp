@@ -52,7 +52,8 @@ QString SessionNote(const QList<const controls::VBHotKey*>& keys) {
             bindingDesktop = key->CommandBoundBy();
             commandBound << key->CombinationName();
         }
-        if (!key->LastClaimNote().isEmpty()) {
+        // (A key held later, once another window closed, has it no more.)
+        if (!key->LastClaimNote().isEmpty() && !key->HotKeyActive()) {
             notes << key->CombinationName() + ": " + key->LastClaimNote();
         }
     }

@@ -1,6 +1,9 @@
 #include "platform/wayland/gnome_key_bindings.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -48,6 +51,26 @@ TEST(GnomeKeyBindings, TellsTheDesktopAndTheStoredScreenshotAnswer) {
     // Only a sandboxed program's answer, an empty or unknown one: GNOME asks.
     EXPECT_EQ(platform::ConsentIn({{"org.example.App", {"yes"}}}), StoredConsent::Unknown);
     EXPECT_EQ(platform::ConsentIn({{"", {"ask"}}}), StoredConsent::Unknown);
+}
+
+// A killed run's entry is kept only while its process number belongs to a
+// copy of this program, not to another named tessarine-window.
+TEST(GnomeKeyBindings, TellsOurRunningProgramFromOneNamedLikeIt) {
+    QTemporaryDir dir;
+    QByteArray other = dir.filePath("tessarine-window").toLocal8Bit();
+    char* argv[] = {other.data(), const_cast<char*>("60"), nullptr};
+    pid_t pids[2] = {};
+    ASSERT_TRUE(QFile::link("/bin/sleep", other) &&
+                ::posix_spawn(&pids[0], argv[0], nullptr, nullptr, argv, environ) == 0);
+    if ((pids[1] = ::fork()) == 0) {
+        ::pause();
+    }
+    EXPECT_FALSE(platform::RunsThisProgram(pids[0]));
+    EXPECT_TRUE(platform::RunsThisProgram(pids[1]));
+    for (const pid_t pid : pids) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+    }
 }
 
 // GNOME's own schemas, with settings kept in a key file of a folder of the

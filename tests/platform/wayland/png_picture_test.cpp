@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -60,6 +61,20 @@ TEST(PngPicture, ReadsEveryPixelAsRgbAndRefusesWhatIsNoPng) {
     ASSERT_TRUE(QFile::copy(path, cut) && QFile::resize(cut, 60));
     EXPECT_FALSE(ReadFile(cut, error));
     EXPECT_EQ(error, "it ends before its picture does");
+
+    // A 16384 x 16384 header, then junk: it fails before the picture's
+    // gigabyte is taken (no CRC is checked when no file is kept).
+    QFile junk(dir.filePath("junk.png"));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write(QByteArray::fromHex("89504e470d0a1a0a0000000d4948445200004000000040000806000000"
+                                   "000000000001000049444154") +
+               QByteArray(0x10004, '\xAB'));
+    junk.close();
+    rusage before{}, after{};
+    ::getrusage(RUSAGE_SELF, &before);
+    EXPECT_FALSE(ReadFile(junk.fileName(), error));
+    ::getrusage(RUSAGE_SELF, &after);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 << 10) << error;
 
     // Palette, grey and 16-bit pictures come out as 8-bit RGB, 16 bits cut
     // to their high 8.

@@ -52,6 +52,22 @@ if check(wl.wait_for(lambda: app.preview() != before), "Shift+Print shows a new 
                                   rect["height"] + title), "Shift+Print")
 
 check(bound("Ctrl+Mod1+Shift+Print"), "Ctrl+Alt+Shift+Print is bound while the program runs")
+# A second window program queues for the presses; once the first has
+# closed, it binds the keys itself, before it answers its first call.
+second = wl.xtest.Process([wl.xtest.TESSARINE])
+window = wl.wait_for(lambda: wl.xtest.find_windows_of(second.proc.pid))
+app.stop()
+check(wl.wait_for(lambda: "UnknownKey" in subprocess.run(
+    ["dbus-send", "--session", "--print-reply", "--dest=io.github.lumograph.tessarine",
+     "/io/github/lumograph/tessarine", "io.github.lumograph.tessarine.HotKeys.Press",
+     "string:none"], capture_output=True, text=True).stderr), "the second window answers")
+events = wl.xtest.WindowEvents(window[0])
+since = events.mark()
+wl.focus("^Pattern$")
+keyboard.press("Print")
+check(events.wait(["UnmapNotify", "MapNotify"], since), "Print captures in the second window")
+events.stop()
+app = second
 # A killed run leaves its bindings; the next one takes them over and
 # removes them when it ends.
 app.proc.send_signal(signal.SIGKILL)
