@@ -1,9 +1,38 @@
-#include "output/file_replace.h"
+// Replacing files on POSIX systems (Linux): the new contents go to a file
+// without a name in the target's folder (O_TMPFILE), which is synced and
+// then given the target's name: directly for a new file, and for a
+// replaced one through a short-lived random name renamed over it. Nothing
+// of a save that fails is left behind, nor of one killed before the file
+// is complete. A kill in the instant between giving the complete file its
+// random name and renaming it leaves it under that ".tessarine-XXXXXX"
+// name beside the old file, which is intact: no call replaces a file by
+// an unnamed one. Where the file system makes no unnamed files, a file of
+// a random name stands in for it from the start, and a killed save may
+// leave it. The folder is synced after.
+//
+// The target is found the way the kernel finds it for a plain open():
+// symbolic links are followed by the kernel, with its own checks (such as
+// fs.protected_symlinks), and the real file is then located through the
+// open descriptor. A save is refused, leaving the file as it was, where a
+// plain open for writing would be refused (including fs.protected_regular
+// in shared sticky folders), and also where replacing the file whole
+// cannot give what writing into it would:
+// - a file with more than one name (hard links): the other names would keep
+//   the old contents;
+// - a file whose owner and group, access ACL or user.* extended attributes
+//   the new file cannot be given;
+// - a file its folder does not let a new version be made beside, such as an
+//   append-only (chattr +a) folder; immutable files and folders likewise.
+// A dangling symbolic link gets the file it points to, as open() makes it.
+//
+// The new file keeps the permission bits (0777), owner, group, access ACL
+// and extended attributes of the one it replaces (security.* and trusted.*
+// where the process may set them); a new file gets what open() would give
+// it (0666 less the umask, or the folder's default ACL).
 
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <linux/magic.h>
-#include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -17,14 +46,14 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <limits>
 #include <optional>
 #include <utility>
 #include <vector>
 
 #include "base/unique_fd.h"
+#include "output/fd_sink.h"
 #include "output/file_name_template.h"
-#include "platform/text/printable.h"
+#include "output/file_replace.h"
 
 namespace output {
 namespace {
@@ -33,15 +62,6 @@ using base::UniqueFd;
 
 std::string SystemReason(int error) {
     return std::strerror(error);
-}
-
-std::string Quoted(const std::string& text) {
-    // Appended piece by piece: GCC 12 at -O3 warns falsely about
-    // "literal" + std::string.
-    std::string quoted(1, '"');
-    quoted += platform::Printable(text);
-    quoted += '"';
-    return quoted;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -587,15 +607,15 @@ std::string WriteComplete(const Target& target, const ContentWriter& writeConten
             return reason;
         }
     }
-    int error = writeContents(file.fd.get()) ? 0 : errno;
-    if (error == 0 && ::fsync(file.fd.get()) != 0) {
-        error = errno;
+    FdSink out(file.fd.get());
+    std::string reason = writeContents(out);
+    if (reason.empty() && ::fsync(file.fd.get()) != 0) {
+        reason = SystemReason(errno);
     }
-    if (error != 0) {
+    if (!reason.empty()) {
         RemoveTemporary(target, file);
-        return SystemReason(error);
     }
-    return {};
+    return reason;
 }
 
 std::string WriteAndRename(const Target& target, const ContentWriter& writeContents) {
@@ -689,40 +709,6 @@ WriteResult ReplaceFileWith(const std::string& path, const ContentWriter& writeC
     return {true, {}, path};
 }
 
-WriteResult ReplaceFileContents(const std::string& path, const std::uint8_t* data, std::size_t size,
-                                NameRule rule) {
-    return ReplaceFileWith(
-        path, [&](int fd) { return WriteAll(fd, data, size); }, rule);
-}
-
-bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
-    while (size > 0) {
-        const std::size_t chunk = std::min<std::size_t>(size, std::numeric_limits<ssize_t>::max());
-        const ssize_t written = ::write(fd, data, chunk);
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            if (errno == EAGAIN || errno == EWOULDBLOCK) {
-                // A stream left non-blocking by whoever else shares it: wait
-                // for room, as a blocking write would.
-                pollfd ready{fd, POLLOUT, 0};
-                if (::poll(&ready, 1, -1) >= 0 || errno == EINTR) {
-                    continue;
-                }
-            }
-            return false;
-        }
-        if (written == 0) {
-            errno = ENOSPC;
-            return false;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
 std::string NoSuchFileReason(const std::string& path) {
     const std::string folder = FolderOf(path);
     struct stat status {};
@@ -730,10 +716,6 @@ std::string NoSuchFileReason(const std::string& path) {
         return SystemReason(ENOENT) + " (the folder " + Quoted(folder) + " does not exist)";
     }
     return SystemReason(ENOENT);
-}
-
-std::string FailureMessage(const std::string& path, const std::string& reason) {
-    return "cannot save the picture to " + Quoted(path) + ": " + reason;
 }
 
 }  // namespace output
