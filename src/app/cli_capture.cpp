@@ -18,6 +18,7 @@
 #include "capture/foreground_window.h"
 #include "capture/screen_grab.h"
 #include "capture/window_in_front.h"
+#include "output/fd_sink.h"
 #include "output/file_name_template.h"
 #include "output/picture_file.h"
 #include "output/picture_stream.h"
@@ -327,10 +328,12 @@ std::string CaptureToFile(const CaptureRequest& request) {
     if (request.standardOutput) {
         // A reader that has gone is a failure said in one line, not a signal.
         ::signal(SIGPIPE, SIG_IGN);
+        output::FdSink standardOutput(STDOUT_FILENO);
         const output::WriteResult written =
             screenPng.empty()
-                ? output::WritePictureToStream(STDOUT_FILENO, rows, request.format, request.quality)
-                : output::WriteBytesToStream(STDOUT_FILENO, screenPng.data(), screenPng.size());
+                ? output::WritePictureToStream(standardOutput, rows, request.format,
+                                               request.quality)
+                : output::WriteBytesToStream(standardOutput, screenPng.data(), screenPng.size());
         return written.message;
     }
     if (request.file.empty()) {

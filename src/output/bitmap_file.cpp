@@ -158,10 +158,10 @@ void EncodeRows(const PixelRows& image, const FileLayout& layout, int first, int
     }
 }
 
-// Writes the file for `image` to fd a slice at a time, each slice encoded
-// just before it is written: no buffer the size of the file, and each
-// slice is still in the cache when write() copies it.
-bool WriteEncoded(int fd, const PixelRows& image, const FileLayout& layout) {
+// Writes the file for `image` to `out` a slice at a time, each slice
+// encoded just before it is written: no buffer the size of the file, and
+// each slice is still in the cache when the sink copies it.
+std::string WriteEncoded(ByteSink& out, const PixelRows& image, const FileLayout& layout) {
     constexpr std::size_t kSliceBytes = 256 * 1024;
     const int rowsPerSlice =
         static_cast<int>(std::max<std::size_t>(1, kSliceBytes / layout.rowBytes));
@@ -170,8 +170,7 @@ bool WriteEncoded(int fd, const PixelRows& image, const FileLayout& layout) {
         slice = std::make_unique_for_overwrite<std::uint8_t[]>(
             kPixelDataOffset + layout.rowBytes * static_cast<std::size_t>(rowsPerSlice));
     } catch (const std::bad_alloc&) {
-        errno = ENOMEM;
-        return false;
+        return SystemReason(ENOMEM);
     }
     EncodeHeaders(image, layout, slice.get());
     std::size_t filled = kPixelDataOffset;
@@ -179,12 +178,12 @@ bool WriteEncoded(int fd, const PixelRows& image, const FileLayout& layout) {
         const int count = std::min(rowsPerSlice, image.height - first);
         EncodeRows(image, layout, first, count, slice.get() + filled);
         filled += layout.rowBytes * static_cast<std::size_t>(count);
-        if (!WriteAll(fd, slice.get(), filled)) {
-            return false;
+        if (std::string reason = out.write(slice.get(), filled); !reason.empty()) {
+            return reason;
         }
         filled = 0;
     }
-    return true;
+    return {};
 }
 
 }  // namespace
@@ -214,7 +213,7 @@ WriteResult WriteBitmapFile(const std::string& path, const PixelRows& image, Nam
         return {false, FailureMessage(path, error)};
     }
     return ReplaceFileWith(
-        path, [&](int fd) { return WriteEncoded(fd, image, *layout); }, rule);
+        path, [&](ByteSink& out) { return WriteEncoded(out, image, *layout); }, rule);
 }
 
 }  // namespace output

@@ -4,9 +4,7 @@
 
 #include <bit>
 #include <csetjmp>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "output/file_replace.h"
 
@@ -65,48 +63,54 @@ bool EncodeWith(jpeg_compress_struct& info, JpegErrors& errors, const PixelRows&
     return true;
 }
 
-}  // namespace
+// libjpeg's buffer of the encoded file, which it allocates with malloc().
+struct JpegBuffer {
+    JpegBuffer() = default;
+    JpegBuffer(const JpegBuffer&) = delete;
+    JpegBuffer& operator=(const JpegBuffer&) = delete;
+    ~JpegBuffer() { std::free(data); }
 
-EncodedJpeg EncodeJpeg(const PixelRows& image, int quality) {
-    EncodedJpeg result;
+    unsigned char* data = nullptr;
+    unsigned long size = 0;
+};
+
+// The whole file in `out`, or why it cannot be made.
+std::string Encode(const PixelRows& image, int quality, JpegBuffer& out) {
     if (image.width <= 0 || image.height <= 0 || image.pixels == nullptr ||
         image.width > JPEG_MAX_DIMENSION || image.height > JPEG_MAX_DIMENSION) {
-        result.error = "the picture is empty or too large for JPEG";
-        return result;
+        return "the picture is empty or too large for JPEG";
     }
     if (quality < 1 || quality > 100) {
-        result.error = "the JPEG quality must be from 1 to 100";
-        return result;
+        return "the JPEG quality must be from 1 to 100";
     }
     jpeg_compress_struct info{};
     JpegErrors errors;
     info.err = jpeg_std_error(&errors.manager);
     errors.manager.error_exit = OnError;
     errors.manager.emit_message = OnMessage;
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    const bool ok = EncodeWith(info, errors, image, quality, &out, &size);
+    const bool ok = EncodeWith(info, errors, image, quality, &out.data, &out.size);
     jpeg_destroy_compress(&info);
-    if (ok && out != nullptr && size > 0) {
-        try {
-            result.bytes.assign(out, out + size);
-        } catch (const std::bad_alloc&) {
-            result.error = std::strerror(ENOMEM);
-        }
-    } else {
-        result.error = errors.message[0] ? errors.message : "the JPEG library failed";
+    if (ok && out.data != nullptr && out.size > 0) {
+        return {};
     }
-    std::free(out);
-    return result;
+    return errors.message[0] ? errors.message : "the JPEG library failed";
+}
+
+}  // namespace
+
+std::string WriteJpeg(const PixelRows& image, int quality, ByteSink& out) {
+    JpegBuffer encoded;
+    const std::string reason = Encode(image, quality, encoded);
+    return reason.empty() ? out.write(encoded.data, encoded.size) : reason;
 }
 
 WriteResult WriteJpegFile(const std::string& path, const PixelRows& image, int quality,
                           NameRule rule) {
-    const EncodedJpeg encoded = EncodeJpeg(image, quality);
-    if (encoded.bytes.empty()) {
-        return {false, FailureMessage(path, encoded.error)};
+    JpegBuffer encoded;
+    if (const std::string reason = Encode(image, quality, encoded); !reason.empty()) {
+        return {false, FailureMessage(path, reason)};
     }
-    return ReplaceFileContents(path, encoded.bytes.data(), encoded.bytes.size(), rule);
+    return ReplaceFileContents(path, encoded.data, encoded.size, rule);
 }
 
 }  // namespace output

@@ -3,23 +3,19 @@
 // libjpeg-turbo, which takes the pixels as they lie in memory. The file
 // replaces its target whole, as the other kinds do. Nothing here needs Qt.
 
-#include <cstdint>
 #include <string>
-#include <vector>
 
 #include "output/bitmap_file.h"
+#include "output/byte_sink.h"
 
 namespace output {
 
-struct EncodedJpeg {
-    std::vector<std::uint8_t> bytes;  // the whole file; empty when encoding failed
-    std::string error;                // why it failed
-};
+// `quality` from 1 (smallest) to 100 (best). Encodes the whole file, then
+// writes it to `out`: nothing is written when encoding fails. Empty on
+// success, else why it failed.
+std::string WriteJpeg(const PixelRows& image, int quality, ByteSink& out);
 
-// `quality` from 1 (smallest) to 100 (best).
-EncodedJpeg EncodeJpeg(const PixelRows& image, int quality);
-
-// EncodeJpeg, then ReplaceFileContents.
+// Encodes the whole file, then replaces `path` with it (ReplaceFileContents).
 WriteResult WriteJpegFile(const std::string& path, const PixelRows& image, int quality,
                           NameRule rule = NameRule::Replace);
 

@@ -8,17 +8,18 @@
 #include <cstdint>
 
 #include "output/bitmap_file.h"
+#include "output/byte_sink.h"
 #include "output/picture_format.h"
 
 namespace output {
 
-// Writes `image` in `format` to standard output (`fd`, for tests);
+// Writes `image` in `format` to standard output through `out`;
 // `jpegQuality` (1 to 100) is used for JPEG only. A reader that has gone
 // (EPIPE) is a failure, said in `message`; SIGPIPE must be ignored.
-WriteResult WritePictureToStream(int fd, const PixelRows& image, PictureFormat format,
+WriteResult WritePictureToStream(ByteSink& out, const PixelRows& image, PictureFormat format,
                                  int jpegQuality = kDefaultJpegQuality);
 
 // Writes `size` bytes already encoded, as above.
-WriteResult WriteBytesToStream(int fd, const std::uint8_t* data, std::size_t size);
+WriteResult WriteBytesToStream(ByteSink& out, const std::uint8_t* data, std::size_t size);
 
 }  // namespace output

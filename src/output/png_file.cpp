@@ -55,6 +55,14 @@ PngParts EncodeParts(const PixelRows& image, int threads) {
     return parts;
 }
 
+std::string WriteParts(const PngParts& parts, ByteSink& out) {
+    std::string reason = out.write(parts.head.data(), parts.head.size());
+    for (std::size_t i = 0; reason.empty() && i < parts.bands.chunks.size(); ++i) {
+        reason = out.write(parts.bands.chunks[i].data(), parts.bands.chunks[i].size());
+    }
+    return reason.empty() ? out.write(parts.tail.data(), parts.tail.size()) : reason;
+}
+
 }  // namespace
 
 EncodedPng EncodePng(const PixelRows& image) {
@@ -92,19 +100,12 @@ WriteResult WritePngFile(const std::string& path, const PixelRows& image, NameRu
         return {false, FailureMessage(path, parts.error)};
     }
     return ReplaceFileWith(
-        path,
-        [&parts](int fd) {
-            if (!WriteAll(fd, parts.head.data(), parts.head.size())) {
-                return false;
-            }
-            for (const auto& chunk : parts.bands.chunks) {
-                if (!WriteAll(fd, chunk.data(), chunk.size())) {
-                    return false;
-                }
-            }
-            return WriteAll(fd, parts.tail.data(), parts.tail.size());
-        },
-        rule);
+        path, [&parts](ByteSink& out) { return WriteParts(parts, out); }, rule);
+}
+
+std::string WritePng(const PixelRows& image, ByteSink& out) {
+    const PngParts parts = EncodeParts(image, UsefulThreads());
+    return parts.error.empty() ? WriteParts(parts, out) : parts.error;
 }
 
 }  // namespace output

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "output/bitmap_file.h"
+#include "output/byte_sink.h"
 #include "output/png_bands.h"
 
 namespace output {
@@ -28,5 +29,9 @@ EncodedPng EncodePng(const PixelRows& image, int threads);
 // rather than joined into one buffer first.
 WriteResult WritePngFile(const std::string& path, const PixelRows& image,
                          NameRule rule = NameRule::Replace);
+
+// Encodes the whole file, then writes it to `out` chunk by chunk: nothing
+// is written when encoding fails. Empty on success, else why it failed.
+std::string WritePng(const PixelRows& image, ByteSink& out);
 
 }  // namespace output

@@ -169,9 +169,9 @@ TEST_F(FileReplace, FirstFreeNameIsGivenOnlyToTheFinishedFile) {
     const std::string next = folder_ + "/s_1.png";
     const auto result = output::ReplaceFileWith(
         folder_ + "/s.png",
-        [&](int fd) {
-            return !fs::exists(next) &&
-                   output::WriteAll(fd, reinterpret_cast<const std::uint8_t*>("new"), 3);
+        [&](output::ByteSink& out) {
+            return fs::exists(next) ? std::string("the name was claimed early")
+                                    : out.write(reinterpret_cast<const std::uint8_t*>("new"), 3);
         },
         output::NameRule::FirstFree);
     EXPECT_TRUE(result.ok) << result.message;

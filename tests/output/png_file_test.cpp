@@ -32,6 +32,15 @@ std::vector<std::uint32_t> Decode(const std::vector<std::uint8_t>& file, int& wi
     return pixels;
 }
 
+// Keeps what is written to it.
+struct MemorySink : output::ByteSink {
+    std::vector<std::uint8_t> bytes;
+    std::string write(const std::uint8_t* data, std::size_t size) override {
+        bytes.insert(bytes.end(), data, data + size);
+        return {};
+    }
+};
+
 // Rows of every kind the filter choice tells apart: repeats of the row
 // above, flat bands that step in colour, a gradient, and noise. 47 wide, an
 // odd width, inside a wider stride; the unused top byte set, to be dropped.
@@ -56,6 +65,9 @@ TEST(PngFile, EveryKindOfRowDecodesToTheSamePixels) {
     }
     const output::EncodedPng png = output::EncodePng({pixels.data(), kWidth, kHeight, kStride});
     ASSERT_FALSE(png.bytes.empty()) << png.error;
+    MemorySink stream;
+    EXPECT_EQ(output::WritePng({pixels.data(), kWidth, kHeight, kStride}, stream), "");
+    EXPECT_EQ(stream.bytes, png.bytes) << "a stream gets the file chunk by chunk";
     int width = 0, height = 0;
     const std::vector<std::uint32_t> decoded = Decode(png.bytes, width, height);
     ASSERT_EQ(width, kWidth);

@@ -1,7 +1,5 @@
 #include "platform/raster/gdi.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +8,7 @@
 #include <vector>
 
 #include "platform/raster/handle_table.h"
+#include "platform/raster/pages.h"
 #include "platform/raster/raster.h"
 #include "platform/raster/stretch.h"
 
@@ -18,34 +17,10 @@ namespace {
 
 // Hands out zeroed memory and leaves the elements it creates as they are: a
 // new bitmap is black without a pass over it, since fresh pages from the
-// system are zero. Blocks of 2 MiB and more (a screen-sized bitmap) get a
-// mapping of their own, aligned so that the system can back them with 2 MiB
-// pages: a 1920 x 1080 bitmap then costs a handful of page faults instead
-// of two thousand, and goes back to the system when it is deleted.
-inline constexpr std::size_t kLargePage = std::size_t{2} << 20;
-
-void* MapLarge(std::size_t bytes) {
-    const std::size_t length = (bytes + 4095) & ~std::size_t{4095};
-    void* raw = ::mmap(nullptr, length + kLargePage, PROT_READ | PROT_WRITE,
-                       MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (raw == MAP_FAILED) {
-        return nullptr;
-    }
-    const auto start = reinterpret_cast<std::uintptr_t>(raw);
-    const std::uintptr_t aligned = (start + kLargePage - 1) & ~(kLargePage - 1);
-    if (aligned > start) {
-        ::munmap(raw, aligned - start);
-    }
-    const std::uintptr_t end = start + length + kLargePage;
-    if (end > aligned + length) {
-        ::munmap(reinterpret_cast<void*>(aligned + length), end - (aligned + length));
-    }
-    // Only whole large pages: the tail stays in small ones and takes no
-    // more memory than it holds. A hint; without it the pages are small.
-    ::madvise(reinterpret_cast<void*>(aligned), length & ~(kLargePage - 1), MADV_HUGEPAGE);
-    return reinterpret_cast<void*>(aligned);
-}
-
+// system are zero. Blocks of a large page and more (a screen-sized bitmap)
+// come from the system's pages directly (pages.h): a 1920 x 1080 bitmap
+// then costs a handful of page faults instead of two thousand, and goes
+// back to the system when it is deleted.
 template <typename T>
 struct ZeroedAllocator {
     using value_type = T;
@@ -53,7 +28,7 @@ struct ZeroedAllocator {
     template <typename U>
     ZeroedAllocator(const ZeroedAllocator<U>&) {}
     T* allocate(std::size_t n) {
-        void* p = n * sizeof(T) >= kLargePage ? MapLarge(n * sizeof(T)) : std::calloc(n, sizeof(T));
+        void* p = n * sizeof(T) >= kLargePage ? MapPages(n * sizeof(T)) : std::calloc(n, sizeof(T));
         if (!p) {
             throw std::bad_alloc();
         }
@@ -61,7 +36,7 @@ struct ZeroedAllocator {
     }
     void deallocate(T* p, std::size_t n) {
         if (n * sizeof(T) >= kLargePage) {
-            ::munmap(p, (n * sizeof(T) + 4095) & ~std::size_t{4095});
+            UnmapPages(p, n * sizeof(T));
         } else {
             std::free(p);
         }
@@ -298,9 +273,9 @@ bool TouchBitmap(HBITMAP bitmap) {
         return false;
     }
     // One write a page; volatile, so that writing back what is there stays.
-    constexpr std::size_t kPixelsPerPage = 4096 / sizeof(std::uint32_t);
+    const std::size_t pixelsPerPage = PageSize() / sizeof(std::uint32_t);
     volatile std::uint32_t* pixels = o->pixels.data();
-    for (std::size_t i = 0; i < o->pixels.size(); i += kPixelsPerPage) {
+    for (std::size_t i = 0; i < o->pixels.size(); i += pixelsPerPage) {
         pixels[i] = pixels[i];
     }
     return true;

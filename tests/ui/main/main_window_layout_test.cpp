@@ -1,28 +1,56 @@
-// The main window at its design size: the pane fills the client area less
-// its margins, the size limits follow the client size, "Stretch to fit" is on.
+// The main window as the user meets it, measured from the window itself
+// against the design: a 604 x 398 client area, each control in its place,
+// the preview pane filling the client area to its margins (120 on the left,
+// 2 on the right, 20 at the bottom) as the window is resized, and the
+// window, frame included, kept between 604 pixels wide and 1024 x 768.
 
 #include <gtest/gtest.h>
 
-#include <QRadioButton>
+#include <QAbstractButton>
 
-#include "platform/controls/picture_box.h"
 #include "support/fake_screen.h"
 #include "ui/main/form1.h"
 
 namespace {
 
-TEST(MainWindowLayout, DesignSizeGivesThePaneAndLimits) {
+// Where the control `name` lies in `client`, in the client's pixels.
+QRect PlaceIn(const QWidget* client, const char* name) {
+    const auto* control = client->findChild<const QWidget*>(name);
+    return control ? QRect(control->mapTo(client, QPoint(0, 0)), control->size()) : QRect();
+}
+
+TEST(MainWindowLayout, ControlsSitWhereTheDesignPutsThem) {
     testing_support::ScopedFakeScreen screen(1024, 768);
     Form1 form;
     form.Form_Load();
-    EXPECT_EQ(form.SizeLimit1.minwidth, 604.0f);
-    EXPECT_EQ(form.SizeLimit1.maxwidth, 1024.0f);
-    EXPECT_EQ(form.SizeLimit1.maxheight, 768.0f);
-    EXPECT_EQ(form.SizeLimit1.minheight, 448.0f);
-    EXPECT_EQ(form.picpreview->width(), form.ScaleWidth() - 122);
-    EXPECT_EQ(form.picpreview->height(), form.ScaleHeight() - 20);
-    EXPECT_TRUE(form.opStretch->isChecked());
-    EXPECT_FALSE(form.opActual->isChecked());
+    const auto* client = form.findChild<const QWidget*>("Form1Client");
+    ASSERT_NE(client, nullptr);
+    EXPECT_EQ(client->size(), QSize(604, 398));
+    EXPECT_EQ(PlaceIn(client, "picpreview"), QRect(120, 0, 482, 378));
+    EXPECT_EQ(PlaceIn(client, "asPopup1"), QRect(0, 112, 113, 17));
+    EXPECT_EQ(PlaceIn(client, "cmdCapSelection"), QRect(0, 136, 113, 17));
+    EXPECT_EQ(PlaceIn(client, "cmdCrop"), QRect(0, 160, 113, 17));
+    EXPECT_EQ(PlaceIn(client, "asPopup2"), QRect(8, 352, 105, 17));
+    EXPECT_EQ(PlaceIn(client, "opStretch"), QRect(8, 72, 89, 17));
+    EXPECT_EQ(PlaceIn(client, "opActual"), QRect(8, 89, 97, 17));
+    EXPECT_EQ(PlaceIn(client, "StatusBar1"), QRect(0, 377, 604, 21));
+    const auto* stretch = client->findChild<const QAbstractButton*>("opStretch");
+    const auto* actual = client->findChild<const QAbstractButton*>("opActual");
+    ASSERT_TRUE(stretch && actual);
+    EXPECT_TRUE(stretch->isChecked());
+    EXPECT_FALSE(actual->isChecked());
+
+    // As large as the window may be, then as small: the limits are on its
+    // outer size, frame included; the pane ends 2 short of the client's
+    // right edge and 20 above its bottom.
+    form.resize(2000, 2000);
+    EXPECT_EQ(form.frameGeometry().size(), QSize(1024, 768));
+    EXPECT_EQ(PlaceIn(client, "picpreview"),
+              QRect(120, 0, client->width() - 122, client->height() - 20));
+    form.resize(100, 100);
+    EXPECT_EQ(form.frameGeometry().width(), 604);
+    EXPECT_EQ(PlaceIn(client, "picpreview"),
+              QRect(120, 0, client->width() - 122, client->height() - 20));
 }
 
 }  // namespace
