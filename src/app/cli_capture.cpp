@@ -32,20 +32,15 @@ namespace {
 
 // The contexts and bitmap of one capture, released on every path.
 struct CaptureHandles {
-    raster::HDC screen = 0;
-    raster::HDC memory = 0;
-    raster::HBITMAP bitmap = 0;
+    capture::ScreenGrab grab;
 
     CaptureHandles() = default;
     CaptureHandles(const CaptureHandles&) = delete;
     CaptureHandles& operator=(const CaptureHandles&) = delete;
     ~CaptureHandles() { release(); }
     void release() {
-        raster::DeleteDC(memory);
-        raster::DeleteObject(bitmap);
-        raster::DeleteDC(screen);
-        memory = screen = 0;
-        bitmap = 0;
+        capture::ReleaseGrab(grab);
+        grab = {};
     }
 };
 
@@ -159,38 +154,16 @@ std::optional<ScreenRectangle> RequestedRectangle(const CaptureRequest& request,
         case CaptureArea::Monitor:
             return MonitorRectangle(request.monitor, size, error);
         case CaptureArea::ActiveWindow: {
-            using Outcome = capture::WindowInFront::Outcome;
             const capture::WindowInFront window =
                 capture::FindWindowInFront(*platform::CurrentBackend());
-            switch (window.outcome) {
-                case Outcome::Found:
-                    // The frame's rectangle, with the parts off the screen
-                    // black.
-                    return ScreenRectangle{window.rect.left, window.rect.top, window.size.width,
-                                           window.size.height};
-                case Outcome::DesktopCannotTell:
-                    error =
-                        "this desktop does not let programs find the window in front; "
-                        "capture it with --geometry instead";
-                    break;
-                case Outcome::NoWindow:
-                    error = "no window is in the foreground";
-                    break;
-                case Outcome::NotFound:
-                    error = "the window in front cannot be found: " + window.why;
-                    break;
-                case Outcome::NotMeasured:
-                    error = "the window in front cannot be measured: " + window.why;
-                    break;
-                case Outcome::Gone:
-                    error =
-                        "no window is in the foreground (the window that was in front has closed)";
-                    break;
-                case Outcome::NoCaptureSize:
-                    error = "the window in front is " + std::to_string(window.width()) + " x " +
-                            std::to_string(window.height()) +
-                            " pixels, which is no size a capture can have";
-                    break;
+            if (window.outcome == capture::WindowInFront::Outcome::Found) {
+                // The frame's rectangle, with the parts off the screen black.
+                return ScreenRectangle{window.rect.left, window.rect.top, window.size.width,
+                                       window.size.height};
+            }
+            error = capture::WhyNoWindowInFront(window);
+            if (window.outcome == capture::WindowInFront::Outcome::DesktopCannotTell) {
+                error += "; capture it with --geometry instead";
             }
             return std::nullopt;
         }
@@ -289,10 +262,8 @@ std::string CaptureToFile(const CaptureRequest& request) {
         if (!grab) {
             return why;
         }
-        handles.screen = grab->screen;
-        handles.memory = grab->memory;
-        handles.bitmap = grab->bitmap;
-        const std::optional<raster::PixelView> pixels = raster::ContextPixels(handles.memory);
+        handles.grab = *grab;
+        const std::optional<raster::PixelView> pixels = raster::ContextPixels(grab->memory);
         if (!pixels) {
             return "the capture holds no image";
         }

@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -16,30 +15,18 @@
 
 #include "app/cli_capture.h"
 #include "app/x11_cli_capture.h"
+#include "base/sibling_program.h"
 #include "platform/session_kind.h"
 #include "platform/text/printable.h"
 
 namespace {
 
 // Beside this program (the build tree, or an installation that keeps them
-// in one folder), otherwise where the installation puts it, found from this
-// program's folder first, so that an installation under another prefix
-// works too.
+// in one folder), otherwise where the installation puts it. When none is
+// there, the installed path, which the failed start then names.
 std::string HelperProgram(const char* name, const char* installed) {
-    char self[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    if (length > 0) {
-        self[length] = '\0';
-        std::string folder(self);
-        folder.erase(folder.rfind('/') + 1);
-        for (const std::string& candidate :
-             {folder + name, folder + TESSARINE_HELPERS_FROM_BIN + "/" + name}) {
-            if (::access(candidate.c_str(), X_OK) == 0) {
-                return candidate;
-            }
-        }
-    }
-    return installed;
+    const std::string found = base::SiblingProgram(name, TESSARINE_HELPERS_FROM_BIN, installed);
+    return found.empty() ? installed : found;
 }
 
 // Executes a helper in this process's place with the same arguments;

@@ -1,17 +1,17 @@
 #include "app/termination.h"
 
-#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
-#include <cerrno>
+
+#include "base/signal_pipe.h"
 
 namespace app {
 namespace {
 
-int wakeFd = -1;
+bool installed = false;
 
 // Time the program has to end once told to: a wait the event loop cannot
 // leave (a session bus that stopped answering mid-call) must not keep it.
@@ -21,41 +21,32 @@ void OnOverdue(int) {
     ::_exit(128 + SIGTERM);
 }
 
-void OnTermination(int) {
-    const int saved = errno;
+void StartEndBound(int) {
     if (const unsigned left = ::alarm(kEndSeconds); left != 0) {
         ::alarm(left);  // told again: the first bound stands
     }
-    const char byte = 1;
-    // A full pipe already holds a wake-up.
-    [[maybe_unused]] const ssize_t written = ::write(wakeFd, &byte, 1);
-    errno = saved;
 }
 
 }  // namespace
 
 void EndEventLoopOnTermination() {
     QCoreApplication* application = QCoreApplication::instance();
-    int fds[2];
-    if (!application || wakeFd >= 0 || ::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) {
+    if (!application || installed) {
         return;
     }
-    wakeFd = fds[1];
-    auto* notifier = new QSocketNotifier(fds[0], QSocketNotifier::Read, application);
-    QObject::connect(notifier, &QSocketNotifier::activated, application, [fds] {
-        char bytes[16];
-        while (::read(fds[0], bytes, sizeof bytes) > 0) {
-        }
+    const int wake = base::SignalPipe({SIGTERM, SIGINT, SIGHUP}, &StartEndBound);
+    if (wake < 0) {
+        return;
+    }
+    installed = true;
+    auto* notifier = new QSocketNotifier(wake, QSocketNotifier::Read, application);
+    QObject::connect(notifier, &QSocketNotifier::activated, application, [wake] {
+        base::DrainSignalPipe(wake);
         QCoreApplication::exit(128 + SIGTERM);
     });
     struct sigaction action {};
-    action.sa_handler = &OnTermination;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
-        ::sigaction(signal, &action, nullptr);
-    }
     action.sa_handler = &OnOverdue;
+    sigemptyset(&action.sa_mask);
     ::sigaction(SIGALRM, &action, nullptr);
 }
 

@@ -13,23 +13,23 @@
 #include <cmath>
 
 #include "app/default_form.h"
+#include "platform/controls/event_pump.h"
 #include "app/screen_size.h"
 #include "app/variables.h"
 #include "base/rounding.h"
+#include "capture/capture_buffer.h"
 #include "capture/capture_presses.h"
 #include "capture/frozen_scale.h"
 #include "capture/monitor_window.h"
 #include "capture/region_buffer.h"
 #include "capture/size_label.h"
 #include "platform/backend.h"
-#include "platform/controls/event_pump.h"
 #include "platform/controls/message_box.h"
 #include "platform/controls/picture_box.h"
 #include "platform/controls/rectangle_shape.h"
 #include "platform/raster/handle_release.h"
 #include "platform/x11/window_hints.h"
 #include "ui/main/form1.h"
-#include "ui/preview/preview_redraw.h"
 
 // The window manager is bypassed: it would fit a full-screen window to one
 // monitor, where the selection must cover all of them. Not where only the
@@ -279,9 +279,6 @@ void frmSelect::Picture1_MouseUp(int, int, float, float) {
         Cancel();
         return;
     }
-    variables::CaptureWidth = *width;
-    variables::CaptureHeight = *height;
-
     if (Form1* main = Form1::Instance()) {
         main->setVisible(false);
     }
@@ -289,41 +286,26 @@ void frmSelect::Picture1_MouseUp(int, int, float, float) {
 
     raster::ReplaceContext(variables::SelectionScreenDC,
                            raster::CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
-    // The rectangle is cut straight from the snapshot: it stays valid until
-    // this operation ends, even once the new buffer has replaced it, so no
-    // screen-sized copy of it is needed.
-    const raster::HDC snapshotDC = variables::CaptureDC;
-
-    // The new buffer replaces the snapshot.
-    raster::ReplaceBitmap(
-        variables::CaptureBitmap,
-        raster::CreateCompatibleBitmap(variables::SelectionScreenDC, variables::CaptureWidth,
-                                       variables::CaptureHeight));
-    raster::ReplaceContext(variables::CaptureDC,
-                           raster::CreateCompatibleDC(variables::SelectionScreenDC));
-    raster::SelectObject(variables::CaptureDC, variables::CaptureBitmap);
-    controls::DoEvents();
-    raster::BitBlt(variables::CaptureDC, 0, 0, variables::CaptureWidth, variables::CaptureHeight,
-                   snapshotDC, base::ToInt32OrZero(variables::DragStartX * frozenScale_.x),
-                   base::ToInt32OrZero(variables::DragStartY * frozenScale_.y), raster::SRCCOPY);
-    controls::DoEvents();
+    // The rectangle is cut straight from the snapshot in the capture buffer:
+    // no screen-sized copy of it is needed.
+    if (!capture::CutCaptureBuffer(variables::SelectionScreenDC, variables::CaptureDC,
+                                   base::ToInt32OrZero(variables::DragStartX * frozenScale_.x),
+                                   base::ToInt32OrZero(variables::DragStartY * frozenScale_.y),
+                                   *width, *height)) {
+        controls::ShowMessage(this, QMessageBox::Warning, QStringLiteral("Tessarine"),
+                              QStringLiteral("There is no memory for a %1 x %2 capture. Nothing "
+                                             "was captured.")
+                                  .arg(*width)
+                                  .arg(*height));
+        finishing_ = false;
+        Cancel();
+        return;
+    }
     capture::ForgetBufferBeforeSelection();
     finished_ = true;
 
     if (Form1* main = Form1::Instance()) {
-        main->picpreview->Cls();
-        controls::DoEvents();
-    }
-    if (Form1* main = Form1::Instance()) {
-        controls::PictureBox& pane = *main->picpreview;
-        // The pane's outer size; it has no border, so it is its inner size.
-        if (main->opActual->isChecked()) {
-            preview::DrawActual(pane, pane.ScaleWidth(), pane.ScaleHeight());
-        }
-        if (main->opStretch->isChecked()) {
-            preview::DrawStretched(pane, pane.ScaleWidth(), pane.ScaleHeight());
-        }
-        pane.Refresh();
+        main->RedrawPreviewAfterLayout();
         main->setVisible(true);
     }
     app::DefaultForm<frmSelect>::Unload();

@@ -4,21 +4,20 @@
 // there is only the copy to do.
 
 #include <QMessageBox>
-#include <QRadioButton>
 #include <chrono>
 
 #include "app/do_events.h"
+#include "platform/controls/event_pump.h"
 #include "app/screen_size.h"
 #include "app/variables.h"
 #include "base/rounding.h"
+#include "capture/capture_buffer.h"
 #include "capture/capture_presses.h"
 #include "capture/screen_freeze.h"
 #include "capture/visible_on_exit.h"
-#include "platform/controls/event_pump.h"
 #include "platform/controls/picture_box.h"
 #include "platform/raster/handle_release.h"
 #include "ui/main/form1.h"
-#include "ui/preview/preview_redraw.h"
 
 void Form1::mnuScreen_Click() {
     capture::CaptureRunning running;
@@ -75,26 +74,11 @@ void Form1::mnuScreen_Click() {
         capture::ShowScreenNotCaptured(this, QString::fromStdString(error));
         return;
     }
-    capture::StoreGrab(ScreenDC, *grab);
-    grab.reset();  // kept as the capture
     // An X screen is at most 32767 pixels either way, so both sizes fit.
-    variables::CaptureWidth = base::ToInt16(width).value_or(0);
-    variables::CaptureHeight = base::ToInt16(height).value_or(0);
+    capture::StoreGrab(ScreenDC, *grab, base::ToInt16(width).value_or(0),
+                       base::ToInt16(height).value_or(0));
+    grab.reset();  // kept as the capture
 
-    if (opActual->isChecked()) {
-        controls::DoEvents();
-        preview::DrawActual(*picpreview, width, height);
-        controls::DoEvents();
-        show();
-        picpreview->Refresh();
-    }
-    if (opStretch->isChecked()) {
-        hide();
-        controls::DoEvents();
-        preview::DrawStretched(*picpreview, picpreview->ScaleWidth(), picpreview->ScaleHeight());
-        controls::DoEvents();
-        show();
-        picpreview->Refresh();
-    }
+    RedrawPreviewAfterLayout();
     setVisible(true);
 }

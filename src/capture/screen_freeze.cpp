@@ -2,9 +2,7 @@
 
 #include <string>
 
-#include "app/variables.h"
 #include "platform/controls/message_box.h"
-#include "platform/raster/handle_release.h"
 #include "platform/raster/raster.h"
 
 namespace capture {
@@ -21,12 +19,6 @@ void ShowScreenNotCaptured(QWidget* parent, const QString& why) {
     controls::ShowMessage(
         parent, QMessageBox::Warning, "Tessarine",
         QString("The screen could not be captured: %1. The previous capture is kept.").arg(why));
-}
-
-void StoreGrab(raster::HDC& screenDC, const ScreenGrab& grab) {
-    raster::ReplaceContext(screenDC, grab.screen);
-    raster::ReplaceContext(variables::CaptureDC, grab.memory);
-    raster::ReplaceBitmap(variables::CaptureBitmap, grab.bitmap);
 }
 
 }  // namespace capture

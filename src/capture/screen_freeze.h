@@ -6,8 +6,6 @@
 
 #include <QString>
 
-#include "capture/screen_grab.h"
-
 class QWidget;
 
 namespace capture {
@@ -17,9 +15,5 @@ QString FreezeScreen();
 
 // Tells the user that the screen was not captured, and why.
 void ShowScreenNotCaptured(QWidget* parent, const QString& why);
-
-// Makes `grab` the capture buffer (its screen context goes to `screenDC`),
-// retiring what they held.
-void StoreGrab(raster::HDC& screenDC, const ScreenGrab& grab);
 
 }  // namespace capture

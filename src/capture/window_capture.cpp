@@ -5,14 +5,15 @@
 #include <QRadioButton>
 
 #include "app/default_form.h"
+#include "platform/controls/event_pump.h"
 #include "app/variables.h"
 #include "base/rounding.h"
+#include "capture/capture_buffer.h"
 #include "capture/capture_presses.h"
 #include "capture/foreground_window.h"
 #include "capture/form2.h"
 #include "capture/screen_freeze.h"
 #include "capture/window_in_front.h"
-#include "platform/controls/event_pump.h"
 #include "platform/controls/message_box.h"
 #include "platform/controls/picture_box.h"
 #include "platform/raster/handle_release.h"
@@ -38,44 +39,12 @@ void Form1::WSHK_HotKeyPressed() {
         // Refused before anything is replaced: the previous capture stays,
         // and the preview shows it again.
         RedrawPreviewAfterLayout();
-        QString text;
-        switch (found.outcome) {
-            case Outcome::DesktopCannotTell:
-                text =
-                    "This desktop does not let programs find the window in front, so "
-                    "Shift+Print Screen cannot capture it. Capture Selection can take it "
-                    "instead: drag a rectangle over the window. The previous capture is kept.";
-                break;
-            case Outcome::NotFound:
-            case Outcome::NotMeasured:
-                text = QString(
-                           "The window in front cannot be found (%1); the previous capture "
-                           "is kept.")
-                           .arg(QString::fromStdString(found.why));
-                break;
-            case Outcome::NoWindow:
-                // No window manager, or the pointer's window has the focus.
-                text =
-                    "No window is in the foreground, so nothing was captured; the previous "
-                    "capture is kept.";
-                break;
-            case Outcome::Gone:
-                text =
-                    "The window in front closed before it could be captured; the previous "
-                    "capture is kept.";
-                break;
-            case Outcome::NoCaptureSize:
-                text = QString(
-                           "The window in front is %1 x %2 pixels. A capture can be at most "
-                           "%3 pixels wide and %3 pixels high, and at least 1, so the window "
-                           "was not captured; the previous capture is kept.")
-                           .arg(found.width())
-                           .arg(found.height())
-                           .arg(capture::kMaxCaptureSide);
-                break;
-            case Outcome::Found:
-                break;
-        }
+        QString text = QString::fromStdString(capture::WhyNoWindowInFront(found));
+        text[0] = text[0].toUpper();
+        text += found.outcome == Outcome::DesktopCannotTell
+                    ? ", so Shift+Print Screen cannot capture it. Capture Selection can take it "
+                      "instead: drag a rectangle over the window. The previous capture is kept."
+                    : "; the previous capture is kept.";
         controls::ShowMessage(this, QMessageBox::Warning, "Tessarine", text);
         return;
     }
@@ -99,21 +68,7 @@ void Form1::WSHK_HotKeyPressed() {
         capture::ShowScreenNotCaptured(this, QString::fromStdString(why));
         return;
     }
-    variables::CaptureWidth = static_cast<std::int16_t>(width);
-    variables::CaptureHeight = static_cast<std::int16_t>(height);
-    controls::DoEvents();
-    capture::StoreGrab(ScreenDC, *grab);
-    controls::DoEvents();
-
-    if (opStretch->isChecked()) {
-        raster::StretchBlt(picpreview->hDC(), 0, 0, base::ToInt32OrZero(picpreview->ScaleWidth()),
-                           base::ToInt32OrZero(picpreview->ScaleHeight()), variables::CaptureDC, 0,
-                           0, width, height, raster::SRCCOPY);
-        picpreview->Refresh();
-    }
-    if (opActual->isChecked()) {
-        raster::BitBlt(picpreview->hDC(), 0, 0, width, height, variables::CaptureDC, 0, 0,
-                       raster::SRCCOPY);
-        picpreview->Refresh();
-    }
+    capture::StoreGrab(ScreenDC, *grab, static_cast<std::int16_t>(width),
+                       static_cast<std::int16_t>(height));
+    RedrawPreviewAfterLayout();
 }

@@ -33,4 +33,29 @@ WindowInFront FindWindowInFront(platform::Backend& backend) {
     return found;
 }
 
+std::string WhyNoWindowInFront(const WindowInFront& found) {
+    using Outcome = WindowInFront::Outcome;
+    switch (found.outcome) {
+        case Outcome::Found:
+            break;
+        case Outcome::DesktopCannotTell:
+            return "this desktop does not let programs find the window in front";
+        case Outcome::NoWindow:
+            // No window manager, or the pointer's window has the focus.
+            return "no window is in the foreground";
+        case Outcome::NotFound:
+            return "the window in front cannot be found: " + found.why;
+        case Outcome::NotMeasured:
+            return "the window in front cannot be measured: " + found.why;
+        case Outcome::Gone:
+            return "no window is in the foreground (the window that was in front has closed)";
+        case Outcome::NoCaptureSize:
+            return "the window in front is " + std::to_string(found.width()) + " x " +
+                   std::to_string(found.height()) +
+                   " pixels, which is no size a capture can have (1 to " +
+                   std::to_string(kMaxCaptureSide) + " pixels wide and high)";
+    }
+    return {};
+}
+
 }  // namespace capture

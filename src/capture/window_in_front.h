@@ -33,4 +33,9 @@ struct WindowInFront {
 // screen, title bar included.
 WindowInFront FindWindowInFront(platform::Backend& backend);
 
+// Why there is nothing to capture, as the middle of a sentence ("no window
+// is in the foreground"); empty for Found. The command line and the window
+// program each add what the user can do instead.
+std::string WhyNoWindowInFront(const WindowInFront& found);
+
 }  // namespace capture

@@ -1,10 +1,8 @@
 #include "platform/hot_key_command.h"
 
-#include <unistd.h>
-
 #include <array>
-#include <climits>
-#include <filesystem>
+
+#include "base/sibling_program.h"
 
 namespace platform {
 namespace {
@@ -65,26 +63,9 @@ std::optional<KeyCombination> HotKeyCommandKeys(std::string_view name) {
 }
 
 std::string CommandProgram() {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    const fs::path self = fs::read_symlink("/proc/self/exe", error);
-    std::array<fs::path, 3> candidates;
-    if (!error) {
-        // The build tree keeps the programs in one folder; an installation
-        // keeps this one in libexec, found relative to it first so that an
-        // installation under another prefix works too.
-        candidates[0] = self.parent_path() / "tessarine";
-        candidates[1] =
-            (self.parent_path() / TESSARINE_BIN_FROM_HELPERS / "tessarine").lexically_normal();
-    }
-    candidates[2] = TESSARINE_COMMAND_PROGRAM;
-    for (const fs::path& candidate : candidates) {
-        if (!candidate.empty() && candidate.is_absolute() && candidate != self &&
-            fs::is_regular_file(candidate, error) && ::access(candidate.c_str(), X_OK) == 0) {
-            return candidate.string();
-        }
-    }
-    return {};
+    // The build tree keeps the programs in one folder; an installation keeps
+    // this one in libexec.
+    return base::SiblingProgram("tessarine", TESSARINE_BIN_FROM_HELPERS, TESSARINE_COMMAND_PROGRAM);
 }
 
 std::string HotKeyCommandLine(const KeyCombination& keys) {

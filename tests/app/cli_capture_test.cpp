@@ -140,7 +140,8 @@ TEST_F(CommandLineCapture, FailuresNameTheCauseAndWriteNothing) {
     FakeFront::window = 7;
     FakeFront::rect = {5, 5, 5, 40};
     EXPECT_EQ(app::CaptureToFile(request),
-              "the window in front is 0 x 35 pixels, which is no size a capture can have");
+              "the window in front is 0 x 35 pixels, which is no size a capture can have (1 to "
+              "32767 pixels wide and high)");
     (*windows_)->rect = [](platform::HWND, platform::RECT*) { return false; };
     EXPECT_EQ(app::CaptureToFile(request),
               "no window is in the foreground (the window that was in front has closed)");

@@ -8,6 +8,8 @@
 #include <QList>
 #include <algorithm>
 
+#include "platform/wayland/bus_wait.h"
+
 namespace platform {
 namespace {
 
@@ -26,8 +28,7 @@ QDBusMessage Call(const QString& path, const QString& interface, const QString& 
     call.setArguments(arguments);
     // Asked only where it runs: on other desktops it must not be started.
     call.setAutoStartService(false);
-    return QDBusConnection::sessionBus().call(
-        call, QDBus::Block, static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
+    return QDBusConnection::sessionBus().call(call, QDBus::Block, BusRemaining(deadline));
 }
 
 std::optional<QString> ComponentPath(const QString& component, const QDeadlineTimer& deadline) {

@@ -6,16 +6,15 @@
 #include <QDBusMessage>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
-#include <QTimer>
 #include <algorithm>
 #include <optional>
 
 #include "platform/text/printable.h"
+#include "platform/wayland/bus_wait.h"
 #include "platform/wayland/kwin_script_answer.h"
 
 namespace platform::kwin {
@@ -25,15 +24,11 @@ constexpr char kService[] = "org.kde.KWin";
 constexpr char kScripting[] = "org.kde.kwin.Scripting";
 constexpr char kScript[] = "org.kde.kwin.Script";
 
-int Remaining(const QDeadlineTimer& deadline) {
-    return static_cast<int>(std::max<qint64>(1, deadline.remainingTime()));
-}
-
 QDBusMessage CallKWin(const QString& path, const QString& interface, const QString& method,
                       const QVariantList& arguments, const QDeadlineTimer& deadline) {
     QDBusMessage call = QDBusMessage::createMethodCall(kService, path, interface, method);
     call.setArguments(arguments);
-    return QDBusConnection::sessionBus().call(call, QDBus::Block, Remaining(deadline));
+    return QDBusConnection::sessionBus().call(call, QDBus::Block, BusRemaining(deadline));
 }
 
 QString Why(const QDBusMessage& reply) {
@@ -96,7 +91,7 @@ std::optional<QString> RunScript(const std::function<QString(const ScriptCallbac
         *failure = "the session bus cannot be reached";
         return std::nullopt;
     }
-    const QString owner = BusOwner(kService, Remaining(deadline));
+    const QString owner = BusOwner(kService, BusRemaining(deadline));
     if (owner.isEmpty()) {
         *failure = "KWin is not on the session bus";
         return std::nullopt;
@@ -157,15 +152,7 @@ std::optional<QString> RunScript(const std::function<QString(const ScriptCallbac
         *failure = "KWin did not run the script: " + Why(ran);
         return std::nullopt;
     }
-    if (!answer.answered) {
-        QEventLoop loop;
-        QTimer timer;
-        timer.setSingleShot(true);
-        QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-        QObject::connect(&answer, &ScriptAnswer::done, &loop, &QEventLoop::quit);
-        timer.start(Remaining(deadline));
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    }
+    WaitForAnswer(answer, deadline);
     if (!answer.answered) {
         *failure = QString("KWin's script gave no answer within %1 s").arg(timeoutMs / 1000.0);
         return std::nullopt;

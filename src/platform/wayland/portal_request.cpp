@@ -6,11 +6,11 @@
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QDeadlineTimer>
-#include <QEventLoop>
 #include <QTimer>
 #include <atomic>
 
 #include "platform/text/printable.h"
+#include "platform/wayland/bus_wait.h"
 #include "platform/wayland/portal_start.h"
 #include "platform/wayland/session_bus.h"
 
@@ -51,10 +51,6 @@ Answer FromError(const QDBusMessage& reply) {
         answer.outcome = Answer::Outcome::Failed;
     }
     return answer;
-}
-
-int Remaining(const QDeadlineTimer& deadline) {
-    return static_cast<int>(std::max<qint64>(1, deadline.remainingTime()));
 }
 
 Answer FromResponse(uint code, const QVariantMap& results) {
@@ -119,7 +115,7 @@ Answer Call(const QString& interface, const QString& method, const QList<QVarian
 
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, interface, method);
     call.setArguments(arguments + QList<QVariant>{options});
-    const QDBusMessage reply = bus.call(call, QDBus::Block, Remaining(deadline));
+    const QDBusMessage reply = bus.call(call, QDBus::Block, BusRemaining(deadline));
     if (reply.type() != QDBusMessage::ReplyMessage) {
         bus.disconnect(kService, path, kRequestInterface, "Response", &receiver,
                        SLOT(onResponse(uint, QVariantMap)));
@@ -137,15 +133,7 @@ Answer Call(const QString& interface, const QString& method, const QList<QVarian
         bus.connect(kService, path, kRequestInterface, "Response", &receiver,
                     SLOT(onResponse(uint, QVariantMap)));
     }
-    if (!receiver.answered) {
-        QEventLoop loop;
-        QTimer timer;
-        timer.setSingleShot(true);
-        QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-        QObject::connect(&receiver, &ResponseReceiver::done, &loop, &QEventLoop::quit);
-        timer.start(Remaining(deadline));
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    }
+    WaitForAnswer(receiver, deadline);
     bus.disconnect(kService, path, kRequestInterface, "Response", &receiver,
                    SLOT(onResponse(uint, QVariantMap)));
 

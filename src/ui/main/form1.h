@@ -115,7 +115,8 @@ class Form1 : public QMainWindow {
     void Frame2_MouseMove();
     void Form_MouseMove();
 
-    // The preview redraw that ends Form_Resize: no clear, stretched or 1:1.
+    // Shows the capture in the preview pane in the chosen style: after a
+    // capture, a crop, a style change or a new layout.
     void RedrawPreviewAfterLayout();
 
     // Hiding and showing keep the window where it was: without this, a

@@ -6,7 +6,7 @@
 
 #include "app/variables.h"
 #include "base/rounding.h"
-#include "platform/controls/event_pump.h"
+#include "capture/capture_buffer.h"
 #include "platform/controls/message_box.h"
 #include "platform/controls/picture_box.h"
 #include "platform/controls/popup_button.h"
@@ -14,7 +14,6 @@
 #include "platform/raster/handle_release.h"
 #include "ui/main/form1.h"
 #include "ui/preview/crop_mapping.h"
-#include "ui/preview/preview_redraw.h"
 
 namespace {
 
@@ -105,44 +104,18 @@ void Form1::picpreview_MouseUp(int button, int, float, float) {
         return;
     }
     const preview::CropSource source = *mapping->source;
-    variables::CaptureWidth = source.width;
-    variables::CaptureHeight = source.height;
-
-    // A copy of the whole old image to cut from.
-    const raster::HBITMAP copyBitmap =
-        raster::CreateCompatibleBitmap(ScreenDC, oldWidth, oldHeight);
-    const raster::HDC copyDC = raster::CreateCompatibleDC(ScreenDC);
-    raster::SelectObject(copyDC, copyBitmap);
-    controls::DoEvents();
-    raster::BitBlt(copyDC, 0, 0, oldWidth, oldHeight, variables::CaptureDC, 0, 0, raster::SRCCOPY);
-    controls::DoEvents();
-
-    // The new buffer. Where the band reached beyond the old image nothing is
-    // copied, and a new bitmap is black.
-    raster::ReplaceBitmap(variables::CaptureBitmap,
-                          raster::CreateCompatibleBitmap(ScreenDC, variables::CaptureWidth,
-                                                         variables::CaptureHeight));
-    raster::ReplaceContext(variables::CaptureDC, raster::CreateCompatibleDC(ScreenDC));
-    raster::SelectObject(variables::CaptureDC, variables::CaptureBitmap);
-    controls::DoEvents();
-    raster::BitBlt(variables::CaptureDC, 0, 0, variables::CaptureWidth, variables::CaptureHeight,
-                   copyDC, base::ToInt32OrZero(source.x), base::ToInt32OrZero(source.y),
-                   raster::SRCCOPY);
-    controls::DoEvents();
-    raster::RetireContext(copyDC);
-    raster::RetireBitmap(copyBitmap);
-
-    picpreview->Cls();
-    controls::DoEvents();
-    if (opActual->isChecked()) {
-        preview::DrawActual(*picpreview, variables::CaptureWidth, variables::CaptureHeight);
-        controls::DoEvents();
-        picpreview->Refresh();
+    // Cut straight from the old buffer, which stays valid until this
+    // operation ends. Where the band reached beyond the old image nothing is
+    // copied, and the new buffer is black there.
+    if (!capture::CutCaptureBuffer(ScreenDC, variables::CaptureDC, base::ToInt32OrZero(source.x),
+                                   base::ToInt32OrZero(source.y), source.width, source.height)) {
+        controls::ShowMessage(this, QMessageBox::Warning, QStringLiteral("Tessarine"),
+                              QStringLiteral("There is no memory for a %1 x %2 capture. The "
+                                             "capture is unchanged.")
+                                  .arg(source.width)
+                                  .arg(source.height));
+        return;
     }
-    if (opStretch->isChecked()) {
-        preview::DrawStretched(*picpreview, picpreview->ScaleWidth(), picpreview->ScaleHeight());
-        controls::DoEvents();
-        picpreview->Refresh();
-    }
+    RedrawPreviewAfterLayout();
     cmdCrop->setHighlight(true);
 }

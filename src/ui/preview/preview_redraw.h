@@ -7,9 +7,9 @@ class PictureBox;
 
 namespace preview {
 
-// Stretches the whole capture to width x height at the pane's origin.
-void DrawStretched(controls::PictureBox& pane, int width, int height);
-// Copies width x height capture pixels 1:1 to the pane's origin.
-void DrawActual(controls::PictureBox& pane, int width, int height);
+// Clears the pane and shows the whole capture in it: stretched to the
+// pane's size, or 1:1 at its origin with the rest of the pane blank. Every
+// path that changes the capture or the pane shows it this one way.
+void ShowCapture(controls::PictureBox& pane, bool stretched);
 
 }  // namespace preview

@@ -2,32 +2,18 @@
 
 #include <QRadioButton>
 
-#include "app/variables.h"
-#include "platform/controls/event_pump.h"
 #include "platform/controls/picture_box.h"
 #include "ui/main/form1.h"
 #include "ui/preview/preview_redraw.h"
 
 void Form1::opActual_Click() {
-    picpreview->Cls();
-    controls::DoEvents();
-    preview::DrawActual(*picpreview, variables::CaptureWidth, variables::CaptureHeight);
-    picpreview->Refresh();
+    RedrawPreviewAfterLayout();
 }
 
 void Form1::opStretch_Click() {
-    picpreview->Cls();
-    controls::DoEvents();
-    preview::DrawStretched(*picpreview, picpreview->ScaleWidth(), picpreview->ScaleHeight());
-    picpreview->Refresh();
+    RedrawPreviewAfterLayout();
 }
 
 void Form1::RedrawPreviewAfterLayout() {
-    if (opStretch->isChecked()) {
-        preview::DrawStretched(*picpreview, picpreview->ScaleWidth(), picpreview->ScaleHeight());
-    }
-    if (opActual->isChecked()) {
-        preview::DrawActual(*picpreview, variables::CaptureWidth, variables::CaptureHeight);
-    }
-    picpreview->Refresh();
+    preview::ShowCapture(*picpreview, opStretch->isChecked());
 }

@@ -198,6 +198,16 @@ TEST_F(CropTool, TooLargeOrOverflowingCropsAreRefusedWithAMessage) {
     EXPECT_EQ(variables::CaptureDC, buffer);
     EXPECT_EQ(variables::CaptureWidth, 30000);
     EXPECT_EQ(variables::CaptureHeight, 4);
+
+    // 30000 x 10000: sides a capture can have, but more pixels than a
+    // buffer may hold. The capture stays whole.
+    Crop(0, 0, form_->picpreview->ScaleWidth(), 2500.0f * form_->picpreview->ScaleHeight());
+    ASSERT_EQ(answerer.shown.size(), 3u);
+    EXPECT_TRUE(answerer.shown[2].text.contains("no memory"))
+        << answerer.shown[2].text.toStdString();
+    EXPECT_EQ(variables::CaptureDC, buffer);
+    EXPECT_EQ(variables::CaptureHeight, 4);
+    EXPECT_EQ(BufferSize().height, 4);
 }
 
 TEST_F(CropTool, ACaptureDuringTheCropsYieldsUsesNoReleasedHandle) {
