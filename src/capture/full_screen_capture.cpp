@@ -3,7 +3,6 @@
 // The buffer is made while the screen repaints, so that after the pause
 // there is only the copy to do.
 
-#include <QMessageBox>
 #include <QRadioButton>
 #include <chrono>
 
@@ -53,7 +52,7 @@ void Form1::mnuScreen_Click() {
     if (const QString why = capture::FreezeScreen(); !why.isEmpty()) {
         setVisible(true);
         RedrawPreviewAfterLayout();
-        capture::ShowScreenNotCaptured(this, why);
+        capture::ShowScreenNotCaptured(&window_, why);
         return;
     }
 
@@ -72,7 +71,7 @@ void Form1::mnuScreen_Click() {
     if (!grab) {
         setVisible(true);
         RedrawPreviewAfterLayout();
-        capture::ShowScreenNotCaptured(this, QString::fromStdString(error));
+        capture::ShowScreenNotCaptured(&window_, QString::fromStdString(error));
         return;
     }
     capture::StoreGrab(ScreenDC, *grab);

@@ -8,7 +8,9 @@
 
 #include "capture/screen_grab.h"
 
-class QWidget;
+namespace controls {
+class Control;
+}
 
 namespace capture {
 
@@ -16,7 +18,7 @@ namespace capture {
 QString FreezeScreen();
 
 // Tells the user that the screen was not captured, and why.
-void ShowScreenNotCaptured(QWidget* parent, const QString& why);
+void ShowScreenNotCaptured(const controls::Control* owner, const QString& why);
 
 // Makes `grab` the capture buffer (its screen context goes to `screenDC`),
 // retiring what they held.

@@ -76,7 +76,8 @@ void Form1::WSHK_HotKeyPressed() {
             case Outcome::Found:
                 break;
         }
-        controls::ShowMessage(this, QMessageBox::Warning, "Tessarine", text);
+        controls::ShowMessage(&window_, controls::MessageIcon::Warning, "Tessarine",
+                              text.toStdString());
         return;
     }
     const platform::RECT rect = found.rect;
@@ -84,7 +85,7 @@ void Form1::WSHK_HotKeyPressed() {
     // screen comes only whole; a refusal keeps the previous capture.
     if (const QString why = capture::FreezeScreen(); !why.isEmpty()) {
         RedrawPreviewAfterLayout();
-        capture::ShowScreenNotCaptured(this, why);
+        capture::ShowScreenNotCaptured(&window_, why);
         return;
     }
     const int width = found.size.width;
@@ -96,7 +97,7 @@ void Form1::WSHK_HotKeyPressed() {
         capture::GrabScreen(rect.left, rect.top, width, height, why);
     if (!grab) {
         RedrawPreviewAfterLayout();
-        capture::ShowScreenNotCaptured(this, QString::fromStdString(why));
+        capture::ShowScreenNotCaptured(&window_, QString::fromStdString(why));
         return;
     }
     variables::CaptureWidth = static_cast<std::int16_t>(width);

@@ -3,7 +3,6 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QMessageBox>
 #include <QMimeData>
 #include <algorithm>
 
@@ -28,9 +27,8 @@ void Form1::mnuCopy_Click() {
     const output::EncodedBitmap bitmap = output::EncodeBitmap(image);
     if (png.bytes.empty() || !bitmap.bytes) {
         controls::ShowMessage(
-            this, QMessageBox::Warning, QStringLiteral("Tessarine"),
-            QStringLiteral("Could not copy the picture: %1.")
-                .arg(QString::fromStdString(png.bytes.empty() ? png.error : bitmap.error)));
+            &window_, controls::MessageIcon::Warning, "Tessarine",
+            "Could not copy the picture: " + (png.bytes.empty() ? png.error : bitmap.error) + ".");
         return;
     }
     auto* data = new QMimeData;

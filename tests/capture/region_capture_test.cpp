@@ -8,6 +8,7 @@
 #include "capture/frm_select.h"
 #include "capture/region_buffer.h"
 #include "platform/controls/picture_box.h"
+#include "platform/controls/qt/control_impl.h"
 #include "platform/controls/rectangle_shape.h"
 #include "support/form1_fixture.h"
 #include "support/message_box_answerer.h"
@@ -82,10 +83,11 @@ TEST_F(RegionCapture, TheStartFreezesTheScreenUnderTheSelectionWindow) {
     EXPECT_FALSE(variables::SaveNameKnown);
     EXPECT_TRUE(select.isVisible());
     EXPECT_EQ(select.windowTitle(), "Form3");
-    EXPECT_EQ(select.Picture1->width(), kScreenWidth);
-    EXPECT_EQ(select.Picture1->height(), kScreenHeight);
+    EXPECT_EQ(select.Picture1->Width(), kScreenWidth);
+    EXPECT_EQ(select.Picture1->Height(), kScreenHeight);
     // What the picture draws is the frozen screen.
-    const QImage shown = select.Picture1->grab(QRect(1000, 700, 1, 1)).toImage();
+    const QImage shown =
+        controls::qt::WidgetOf(*select.Picture1)->grab(QRect(1000, 700, 1, 1)).toImage();
     EXPECT_EQ(shown.pixel(0, 0) & 0xFFFFFFu, FakeScreen::PatternAt(1000, 700));
     // The sizes stay the previous capture's while the user selects.
     EXPECT_EQ(variables::CaptureWidth, kScreenWidth);
@@ -145,7 +147,7 @@ TEST_F(RegionCapture, TheBandRefusesNegativeSizes) {
     EXPECT_EQ(select.CropBox->Left(), 400);
     EXPECT_EQ(select.CropBox->Width(), 70);
     EXPECT_EQ(select.CropBox->Height(), 50);
-    EXPECT_TRUE(select.CropBox->isVisible());
+    EXPECT_TRUE(select.CropBox->Visible());
     select.Picture1_MouseUp(1, 0, 470, 250);
     FlushUnloadedWindows();
     EXPECT_EQ(variables::CaptureWidth, 70);

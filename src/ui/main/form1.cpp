@@ -12,11 +12,6 @@
 
 #include "base/rounding.h"
 #include "platform/backend.h"
-#include "platform/controls/picture_box.h"
-#include "platform/controls/popup_button.h"
-#include "platform/controls/rectangle_shape.h"
-#include "platform/controls/status_bar.h"
-#include "platform/controls/vb_hot_key.h"
 #include "platform/raster/gdi.h"
 #include "ui/main/desktop_notice_line.h"
 
@@ -43,6 +38,7 @@ Form1::Form1() {
     client_ = new QWidget(this);
     client_->setObjectName("Form1Client");
     setCentralWidget(client_);
+    clientHost_ = std::make_unique<controls::qt::Host>(client_);
     buildControls();
     buildMenus();
     wire();
@@ -67,6 +63,7 @@ void Form1::resizeToDesignClientSize() {
 Form1::~Form1() {
     if (gInstance == this) {
         gInstance = nullptr;
+        ui::StopDesktopNotices();
     }
 }
 
@@ -98,37 +95,37 @@ void Form1::buildControls() {
     opActual->setObjectName("opActual");
     opActual->setGeometry(0, 41, 97, 17);
 
-    asPopup1 = new controls::PopupButton("Capture Screen", client_);
-    asPopup1->setObjectName("asPopup1");
-    asPopup1->setGeometry(0, 112, 113, 17);
-    cmdCapSelection = new controls::PopupButton("Capture Selection", client_);
-    cmdCapSelection->setObjectName("cmdCapSelection");
-    cmdCapSelection->setGeometry(0, 136, 113, 17);
-    cmdCrop = new controls::PopupButton("Crop", client_);
-    cmdCrop->setObjectName("cmdCrop");
-    cmdCrop->setGeometry(0, 160, 113, 17);
-    asPopup2 = new controls::PopupButton("Save", client_);
-    asPopup2->setObjectName("asPopup2");
-    asPopup2->setGeometry(8, 352, 105, 17);
+    asPopup1 = std::make_unique<controls::PopupButton>(*clientHost_, "Capture Screen");
+    asPopup1->setName("asPopup1");
+    asPopup1->Move(0, 112, 113, 17);
+    cmdCapSelection = std::make_unique<controls::PopupButton>(*clientHost_, "Capture Selection");
+    cmdCapSelection->setName("cmdCapSelection");
+    cmdCapSelection->Move(0, 136, 113, 17);
+    cmdCrop = std::make_unique<controls::PopupButton>(*clientHost_, "Crop");
+    cmdCrop->setName("cmdCrop");
+    cmdCrop->Move(0, 160, 113, 17);
+    asPopup2 = std::make_unique<controls::PopupButton>(*clientHost_, "Save");
+    asPopup2->setName("asPopup2");
+    asPopup2->Move(8, 352, 105, 17);
 
-    picpreview = new controls::PictureBox(client_);
-    picpreview->setObjectName("picpreview");
-    picpreview->setGeometry(120, 0, 473, 369);
-    picpreview->setFocusPolicy(Qt::StrongFocus);
+    picpreview = std::make_unique<controls::PictureBox>(*clientHost_);
+    picpreview->setName("picpreview");
+    picpreview->Move(120, 0, 473, 369);
+    picpreview->setTabStop(true);
     // The preview only shows the capture, so it may scale smoothly.
     raster::SetStretchBltMode(picpreview->hDC(), raster::HALFTONE);
-    CropBox = new controls::RectangleShape(picpreview);
-    CropBox->setObjectName("CropBox");
-    CropBox->setBorderColor(QColor(255, 0, 0));
+    CropBox = std::make_unique<controls::RectangleShape>(*picpreview);
+    CropBox->setName("CropBox");
+    CropBox->setBorderColor(0xFF0000);
     CropBox->setBorderWidth(2);
 
-    StatusBar1 = new controls::StatusBar(client_);
-    StatusBar1->setObjectName("StatusBar1");
-    ui::ShowDesktopNoticesIn(StatusBar1);
+    StatusBar1 = std::make_unique<controls::StatusBar>(*clientHost_);
+    StatusBar1->setName("StatusBar1");
+    ui::ShowDesktopNoticesIn(StatusBar1.get());
 
     // Tab goes from the Actual Size option to the pane, then to Stretch.
-    QWidget::setTabOrder(opActual, picpreview);
-    QWidget::setTabOrder(picpreview, opStretch);
+    QWidget::setTabOrder(opActual, controls::qt::WidgetOf(*picpreview));
+    QWidget::setTabOrder(controls::qt::WidgetOf(*picpreview), opStretch);
 }
 
 void Form1::buildMenus() {
@@ -160,26 +157,31 @@ void Form1::buildMenus() {
 
 void Form1::wire() {
     connect(mnuSave, &QAction::triggered, this, [this] { mnuSave_Click(); });
-    connect(asPopup2, &controls::PopupButton::Click, this, [this](int) { mnuSave_Click(); });
+    asPopup2->Click = [this](int) { mnuSave_Click(); };
     connect(mnuSaveAs, &QAction::triggered, this, [this] { mnuSaveAs_Click(); });
     connect(mnuExit, &QAction::triggered, this, [this] { mnuExit_Click(); });
     connect(mnuCrop, &QAction::triggered, this, [this] { cmdCrop_Click(); });
     connect(mnuCopy, &QAction::triggered, this, [this] { mnuCopy_Click(); });
-    connect(cmdCrop, &controls::PopupButton::Click, this, [this](int) { cmdCrop_Click(); });
+    cmdCrop->Click = [this](int) { cmdCrop_Click(); };
     connect(mnuHotKeys, &QAction::triggered, this, [this] { mnuHotKeys_Click(); });
     connect(mnuScreen, &QAction::triggered, this, [this] { mnuScreen_Click(); });
-    connect(asPopup1, &controls::PopupButton::Click, this, [this](int) { mnuScreen_Click(); });
+    asPopup1->Click = [this](int) { mnuScreen_Click(); };
     connect(mnuselscreen, &QAction::triggered, this, [this] { mnuselscreen_Click(); });
-    connect(cmdCapSelection, &controls::PopupButton::Click, this,
-            [this](int) { mnuselscreen_Click(); });
+    cmdCapSelection->Click = [this](int) { mnuselscreen_Click(); };
     connect(mnuWindow, &QAction::triggered, this, [this] { mnuWindow_Click(); });
     connect(mnuSupport, &QAction::triggered, this, [this] { mnuSupport_Click(); });
     connect(mnuAbout, &QAction::triggered, this, [this] { mnuAbout_Click(); });
     connect(opActual, &QRadioButton::clicked, this, [this] { opActual_Click(); });
     connect(opStretch, &QRadioButton::clicked, this, [this] { opStretch_Click(); });
-    connect(picpreview, &controls::PictureBox::MouseDown, this, &Form1::picpreview_MouseDown);
-    connect(picpreview, &controls::PictureBox::MouseMove, this, &Form1::picpreview_MouseMove);
-    connect(picpreview, &controls::PictureBox::MouseUp, this, &Form1::picpreview_MouseUp);
+    picpreview->MouseDown = [this](int button, int shift, float x, float y) {
+        picpreview_MouseDown(button, shift, x, y);
+    };
+    picpreview->MouseMove = [this](int button, int shift, float x, float y) {
+        picpreview_MouseMove(button, shift, x, y);
+    };
+    picpreview->MouseUp = [this](int button, int shift, float x, float y) {
+        picpreview_MouseUp(button, shift, x, y);
+    };
 
     for (QWidget* w : {static_cast<QWidget*>(client_), static_cast<QWidget*>(Frame2),
                        static_cast<QWidget*>(Label5)}) {
@@ -220,8 +222,8 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
 
 void Form1::Form_Load() {
     show();
-    picpreview->setFocus();
-    SizeLimit1.setHwnd(this);
+    picpreview->SetFocus();
+    SizeLimit1.setHwnd(&window_);
     SizeLimit1.minwidth = static_cast<float>(ScaleWidth());
     SizeLimit1.maxwidth = 1024;
     SizeLimit1.minheight = static_cast<float>(ScaleHeight() + 50);
@@ -235,13 +237,13 @@ void Form1::Form_Resize() {
     const int paneWidth = ScaleWidth() - 122;
     const int paneHeight = ScaleHeight() - 20;
     if (paneWidth >= 0) {
-        picpreview->resize(paneWidth, picpreview->height());
+        picpreview->Move(picpreview->Left(), picpreview->Top(), paneWidth, picpreview->Height());
     }
     if (paneHeight >= 0) {
-        picpreview->resize(picpreview->width(), paneHeight);
+        picpreview->Move(picpreview->Left(), picpreview->Top(), picpreview->Width(), paneHeight);
     }
-    StatusBar1->setGeometry(0, ScaleHeight() - controls::StatusBar::kHeight, ScaleWidth(),
-                            controls::StatusBar::kHeight);
+    StatusBar1->Move(0, ScaleHeight() - controls::StatusBar::kHeight, ScaleWidth(),
+                     controls::StatusBar::kHeight);
     RedrawPreviewAfterLayout();
 }
 

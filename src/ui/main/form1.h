@@ -5,9 +5,18 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/controls/common_dialog.h"
+#include "platform/controls/picture_box.h"
+#include "platform/controls/popup_button.h"
+#include "platform/controls/qt/control_impl.h"
+#include "platform/controls/rectangle_shape.h"
 #include "platform/controls/size_limit.h"
+#include "platform/controls/status_bar.h"
+#include "platform/controls/vb_hot_key.h"
 #include "platform/raster/gdi.h"
 
 class QAction;
@@ -15,14 +24,6 @@ class QGroupBox;
 class QLabel;
 class QMenu;
 class QRadioButton;
-
-namespace controls {
-class PictureBox;
-class PopupButton;
-class RectangleShape;
-class StatusBar;
-class VBHotKey;
-}  // namespace controls
 
 class Form1 : public QMainWindow {
     Q_OBJECT
@@ -47,18 +48,19 @@ class Form1 : public QMainWindow {
     QLabel* Label5 = nullptr;
     QRadioButton* opStretch = nullptr;
     QRadioButton* opActual = nullptr;
-    controls::PopupButton* asPopup1 = nullptr;
-    controls::PopupButton* cmdCapSelection = nullptr;
-    controls::PopupButton* cmdCrop = nullptr;
-    controls::PopupButton* asPopup2 = nullptr;
-    controls::PictureBox* picpreview = nullptr;
-    controls::RectangleShape* CropBox = nullptr;
-    controls::StatusBar* StatusBar1 = nullptr;
+    std::unique_ptr<controls::PopupButton> asPopup1;
+    std::unique_ptr<controls::PopupButton> cmdCapSelection;
+    std::unique_ptr<controls::PopupButton> cmdCrop;
+    std::unique_ptr<controls::PopupButton> asPopup2;
+    std::unique_ptr<controls::PictureBox> picpreview;
+    std::unique_ptr<controls::RectangleShape> CropBox;
+    std::unique_ptr<controls::StatusBar> StatusBar1;
     controls::SizeLimit SizeLimit1;
-    controls::VBHotKey* SSHK = nullptr;
-    controls::VBHotKey* WSHK = nullptr;
-    controls::VBHotKey* VBHotKey1 = nullptr;
-    controls::CommonDialog CommonDialog1{this};
+    std::unique_ptr<controls::VBHotKey> SSHK;
+    std::unique_ptr<controls::VBHotKey> WSHK;
+    std::unique_ptr<controls::VBHotKey> VBHotKey1;
+    controls::qt::Host window_{this};
+    controls::CommonDialog CommonDialog1{&window_};
 
     QMenu* mnuFile = nullptr;
     QAction* mnuSave = nullptr;
@@ -92,7 +94,7 @@ class Form1 : public QMainWindow {
     void VBHotKey1_HotKeyPressed();
     void mnuHotKeys_Click();
     // The hot-key combinations not held (another program has them).
-    QStringList UnclaimedHotKeys() const;
+    std::vector<std::string> UnclaimedHotKeys() const;
 
     // Preview and crop
     void opActual_Click();
@@ -137,9 +139,13 @@ class Form1 : public QMainWindow {
     void resizeToDesignClientSize();
 
     QWidget* client_ = nullptr;
+    std::unique_ptr<controls::qt::Host> clientHost_;
     QRect placeBeforeHide_;
     bool restorePlacePending_ = false;
     // Hidden from captures while still in its place (see setVisible).
     bool steppedAside_ = false;
     bool unloaded_ = false;
+    // Lets work queued for later (a hot-key press waiting for a capture to
+    // end) find out whether the window is still there.
+    std::shared_ptr<Form1*> alive_ = std::make_shared<Form1*>(this);
 };

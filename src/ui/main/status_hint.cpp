@@ -5,7 +5,7 @@
 
 namespace {
 
-void SetHint(controls::StatusBar& bar, const QString& text) {
+void SetHint(controls::StatusBar& bar, const char* text) {
     if (controls::StatusBar::Panel* panel = bar.Panels(1)) {
         panel->setText(text);
     }

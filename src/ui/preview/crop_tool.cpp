@@ -1,7 +1,6 @@
 // The crop tool: arm it, drag a band on the preview pane, and the capture is
 // replaced by the part of it that the band covers.
 
-#include <QMessageBox>
 #include <QRadioButton>
 
 #include "app/variables.h"
@@ -18,29 +17,26 @@
 
 namespace {
 
-QString RefusalText(preview::CropRefusal refusal) {
+const char* RefusalText(preview::CropRefusal refusal) {
     switch (refusal) {
         case preview::CropRefusal::TooLarge:
-            return QStringLiteral(
-                "The rectangle is too large to crop to: a capture can be at most 32767 pixels "
-                "wide and 32767 pixels high. The capture is unchanged.");
+            return "The rectangle is too large to crop to: a capture can be at most 32767 pixels "
+                   "wide and 32767 pixels high. The capture is unchanged.";
         case preview::CropRefusal::EmptyPane:
-            return QStringLiteral(
-                "The preview has no area to crop on. Make the window larger and try again. The "
-                "capture is unchanged.");
+            return "The preview has no area to crop on. Make the window larger and try again. The "
+                   "capture is unchanged.";
         case preview::CropRefusal::Overflow:
             break;
     }
-    return QStringLiteral(
-        "The rectangle cannot be mapped onto the capture: the numbers are too large. The "
-        "capture is unchanged.");
+    return "The rectangle cannot be mapped onto the capture: the numbers are too large. The "
+           "capture is unchanged.";
 }
 
 }  // namespace
 
 void Form1::cmdCrop_Click() {
     variables::CropArmed = true;
-    picpreview->setFocus();
+    picpreview->SetFocus();
 }
 
 void Form1::picpreview_MouseDown(int button, int, float x, float y) {
@@ -96,7 +92,7 @@ void Form1::picpreview_MouseUp(int button, int, float, float) {
         return;
     }
     if (mapping->refused()) {
-        controls::ShowMessage(this, QMessageBox::Warning, QStringLiteral("Tessarine"),
+        controls::ShowMessage(&window_, controls::MessageIcon::Warning, "Tessarine",
                               RefusalText(mapping->refusal));
         return;
     }

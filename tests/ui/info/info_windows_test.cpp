@@ -10,7 +10,7 @@
 #include <QPushButton>
 
 #include "app/default_form.h"
-#include "platform/controls/message_box.h"
+#include "platform/controls/qt/message_box_widget.h"
 #include "support/form1_fixture.h"
 #include "ui/info/form3.h"
 #include "ui/info/frm_about.h"
@@ -190,7 +190,7 @@ TEST_F(InfoWindows, SupportMessageIsTwoLinesJoinedByCrLf) {
     bool shown = false;
     WhenModal([&](QWidget* modal) {
         shown = true;
-        auto* box = qobject_cast<controls::MessageBox*>(modal);
+        auto* box = dynamic_cast<controls::qt::MessageBoxWidget*>(modal);
         ASSERT_NE(box, nullptr);
         EXPECT_EQ(box->windowTitle(), "Support");
         EXPECT_EQ(box->icon(), QMessageBox::Information);

@@ -19,7 +19,7 @@ using platform::kKeysymPrint;
 constexpr std::uint16_t kCtrlAltShift =
     platform::kControlMask | platform::kMod1Mask | platform::kShiftMask;
 
-const QString kThreeLines =
+const std::string kThreeLines =
     "Hotkeys: \r\n"
     "Press \"Print Scrn\" to take a normal screenshot. \r\n"
     "Press \"Shift+Print Scrn\" to take a screenshot of the foreground window";
@@ -67,7 +67,7 @@ TEST_F(HotKeys, TheMainWindowHoldsItsThreeCombinationsFromTheStart) {
     EXPECT_TRUE(form_->SSHK->HotKeyActive());
     EXPECT_TRUE(form_->WSHK->HotKeyActive());
     EXPECT_TRUE(form_->VBHotKey1->HotKeyActive());
-    EXPECT_TRUE(form_->UnclaimedHotKeys().isEmpty());
+    EXPECT_TRUE(form_->UnclaimedHotKeys().empty());
     EXPECT_EQ(stderr_, "");
 
     testing_support::MessageBoxAnswerer boxes;
@@ -76,7 +76,7 @@ TEST_F(HotKeys, TheMainWindowHoldsItsThreeCombinationsFromTheStart) {
     EXPECT_EQ(boxes.shown[0].title, "Tessarine");
     EXPECT_EQ(boxes.shown[0].icon, QMessageBox::Information);
     EXPECT_EQ(boxes.shown[0].buttons, QMessageBox::Ok);
-    EXPECT_EQ(boxes.shown[0].text, kThreeLines);
+    EXPECT_EQ(boxes.shown[0].text.toStdString(), kThreeLines);
 }
 
 TEST_F(HotKeys, PrintScreenCapturesTheWholeScreen) {
@@ -123,7 +123,7 @@ TEST_F(HotKeys, AKeyLostToAKeyboardChangeIsNamedInTheMessage) {
     testing_support::MessageBoxAnswerer boxes;
     form_->mnuHotKeys_Click();
     ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text,
+    EXPECT_EQ(boxes.shown[0].text.toStdString(),
               kThreeLines + "\r\nThese hot keys could not be claimed: Print Screen");
 }
 
@@ -147,7 +147,7 @@ TEST_F(HotKeysHeldElsewhere, EachRefusedCombinationIsReportedOnceAndNamedInTheMe
     testing_support::MessageBoxAnswerer boxes;
     form_->mnuHotKeys_Click();
     ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text,
+    EXPECT_EQ(boxes.shown[0].text.toStdString(),
               kThreeLines +
                   "\r\nThese hot keys could not be claimed: Shift+Print Screen, "
                   "Ctrl+Alt+Shift+Print Screen");

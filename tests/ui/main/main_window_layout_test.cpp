@@ -19,8 +19,8 @@ TEST(MainWindowLayout, DesignSizeGivesThePaneAndLimits) {
     EXPECT_EQ(form.SizeLimit1.maxwidth, 1024.0f);
     EXPECT_EQ(form.SizeLimit1.maxheight, 768.0f);
     EXPECT_EQ(form.SizeLimit1.minheight, 448.0f);
-    EXPECT_EQ(form.picpreview->width(), form.ScaleWidth() - 122);
-    EXPECT_EQ(form.picpreview->height(), form.ScaleHeight() - 20);
+    EXPECT_EQ(form.picpreview->Width(), form.ScaleWidth() - 122);
+    EXPECT_EQ(form.picpreview->Height(), form.ScaleHeight() - 20);
     EXPECT_TRUE(form.opStretch->isChecked());
     EXPECT_FALSE(form.opActual->isChecked());
 }

@@ -11,6 +11,7 @@
 #include <QRadioButton>
 
 #include "platform/controls/picture_box.h"
+#include "platform/controls/qt/control_impl.h"
 #include "platform/controls/status_bar.h"
 #include "support/form1_fixture.h"
 
@@ -28,7 +29,7 @@ void MoveOver(QWidget* widget, QPoint at) {
 
 class StatusHint : public Form1Test {
   protected:
-    QString Hint() { return form_->StatusBar1->Panels(1)->Text(); }
+    QString Hint() { return QString::fromStdString(form_->StatusBar1->Panels(1)->Text()); }
 };
 
 TEST_F(StatusHint, ControlsWithoutAHintOfTheirOwnKeepIt) {
@@ -41,11 +42,11 @@ TEST_F(StatusHint, ControlsWithoutAHintOfTheirOwnKeepIt) {
     EXPECT_EQ(Hint(), kHint);
     MoveOver(form_->opActual, QPoint(10, 5));
     EXPECT_EQ(Hint(), kHint);
-    MoveOver(form_->picpreview, QPoint(50, 50));
+    MoveOver(controls::qt::WidgetOf(*form_->picpreview), QPoint(50, 50));
     EXPECT_EQ(Hint(), kHint);
     MoveOver(form_->Label1, QPoint(5, 5));
     EXPECT_EQ(Hint(), kHint);
-    MoveOver(form_->StatusBar1, QPoint(50, 5));
+    MoveOver(controls::qt::WidgetOf(*form_->StatusBar1), QPoint(50, 5));
     EXPECT_EQ(Hint(), kHint);
 
     // The frame's own area clears it.

@@ -55,7 +55,7 @@ TEST_F(CropTool, ActualSizeKeepsTheDraggedPixels) {
     EXPECT_EQ(PanePixel(0, 0), FakeScreen::PatternAt(10, 20));
     EXPECT_EQ(PanePixel(100, 0), controls::PictureBox::kScrollBarColour);
     EXPECT_FALSE(variables::CropArmed);
-    EXPECT_FALSE(form_->CropBox->isVisible());
+    EXPECT_FALSE(form_->CropBox->Visible());
     EXPECT_TRUE(form_->cmdCrop->Highlight());
     EXPECT_TRUE(variables::SaveNameKnown);
     // The old buffer and the temporary copy are gone.
@@ -127,7 +127,7 @@ TEST_F(CropTool, AClickOrABandWithoutAreaLeavesTheCapture) {
     EXPECT_EQ(variables::CaptureHeight, kScreenHeight);
     EXPECT_EQ(PanePixel(5, 5), pane);
     EXPECT_FALSE(variables::CropArmed);
-    EXPECT_FALSE(form_->CropBox->isVisible());
+    EXPECT_FALSE(form_->CropBox->Visible());
     EXPECT_FALSE(form_->cmdCrop->Highlight());
 
     Crop(30, 30, 200, 30);  // no height
@@ -155,7 +155,7 @@ TEST_F(CropTool, OnlyAnArmedLeftDragCrops) {
     form_->picpreview_MouseDown(1, 0, 40, 50);
     form_->picpreview_MouseMove(1, 0, 140, 150);
     form_->picpreview_MouseUp(1, 0, 140, 150);
-    EXPECT_TRUE(form_->CropBox->isVisible());
+    EXPECT_TRUE(form_->CropBox->Visible());
     EXPECT_EQ(form_->CropBox->Width(), 0);
     EXPECT_EQ(variables::CaptureDC, buffer);
     // Armed, but the right button neither grows nor ends the crop.
@@ -187,7 +187,7 @@ TEST_F(CropTool, TooLargeOrOverflowingCropsAreRefusedWithAMessage) {
     EXPECT_EQ(variables::CaptureDC, buffer);
     EXPECT_EQ(variables::CaptureWidth, 30000);
     EXPECT_FALSE(variables::CropArmed);
-    EXPECT_FALSE(form_->CropBox->isVisible());
+    EXPECT_FALSE(form_->CropBox->Visible());
 
     // 80000 * 30000 overflows 32 bits.
     Crop(80000, 0, 80001, 1);
