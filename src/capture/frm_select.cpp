@@ -5,7 +5,6 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QRadioButton>
 #include <QScreen>
 #include <QWindow>
 #include <algorithm>
@@ -135,7 +134,7 @@ void frmSelect::Form_Unload() {
         window->hide();
     }
     if (Form1* main = Form1::Instance()) {
-        main->show();
+        main->Show();
     }
     releaseKeyboard();
     selecting_.reset();
@@ -316,16 +315,16 @@ void frmSelect::Picture1_MouseUp(int, int, float, float) {
     finished_ = true;
 
     if (Form1* main = Form1::Instance()) {
-        main->picpreview->Cls();
+        main->picpreview.Cls();
         controls::DoEvents();
     }
     if (Form1* main = Form1::Instance()) {
-        controls::PictureBox& pane = *main->picpreview;
+        controls::PictureBox& pane = main->picpreview;
         // The pane's outer size; it has no border, so it is its inner size.
-        if (main->opActual->isChecked()) {
+        if (main->opActual.Value()) {
             preview::DrawActual(pane, pane.ScaleWidth(), pane.ScaleHeight());
         }
-        if (main->opStretch->isChecked()) {
+        if (main->opStretch.Value()) {
             preview::DrawStretched(pane, pane.ScaleWidth(), pane.ScaleHeight());
         }
         pane.Refresh();

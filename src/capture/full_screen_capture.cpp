@@ -3,7 +3,6 @@
 // The buffer is made while the screen repaints, so that after the pause
 // there is only the copy to do.
 
-#include <QRadioButton>
 #include <chrono>
 
 #include "app/do_events.h"
@@ -25,9 +24,9 @@ void Form1::mnuScreen_Click() {
     capture::VisibleOnExit restore(*this);
 
     variables::SaveNameKnown = false;
-    picpreview->Cls();
+    picpreview.Cls();
     controls::DoEvents();
-    hide();
+    Hide();
     setVisible(false);
     controls::DoEvents();
     controls::DoEvents();
@@ -52,7 +51,7 @@ void Form1::mnuScreen_Click() {
     if (const QString why = capture::FreezeScreen(); !why.isEmpty()) {
         setVisible(true);
         RedrawPreviewAfterLayout();
-        capture::ShowScreenNotCaptured(&window_, why);
+        capture::ShowScreenNotCaptured(this, why);
         return;
     }
 
@@ -71,7 +70,7 @@ void Form1::mnuScreen_Click() {
     if (!grab) {
         setVisible(true);
         RedrawPreviewAfterLayout();
-        capture::ShowScreenNotCaptured(&window_, QString::fromStdString(error));
+        capture::ShowScreenNotCaptured(this, QString::fromStdString(error));
         return;
     }
     capture::StoreGrab(ScreenDC, *grab);
@@ -80,20 +79,20 @@ void Form1::mnuScreen_Click() {
     variables::CaptureWidth = base::ToInt16(width).value_or(0);
     variables::CaptureHeight = base::ToInt16(height).value_or(0);
 
-    if (opActual->isChecked()) {
+    if (opActual.Value()) {
         controls::DoEvents();
-        preview::DrawActual(*picpreview, width, height);
+        preview::DrawActual(picpreview, width, height);
         controls::DoEvents();
-        show();
-        picpreview->Refresh();
+        Show();
+        picpreview.Refresh();
     }
-    if (opStretch->isChecked()) {
-        hide();
+    if (opStretch.Value()) {
+        Hide();
         controls::DoEvents();
-        preview::DrawStretched(*picpreview, picpreview->ScaleWidth(), picpreview->ScaleHeight());
+        preview::DrawStretched(picpreview, picpreview.ScaleWidth(), picpreview.ScaleHeight());
         controls::DoEvents();
-        show();
-        picpreview->Refresh();
+        Show();
+        picpreview.Refresh();
     }
     setVisible(true);
 }

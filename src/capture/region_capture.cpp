@@ -22,12 +22,12 @@ void Form1::mnuselscreen_Click() {
     capture::CaptureRunning running;
     raster::OperationScope operation;
     variables::SaveNameKnown = false;
-    hide();
+    Hide();
     controls::DoEvents();
     app::Sleep(100);
     if (const QString why = capture::FreezeScreen(); !why.isEmpty()) {
         setVisible(true);
-        capture::ShowScreenNotCaptured(&window_, why);
+        capture::ShowScreenNotCaptured(this, why);
         return;
     }
     // Measured on the frozen screen: a portal's screenshot has the size of
@@ -39,7 +39,7 @@ void Form1::mnuselscreen_Click() {
         0, 0, base::ToInt32OrZero(screen.width), base::ToInt32OrZero(screen.height), why);
     if (!snapshot) {
         setVisible(true);
-        capture::ShowScreenNotCaptured(&window_, QString::fromStdString(why));
+        capture::ShowScreenNotCaptured(this, QString::fromStdString(why));
         return;
     }
     raster::ReplaceContext(ScreenDC, snapshot->screen);

@@ -2,8 +2,6 @@
 // frame and title bar included, from the screen into a new capture buffer
 // and show it in the preview. The main window stays where it is.
 
-#include <QRadioButton>
-
 #include "app/default_form.h"
 #include "app/variables.h"
 #include "base/rounding.h"
@@ -27,7 +25,7 @@ void Form1::WSHK_HotKeyPressed() {
     raster::OperationScope operation;
 
     variables::SaveNameKnown = false;
-    picpreview->Cls();
+    picpreview.Cls();
     controls::DoEvents();
     // The instructions must not be in the picture, nor be the window in front.
     app::DefaultForm<Form2>::Get().hide();
@@ -76,7 +74,7 @@ void Form1::WSHK_HotKeyPressed() {
             case Outcome::Found:
                 break;
         }
-        controls::ShowMessage(&window_, controls::MessageIcon::Warning, "Tessarine",
+        controls::ShowMessage(this, controls::MessageIcon::Warning, "Tessarine",
                               text.toStdString());
         return;
     }
@@ -85,7 +83,7 @@ void Form1::WSHK_HotKeyPressed() {
     // screen comes only whole; a refusal keeps the previous capture.
     if (const QString why = capture::FreezeScreen(); !why.isEmpty()) {
         RedrawPreviewAfterLayout();
-        capture::ShowScreenNotCaptured(&window_, why);
+        capture::ShowScreenNotCaptured(this, why);
         return;
     }
     const int width = found.size.width;
@@ -97,7 +95,7 @@ void Form1::WSHK_HotKeyPressed() {
         capture::GrabScreen(rect.left, rect.top, width, height, why);
     if (!grab) {
         RedrawPreviewAfterLayout();
-        capture::ShowScreenNotCaptured(&window_, QString::fromStdString(why));
+        capture::ShowScreenNotCaptured(this, QString::fromStdString(why));
         return;
     }
     variables::CaptureWidth = static_cast<std::int16_t>(width);
@@ -106,15 +104,15 @@ void Form1::WSHK_HotKeyPressed() {
     capture::StoreGrab(ScreenDC, *grab);
     controls::DoEvents();
 
-    if (opStretch->isChecked()) {
-        raster::StretchBlt(picpreview->hDC(), 0, 0, base::ToInt32OrZero(picpreview->ScaleWidth()),
-                           base::ToInt32OrZero(picpreview->ScaleHeight()), variables::CaptureDC, 0,
+    if (opStretch.Value()) {
+        raster::StretchBlt(picpreview.hDC(), 0, 0, base::ToInt32OrZero(picpreview.ScaleWidth()),
+                           base::ToInt32OrZero(picpreview.ScaleHeight()), variables::CaptureDC, 0,
                            0, width, height, raster::SRCCOPY);
-        picpreview->Refresh();
+        picpreview.Refresh();
     }
-    if (opActual->isChecked()) {
-        raster::BitBlt(picpreview->hDC(), 0, 0, width, height, variables::CaptureDC, 0, 0,
+    if (opActual.Value()) {
+        raster::BitBlt(picpreview.hDC(), 0, 0, width, height, variables::CaptureDC, 0, 0,
                        raster::SRCCOPY);
-        picpreview->Refresh();
+        picpreview.Refresh();
     }
 }

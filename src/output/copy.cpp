@@ -27,7 +27,7 @@ void Form1::mnuCopy_Click() {
     const output::EncodedBitmap bitmap = output::EncodeBitmap(image);
     if (png.bytes.empty() || !bitmap.bytes) {
         controls::ShowMessage(
-            &window_, controls::MessageIcon::Warning, "Tessarine",
+            this, controls::MessageIcon::Warning, "Tessarine",
             "Could not copy the picture: " + (png.bytes.empty() ? png.error : bitmap.error) + ".");
         return;
     }

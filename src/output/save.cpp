@@ -89,7 +89,7 @@ void SaveUnderNewName(Form1& form) {
     // whatever type is chosen; any other name gets the chosen type.
     variables::SaveFileFormat =
         output::FormatForFile(variables::SaveFileName, ChosenType(form.CommonDialog1.FilterIndex));
-    if (WriteCapture(&form.window_)) {
+    if (WriteCapture(&form)) {
         variables::SaveNameKnown = true;
     }
 }
@@ -98,11 +98,11 @@ enum class SaveCommand { Save, SaveAs };
 
 void Run(Form1& form, SaveCommand command) {
     raster::OperationScope operation;
-    if (RefuseEmptyCapture(&form.window_)) {
+    if (RefuseEmptyCapture(&form)) {
         return;
     }
     if (command == SaveCommand::Save && variables::SaveNameKnown) {
-        WriteCapture(&form.window_);
+        WriteCapture(&form);
         return;
     }
     SaveUnderNewName(form);

@@ -50,7 +50,7 @@ class RegionCapture : public testing_support::Form1Test {
 
     // A previous capture in the buffer and the preview, at actual size.
     void PreviousCapture() {
-        form_->opActual->setChecked(true);
+        form_->opActual.setValue(true);
         form_->mnuScreen_Click();
         previousDC_ = variables::CaptureDC;
         previousPane_ = PanePixel(3, 4);
@@ -64,7 +64,7 @@ class RegionCapture : public testing_support::Form1Test {
         EXPECT_EQ(CapturePixel(3, 4), FakeScreen::PatternAt(3, 4));
         EXPECT_EQ(PanePixel(3, 4), previousPane_);
         EXPECT_EQ(Selection(), nullptr);
-        EXPECT_TRUE(form_->isVisible());
+        EXPECT_TRUE(form_->Visible());
         EXPECT_FALSE(capture::SelectionPending());
         // Only the display context was renewed; the snapshot is gone.
         EXPECT_EQ(raster::LiveHandleCount(), previousHandles_);
@@ -79,7 +79,7 @@ TEST_F(RegionCapture, TheStartFreezesTheScreenUnderTheSelectionWindow) {
     PreviousCapture();
     variables::SaveNameKnown = true;
     frmSelect& select = Start();
-    EXPECT_FALSE(form_->isVisible());
+    EXPECT_FALSE(form_->Visible());
     EXPECT_FALSE(variables::SaveNameKnown);
     EXPECT_TRUE(select.isVisible());
     EXPECT_EQ(select.windowTitle(), "Form3");
@@ -106,7 +106,7 @@ TEST_F(RegionCapture, ReleaseMakesTheDraggedRectangleTheCapture) {
     EXPECT_EQ(PanePixel(0, 0), FakeScreen::PatternAt(100, 200));
     EXPECT_EQ(PanePixel(199, 149), FakeScreen::PatternAt(299, 349));
     EXPECT_EQ(Selection(), nullptr);
-    EXPECT_TRUE(form_->isVisible());
+    EXPECT_TRUE(form_->Visible());
     EXPECT_FALSE(capture::SelectionPending());
     // Previous buffer, snapshot and temporary copy are released; the new
     // selection display context is the one handle more.
@@ -242,7 +242,7 @@ TEST_F(RegionCapture, InputDuringTheFinishDoesNotCancelIt) {
     EXPECT_EQ(variables::CaptureHeight, 30);
     EXPECT_EQ(CapturePixel(0, 0), FakeScreen::PatternAt(10, 10));
     EXPECT_EQ(Selection(), nullptr);
-    EXPECT_TRUE(form_->isVisible());
+    EXPECT_TRUE(form_->Visible());
 }
 
 }  // namespace

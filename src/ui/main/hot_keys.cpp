@@ -88,43 +88,41 @@ namespace {
 
 constexpr std::int32_t kVkSnapshot = 44;
 
-std::unique_ptr<controls::VBHotKey> MakeHotKey(bool alt, bool shift, bool ctrl) {
-    auto key = std::make_unique<controls::VBHotKey>();
-    key->vkey = kVkSnapshot;
-    key->altkey = alt;
-    key->shiftkey = shift;
-    key->ctrlkey = ctrl;
-    key->winkey = false;
-    return key;
+void SetPrintScreen(controls::VBHotKey& key, bool alt, bool shift, bool ctrl) {
+    key.vkey = kVkSnapshot;
+    key.altkey = alt;
+    key.shiftkey = shift;
+    key.ctrlkey = ctrl;
+    key.winkey = false;
 }
 
 }  // namespace
 
 void Form1::buildHotKeys() {
-    SSHK = MakeHotKey(false, false, false);
-    WSHK = MakeHotKey(false, true, false);
-    VBHotKey1 = MakeHotKey(true, true, true);
+    SetPrintScreen(SSHK, false, false, false);
+    SetPrintScreen(WSHK, false, true, false);
+    SetPrintScreen(VBHotKey1, true, true, true);
     // A press during a capture waits for it to end (see capture_presses.h).
-    SSHK->HotKeyPressed = [this] {
+    SSHK.HotKeyPressed = [this] {
         capture::StartOnPress([self = std::weak_ptr<Form1*>(alive_)] {
             if (const std::shared_ptr<Form1*> form = self.lock()) {
                 (*form)->SSHK_HotKeyPressed();
             }
         });
     };
-    WSHK->HotKeyPressed = [this] {
+    WSHK.HotKeyPressed = [this] {
         capture::StartOnPress([self = std::weak_ptr<Form1*>(alive_)] {
             if (const std::shared_ptr<Form1*> form = self.lock()) {
                 (*form)->WSHK_HotKeyPressed();
             }
         });
     };
-    VBHotKey1->HotKeyPressed = [this] { VBHotKey1_HotKeyPressed(); };
+    VBHotKey1.HotKeyPressed = [this] { VBHotKey1_HotKeyPressed(); };
 
     // The keys work from start-up. A combination that cannot be had is said
     // once here; the HotKeys message names it as long as the program runs.
     bool noKeysSaid = false;
-    for (controls::VBHotKey* key : {SSHK.get(), WSHK.get(), VBHotKey1.get()}) {
+    for (controls::VBHotKey* key : {&SSHK, &WSHK, &VBHotKey1}) {
         key->setHotKeyActive(true);
         const std::optional<platform::ClaimResult> result = key->LastClaim();
         if (result == platform::ClaimResult::NotInSession) {
@@ -149,9 +147,8 @@ void Form1::buildHotKeys() {
 
 std::vector<std::string> Form1::UnclaimedHotKeys() const {
     std::vector<std::string> names;
-    for (const controls::VBHotKey* key : {SSHK.get(), WSHK.get(), VBHotKey1.get()}) {
-        if (key && !key->HotKeyActive() &&
-            key->LastClaim() != platform::ClaimResult::NotInSession) {
+    for (const controls::VBHotKey* key : {&SSHK, &WSHK, &VBHotKey1}) {
+        if (!key->HotKeyActive() && key->LastClaim() != platform::ClaimResult::NotInSession) {
             names.push_back(key->CombinationName());
         }
     }
@@ -163,8 +160,7 @@ void Form1::SSHK_HotKeyPressed() {
 }
 
 void Form1::mnuHotKeys_Click() {
-    controls::ShowMessage(
-        &window_, controls::MessageIcon::Information, "Tessarine",
-        hot_keys::MessageText(UnclaimedHotKeys(),
-                              hot_keys::SessionNote({SSHK.get(), WSHK.get(), VBHotKey1.get()})));
+    controls::ShowMessage(this, controls::MessageIcon::Information, "Tessarine",
+                          hot_keys::MessageText(UnclaimedHotKeys(),
+                                                hot_keys::SessionNote({&SSHK, &WSHK, &VBHotKey1})));
 }

@@ -1,8 +1,6 @@
 // The crop tool: arm it, drag a band on the preview pane, and the capture is
 // replaced by the part of it that the band covers.
 
-#include <QRadioButton>
-
 #include "app/variables.h"
 #include "base/rounding.h"
 #include "platform/controls/event_pump.h"
@@ -36,18 +34,18 @@ const char* RefusalText(preview::CropRefusal refusal) {
 
 void Form1::cmdCrop_Click() {
     variables::CropArmed = true;
-    picpreview->SetFocus();
+    picpreview.SetFocus();
 }
 
 void Form1::picpreview_MouseDown(int button, int, float x, float y) {
     if (button != 1) {
         return;
     }
-    CropBox->setLeft(x);
-    CropBox->setHeight(0);
-    CropBox->setWidth(0);
-    CropBox->setTop(y);
-    CropBox->setVisible(true);
+    CropBox.setLeft(x);
+    CropBox.setHeight(0);
+    CropBox.setWidth(0);
+    CropBox.setTop(y);
+    CropBox.setVisible(true);
     // The press lies on the pane, which the window's size limit keeps far
     // inside 16-bit coordinates.
     variables::DragStartX = base::ToInt16(x).value_or(0);
@@ -60,8 +58,8 @@ void Form1::picpreview_MouseMove(int button, int, float x, float y) {
     }
     // Towards the left of or above the press point the size would be
     // negative: the band refuses it and keeps its last size that way.
-    CropBox->setWidth(x - CropBox->Left());
-    CropBox->setHeight(y - CropBox->Top());
+    CropBox.setWidth(x - CropBox.Left());
+    CropBox.setHeight(y - CropBox.Top());
 }
 
 void Form1::picpreview_MouseUp(int button, int, float, float) {
@@ -71,7 +69,7 @@ void Form1::picpreview_MouseUp(int button, int, float, float) {
     raster::OperationScope operation;
     const std::int16_t oldWidth = variables::CaptureWidth;
     const std::int16_t oldHeight = variables::CaptureHeight;
-    CropBox->setVisible(false);
+    CropBox.setVisible(false);
     variables::CropArmed = false;
 
     // Before any capture there is nothing to cut from.
@@ -79,20 +77,20 @@ void Form1::picpreview_MouseUp(int button, int, float, float) {
         return;
     }
 
-    const preview::Band band{CropBox->Left(), CropBox->Top(), CropBox->Width(), CropBox->Height()};
+    const preview::Band band{CropBox.Left(), CropBox.Top(), CropBox.Width(), CropBox.Height()};
     std::optional<preview::CropMapping> mapping;
-    if (opActual->isChecked()) {
+    if (opActual.Value()) {
         mapping = preview::MapActualSize(band, variables::DragStartX, variables::DragStartY);
     }
-    if (opStretch->isChecked()) {
-        mapping = preview::MapStretched(band, picpreview->ScaleWidth(), picpreview->ScaleHeight(),
+    if (opStretch.Value()) {
+        mapping = preview::MapStretched(band, picpreview.ScaleWidth(), picpreview.ScaleHeight(),
                                         oldWidth, oldHeight);
     }
     if (!mapping) {
         return;
     }
     if (mapping->refused()) {
-        controls::ShowMessage(&window_, controls::MessageIcon::Warning, "Tessarine",
+        controls::ShowMessage(this, controls::MessageIcon::Warning, "Tessarine",
                               RefusalText(mapping->refusal));
         return;
     }
@@ -128,17 +126,17 @@ void Form1::picpreview_MouseUp(int button, int, float, float) {
     raster::RetireContext(copyDC);
     raster::RetireBitmap(copyBitmap);
 
-    picpreview->Cls();
+    picpreview.Cls();
     controls::DoEvents();
-    if (opActual->isChecked()) {
-        preview::DrawActual(*picpreview, variables::CaptureWidth, variables::CaptureHeight);
+    if (opActual.Value()) {
+        preview::DrawActual(picpreview, variables::CaptureWidth, variables::CaptureHeight);
         controls::DoEvents();
-        picpreview->Refresh();
+        picpreview.Refresh();
     }
-    if (opStretch->isChecked()) {
-        preview::DrawStretched(*picpreview, picpreview->ScaleWidth(), picpreview->ScaleHeight());
+    if (opStretch.Value()) {
+        preview::DrawStretched(picpreview, picpreview.ScaleWidth(), picpreview.ScaleHeight());
         controls::DoEvents();
-        picpreview->Refresh();
+        picpreview.Refresh();
     }
-    cmdCrop->setHighlight(true);
+    cmdCrop.setHighlight(true);
 }

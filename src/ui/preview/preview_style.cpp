@@ -1,7 +1,5 @@
 // The preview-style options and the redraw after a layout change.
 
-#include <QRadioButton>
-
 #include "app/variables.h"
 #include "platform/controls/event_pump.h"
 #include "platform/controls/picture_box.h"
@@ -9,25 +7,25 @@
 #include "ui/preview/preview_redraw.h"
 
 void Form1::opActual_Click() {
-    picpreview->Cls();
+    picpreview.Cls();
     controls::DoEvents();
-    preview::DrawActual(*picpreview, variables::CaptureWidth, variables::CaptureHeight);
-    picpreview->Refresh();
+    preview::DrawActual(picpreview, variables::CaptureWidth, variables::CaptureHeight);
+    picpreview.Refresh();
 }
 
 void Form1::opStretch_Click() {
-    picpreview->Cls();
+    picpreview.Cls();
     controls::DoEvents();
-    preview::DrawStretched(*picpreview, picpreview->ScaleWidth(), picpreview->ScaleHeight());
-    picpreview->Refresh();
+    preview::DrawStretched(picpreview, picpreview.ScaleWidth(), picpreview.ScaleHeight());
+    picpreview.Refresh();
 }
 
 void Form1::RedrawPreviewAfterLayout() {
-    if (opStretch->isChecked()) {
-        preview::DrawStretched(*picpreview, picpreview->ScaleWidth(), picpreview->ScaleHeight());
+    if (opStretch.Value()) {
+        preview::DrawStretched(picpreview, picpreview.ScaleWidth(), picpreview.ScaleHeight());
     }
-    if (opActual->isChecked()) {
-        preview::DrawActual(*picpreview, variables::CaptureWidth, variables::CaptureHeight);
+    if (opActual.Value()) {
+        preview::DrawActual(picpreview, variables::CaptureWidth, variables::CaptureHeight);
     }
-    picpreview->Refresh();
+    picpreview.Refresh();
 }

@@ -144,7 +144,7 @@ TEST_F(InfoWindows, TheHotKeyShowsOneBannerAndAClickAnywhereClosesIt) {
     frmBases* banner = app::DefaultForm<frmBases>::IfLoaded();
     ASSERT_NE(banner, nullptr);
     EXPECT_TRUE(banner->isVisible());
-    EXPECT_TRUE(form_->isVisible());  // the main window stays as it is
+    EXPECT_TRUE(form_->Visible());  // the main window stays as it is
     EXPECT_EQ(banner->windowTitle(), "Form4");
     EXPECT_TRUE(banner->windowFlags() & Qt::FramelessWindowHint);
     EXPECT_TRUE(banner->windowState() & Qt::WindowMaximized);

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QRadioButton>
-
 #include "platform/controls/picture_box.h"
 #include "support/fake_screen.h"
 #include "ui/main/form1.h"
@@ -19,10 +17,10 @@ TEST(MainWindowLayout, DesignSizeGivesThePaneAndLimits) {
     EXPECT_EQ(form.SizeLimit1.maxwidth, 1024.0f);
     EXPECT_EQ(form.SizeLimit1.maxheight, 768.0f);
     EXPECT_EQ(form.SizeLimit1.minheight, 448.0f);
-    EXPECT_EQ(form.picpreview->Width(), form.ScaleWidth() - 122);
-    EXPECT_EQ(form.picpreview->Height(), form.ScaleHeight() - 20);
-    EXPECT_TRUE(form.opStretch->isChecked());
-    EXPECT_FALSE(form.opActual->isChecked());
+    EXPECT_EQ(form.picpreview.Width(), form.ScaleWidth() - 122);
+    EXPECT_EQ(form.picpreview.Height(), form.ScaleHeight() - 20);
+    EXPECT_TRUE(form.opStretch.Value());
+    EXPECT_FALSE(form.opActual.Value());
 }
 
 }  // namespace

@@ -5,10 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QGroupBox>
-#include <QLabel>
 #include <QMouseEvent>
-#include <QRadioButton>
 
 #include "platform/controls/picture_box.h"
 #include "platform/controls/qt/control_impl.h"
@@ -27,9 +24,13 @@ void MoveOver(QWidget* widget, QPoint at) {
     QApplication::sendEvent(widget, &move);
 }
 
+void MoveOver(const controls::Control& control, QPoint at) {
+    MoveOver(controls::qt::WidgetOf(control), at);
+}
+
 class StatusHint : public Form1Test {
   protected:
-    QString Hint() { return QString::fromStdString(form_->StatusBar1->Panels(1)->Text()); }
+    QString Hint() { return QString::fromStdString(form_->StatusBar1.Panels(1)->Text()); }
 };
 
 TEST_F(StatusHint, ControlsWithoutAHintOfTheirOwnKeepIt) {
@@ -42,11 +43,11 @@ TEST_F(StatusHint, ControlsWithoutAHintOfTheirOwnKeepIt) {
     EXPECT_EQ(Hint(), kHint);
     MoveOver(form_->opActual, QPoint(10, 5));
     EXPECT_EQ(Hint(), kHint);
-    MoveOver(controls::qt::WidgetOf(*form_->picpreview), QPoint(50, 50));
+    MoveOver(form_->picpreview, QPoint(50, 50));
     EXPECT_EQ(Hint(), kHint);
     MoveOver(form_->Label1, QPoint(5, 5));
     EXPECT_EQ(Hint(), kHint);
-    MoveOver(controls::qt::WidgetOf(*form_->StatusBar1), QPoint(50, 5));
+    MoveOver(form_->StatusBar1, QPoint(50, 5));
     EXPECT_EQ(Hint(), kHint);
 
     // The frame's own area clears it.
@@ -56,7 +57,7 @@ TEST_F(StatusHint, ControlsWithoutAHintOfTheirOwnKeepIt) {
     // So does the window's bare surface.
     MoveOver(form_->Label5, QPoint(10, 5));
     ASSERT_EQ(Hint(), kHint);
-    QWidget* client = form_->centralWidget();
+    QWidget* client = controls::qt::ClientOf(*form_);
     MoveOver(client, QPoint(60, 250));
     EXPECT_EQ(Hint(), "");
 }
