@@ -38,6 +38,10 @@ Form1::~Form1() {
 }
 
 void Form1::layOut() {
+    // The labels' lines sit in the middle of their boxes.
+    for (controls::Label* label : {&Label1, &labRes, &Label5}) {
+        label->setVerticalAlignment(controls::VerticalAlignment::Middle);
+    }
     Label1.Move(8, 8, 97, 17);
     labRes.Move(8, 24, 97, 17);
     labRes.setForeColor(0x000080);
