@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QLabel>
+
 #include "platform/controls/picture_box.h"
+#include "platform/controls/qt/control_impl.h"
 #include "support/fake_screen.h"
 #include "ui/main/form1.h"
 
@@ -21,6 +24,11 @@ TEST(MainWindowLayout, DesignSizeGivesThePaneAndLimits) {
     EXPECT_EQ(form.picpreview.Height(), form.ScaleHeight() - 20);
     EXPECT_TRUE(form.opStretch.Value());
     EXPECT_FALSE(form.opActual.Value());
+    // The labels' lines sit in the middle of their boxes, not at the top.
+    for (const controls::Label* label : {&form.Label1, &form.labRes, &form.Label5}) {
+        const auto* shown = static_cast<const QLabel*>(controls::qt::WidgetOf(*label));
+        EXPECT_TRUE(shown->alignment() & Qt::AlignVCenter) << label->Caption();
+    }
 }
 
 }  // namespace
