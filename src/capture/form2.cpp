@@ -4,14 +4,16 @@
 #include <QLabel>
 
 #include "app/default_form.h"
+#include "platform/controls/qt/form_window.h"
 #include "ui/main/form1.h"
 
 // A dialog owned by the main window: the window manager keeps it out of the
 // taskbar and above the main window, and it goes when the main window goes.
 Form2::Form2()
-    : QWidget(Form1::Instance(), Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                     Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                                     Qt::MSWindowsFixedSizeDialogHint) {
+    : QWidget(Form1::Instance() ? controls::qt::WindowOf(*Form1::Instance()) : nullptr,
+              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                  Qt::MSWindowsFixedSizeDialogHint) {
     setObjectName("Form2");
     setWindowTitle("Capture Individual Window");
     setFixedSize(kClientWidth, kClientHeight);

@@ -5,15 +5,12 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMessageBox>
-#include <QRadioButton>
 #include <QScreen>
 #include <QWindow>
 #include <algorithm>
 #include <cmath>
 
 #include "app/default_form.h"
-#include "platform/controls/event_pump.h"
 #include "app/screen_size.h"
 #include "app/variables.h"
 #include "base/rounding.h"
@@ -24,6 +21,7 @@
 #include "capture/region_buffer.h"
 #include "capture/size_label.h"
 #include "platform/backend.h"
+#include "platform/controls/event_pump.h"
 #include "platform/controls/message_box.h"
 #include "platform/controls/picture_box.h"
 #include "platform/controls/rectangle_shape.h"
@@ -42,20 +40,26 @@ frmSelect::frmSelect()
                       platform::Backend::CoverKeyboard::WindowManager);
     setObjectName("frmSelect");
     setWindowTitle("Form3");
-    Picture1 = new controls::PictureBox(this);
-    Picture1->setObjectName("Picture1");
-    Picture1->move(0, 0);
-    Picture1->setFocusPolicy(Qt::StrongFocus);
-    CropBox = new controls::RectangleShape(Picture1);
-    CropBox->setObjectName("CropBox");
+    Picture1 = std::make_unique<controls::PictureBox>(host_);
+    Picture1->setName("Picture1");
+    Picture1->Move(0, 0, Picture1->Width(), Picture1->Height());
+    Picture1->setTabStop(true);
+    CropBox = std::make_unique<controls::RectangleShape>(*Picture1);
+    CropBox->setName("CropBox");
     CropBox->setBorderWidth(2);
-    band_ = CropBox;
+    band_ = CropBox.get();
     // The pointer says the screen is waiting for a rectangle.
-    Picture1->setCursor(Qt::CrossCursor);
-    sizeLabel_ = capture::NewSizeLabel(Picture1);
-    connect(Picture1, &controls::PictureBox::MouseDown, this, &frmSelect::Picture1_MouseDown);
-    connect(Picture1, &controls::PictureBox::MouseMove, this, &frmSelect::Picture1_MouseMove);
-    connect(Picture1, &controls::PictureBox::MouseUp, this, &frmSelect::Picture1_MouseUp);
+    Picture1->setMousePointer(controls::MousePointer::Crosshair);
+    sizeLabel_ = capture::NewSizeLabel(controls::qt::WidgetOf(*Picture1));
+    Picture1->MouseDown = [this](int button, int shift, float x, float y) {
+        Picture1_MouseDown(button, shift, x, y);
+    };
+    Picture1->MouseMove = [this](int button, int shift, float x, float y) {
+        Picture1_MouseMove(button, shift, x, y);
+    };
+    Picture1->MouseUp = [this](int button, int shift, float x, float y) {
+        Picture1_MouseUp(button, shift, x, y);
+    };
 }
 
 void frmSelect::Form_Load() {
@@ -89,7 +93,8 @@ void frmSelect::Form_Load() {
     }
     platform::KeepOutOfTaskbar(windowHandle());
     for (capture::MonitorWindow* window : monitorWindows_) {
-        window->picture()->ShowContext(variables::CaptureDC, window->pixelOrigin());
+        window->picture()->ShowContext(variables::CaptureDC, window->pixelOrigin().x(),
+                                       window->pixelOrigin().y());
         window->showOverMonitor();
     }
     show();
@@ -100,15 +105,15 @@ void frmSelect::Form_Load() {
     // holds it, rather than a copy as large as the screen, unless the frozen
     // screen has more pixels than the window (a portal's screenshot of a
     // scaled Wayland desktop): then the start draws it scaled down.
-    Picture1->resize(size());
+    Picture1->Move(Picture1->Left(), Picture1->Top(), width(), height());
     if (ownMonitor_.screen) {
-        capture::CoverMonitor(this, Picture1, ownMonitor_);
+        capture::CoverMonitor(this, *Picture1, ownMonitor_);
     }
     frozenScale_ = capture::FrozenScreenScale(Picture1->ScaleWidth(), Picture1->ScaleHeight(),
                                               base::ToInt32OrZero(screen.width),
                                               base::ToInt32OrZero(screen.height));
     if (frozenScale_.isOne()) {
-        Picture1->ShowContext(variables::CaptureDC, origin_);
+        Picture1->ShowContext(variables::CaptureDC, origin_.x(), origin_.y());
     }
     raise();
     // Escape must reach this window, not the one that was in front.
@@ -117,7 +122,7 @@ void frmSelect::Form_Load() {
     } else {
         activateWindow();
     }
-    Picture1->setFocus();
+    Picture1->SetFocus();
 }
 
 void frmSelect::Form_Unload() {
@@ -129,7 +134,7 @@ void frmSelect::Form_Unload() {
         window->hide();
     }
     if (Form1* main = Form1::Instance()) {
-        main->show();
+        main->Show();
     }
     releaseKeyboard();
     selecting_.reset();
@@ -151,16 +156,15 @@ void frmSelect::OpenMonitorWindows() {
         auto* window = new capture::MonitorWindow(this, *monitor);
         controls::RectangleShape* band = window->band();
         const QPoint origin = window->pixelOrigin();
-        connect(window->picture(), &controls::PictureBox::MouseDown, this,
-                [this, band, origin](int button, int, float x, float y) {
-                    Press(band, origin, button, x, y);
-                });
-        connect(window->picture(), &controls::PictureBox::MouseMove, this,
-                [this, band](int button, int, float x, float y) { Drag(band, button, x, y); });
-        connect(window->picture(), &controls::PictureBox::MouseUp, this,
-                [this](int button, int shift, float x, float y) {
-                    Picture1_MouseUp(button, shift, x, y);
-                });
+        window->picture()->MouseDown = [this, band, origin](int button, int, float x, float y) {
+            Press(band, origin, button, x, y);
+        };
+        window->picture()->MouseMove = [this, band](int button, int, float x, float y) {
+            Drag(band, button, x, y);
+        };
+        window->picture()->MouseUp = [this](int button, int shift, float x, float y) {
+            Picture1_MouseUp(button, shift, x, y);
+        };
         connect(window, &capture::MonitorWindow::cancelRequested, this, [this] {
             if (!finishing_) {
                 Cancel();
@@ -171,7 +175,7 @@ void frmSelect::OpenMonitorWindows() {
 }
 
 void frmSelect::Picture1_MouseDown(int button, int, float x, float y) {
-    Press(CropBox, origin_, button, x, y);
+    Press(CropBox.get(), origin_, button, x, y);
 }
 
 void frmSelect::Press(controls::RectangleShape* band, QPoint origin, int button, float x, float y) {
@@ -196,7 +200,7 @@ void frmSelect::Press(controls::RectangleShape* band, QPoint origin, int button,
 }
 
 void frmSelect::Picture1_MouseMove(int button, int, float x, float y) {
-    Drag(CropBox, button, x, y);
+    Drag(CropBox.get(), button, x, y);
 }
 
 void frmSelect::Drag(controls::RectangleShape* band, int button, float x, float y) {
@@ -224,7 +228,7 @@ void frmSelect::Drag(controls::RectangleShape* band, int button, float x, float 
 }
 
 std::vector<frmSelect::Pane> frmSelect::Panes() const {
-    std::vector<Pane> panes{{Picture1, CropBox, sizeLabel_, origin_}};
+    std::vector<Pane> panes{{Picture1.get(), CropBox.get(), sizeLabel_, origin_}};
     for (capture::MonitorWindow* window : monitorWindows_) {
         panes.push_back(
             {window->picture(), window->band(), window->sizeLabel(), window->pixelOrigin()});
@@ -238,7 +242,8 @@ void frmSelect::ShowBandSize() {
     const QString text = QStringLiteral("%1 x %2").arg(width).arg(height);
     // On the window under the pointer.
     for (const Pane& pane : Panes()) {
-        if (pane.picture->rect().contains(pane.picture->mapFromGlobal(QCursor::pos()))) {
+        const QWidget* picture = controls::qt::WidgetOf(*pane.picture);
+        if (picture && picture->rect().contains(picture->mapFromGlobal(QCursor::pos()))) {
             capture::ShowSizeLabel(pane.label, text);
         } else {
             pane.label->hide();
@@ -265,10 +270,9 @@ void frmSelect::Picture1_MouseUp(int, int, float, float) {
     band_->setWidth(1);
     band_->setHeight(1);
     if (!width || !height) {
-        controls::ShowMessage(this, QMessageBox::Warning, QStringLiteral("Tessarine"),
-                              QStringLiteral("The selected rectangle is too large: a capture can "
-                                             "be at most 32767 pixels wide and 32767 pixels "
-                                             "high. Nothing was captured."));
+        controls::ShowMessage(&host_, controls::MessageIcon::Warning, "Tessarine",
+                              "The selected rectangle is too large: a capture can be at most "
+                              "32767 pixels wide and 32767 pixels high. Nothing was captured.");
         finishing_ = false;
         Cancel();
         return;
@@ -292,11 +296,9 @@ void frmSelect::Picture1_MouseUp(int, int, float, float) {
                                    base::ToInt32OrZero(variables::DragStartX * frozenScale_.x),
                                    base::ToInt32OrZero(variables::DragStartY * frozenScale_.y),
                                    *width, *height)) {
-        controls::ShowMessage(this, QMessageBox::Warning, QStringLiteral("Tessarine"),
-                              QStringLiteral("There is no memory for a %1 x %2 capture. Nothing "
-                                             "was captured.")
-                                  .arg(*width)
-                                  .arg(*height));
+        controls::ShowMessage(&host_, controls::MessageIcon::Warning, "Tessarine",
+                              "There is no memory for a " + std::to_string(*width) + " x " +
+                                  std::to_string(*height) + " capture. Nothing was captured.");
         finishing_ = false;
         Cancel();
         return;

@@ -5,17 +5,16 @@
 
 #include <QPoint>
 #include <QWidget>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "capture/capture_presses.h"
 #include "capture/frozen_scale.h"
 #include "capture/monitor_window.h"
-
-namespace controls {
-class PictureBox;
-class RectangleShape;
-}  // namespace controls
+#include "platform/controls/picture_box.h"
+#include "platform/controls/qt/control_impl.h"
+#include "platform/controls/rectangle_shape.h"
 
 class QLabel;
 
@@ -24,8 +23,10 @@ class frmSelect : public QWidget {
   public:
     frmSelect();
 
-    controls::PictureBox* Picture1 = nullptr;
-    controls::RectangleShape* CropBox = nullptr;
+    // The window as a container of controls.
+    controls::qt::Host host_{this};
+    std::unique_ptr<controls::PictureBox> Picture1;
+    std::unique_ptr<controls::RectangleShape> CropBox;
 
     void Form_Load();
     void Form_Unload();

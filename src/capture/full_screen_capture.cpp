@@ -3,11 +3,9 @@
 // The buffer is made while the screen repaints, so that after the pause
 // there is only the copy to do.
 
-#include <QMessageBox>
 #include <chrono>
 
 #include "app/do_events.h"
-#include "platform/controls/event_pump.h"
 #include "app/screen_size.h"
 #include "app/variables.h"
 #include "base/rounding.h"
@@ -15,6 +13,7 @@
 #include "capture/capture_presses.h"
 #include "capture/screen_freeze.h"
 #include "capture/visible_on_exit.h"
+#include "platform/controls/event_pump.h"
 #include "platform/controls/picture_box.h"
 #include "platform/raster/handle_release.h"
 #include "ui/main/form1.h"
@@ -25,9 +24,9 @@ void Form1::mnuScreen_Click() {
     capture::VisibleOnExit restore(*this);
 
     variables::SaveNameKnown = false;
-    picpreview->Cls();
+    picpreview.Cls();
     controls::DoEvents();
-    hide();
+    Hide();
     setVisible(false);
     controls::DoEvents();
     controls::DoEvents();

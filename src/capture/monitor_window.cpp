@@ -48,11 +48,11 @@ MonitorWindow::MonitorWindow(QWidget* owner, const Monitor& monitor)
       pixelOrigin_(monitor.pixels.topLeft()),
       pixels_(monitor.pixels) {
     setWindowTitle(owner->windowTitle());
-    picture_ = new controls::PictureBox(this);
-    picture_->setFocusPolicy(Qt::StrongFocus);
-    band_ = new controls::RectangleShape(picture_);
+    picture_ = std::make_unique<controls::PictureBox>(host_);
+    picture_->setTabStop(true);
+    band_ = std::make_unique<controls::RectangleShape>(*picture_);
     band_->setBorderWidth(2);
-    sizeLabel_ = NewSizeLabel(picture_);
+    sizeLabel_ = NewSizeLabel(controls::qt::WidgetOf(*picture_));
     winId();
     windowHandle()->setScreen(monitor.screen);
     setGeometry(monitor.units);
@@ -62,14 +62,15 @@ MonitorWindow::MonitorWindow(QWidget* owner, const Monitor& monitor)
 void MonitorWindow::showOverMonitor() {
     show();
     platform::KeepOutOfTaskbar(windowHandle());
-    CoverMonitor(this, picture_, {windowHandle()->screen(), geometry(), pixels_});
+    CoverMonitor(this, *picture_, {windowHandle()->screen(), geometry(), pixels_});
 }
 
-void CoverMonitor(QWidget* window, controls::PictureBox* picture, const Monitor& monitor) {
+void CoverMonitor(QWidget* window, controls::PictureBox& picture, const Monitor& monitor) {
     platform::PlaceInScreenPixels(window->windowHandle(), monitor.pixels);
     const qreal ratio = monitor.screen ? monitor.screen->devicePixelRatio() : 1;
-    picture->resize(static_cast<int>(std::ceil(monitor.pixels.width() / ratio)),
-                    static_cast<int>(std::ceil(monitor.pixels.height() / ratio)));
+    picture.Move(picture.Left(), picture.Top(),
+                 static_cast<int>(std::ceil(monitor.pixels.width() / ratio)),
+                 static_cast<int>(std::ceil(monitor.pixels.height() / ratio)));
 }
 
 void MonitorWindow::keyPressEvent(QKeyEvent* event) {

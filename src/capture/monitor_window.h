@@ -7,15 +7,15 @@
 #include <QPoint>
 #include <QRect>
 #include <QWidget>
+#include <memory>
 #include <vector>
+
+#include "platform/controls/picture_box.h"
+#include "platform/controls/qt/control_impl.h"
+#include "platform/controls/rectangle_shape.h"
 
 class QLabel;
 class QScreen;
-
-namespace controls {
-class PictureBox;
-class RectangleShape;
-}  // namespace controls
 
 namespace capture {
 
@@ -39,8 +39,8 @@ class MonitorWindow : public QWidget {
     // Shows the window over exactly its monitor's pixels.
     void showOverMonitor();
 
-    controls::PictureBox* picture() const { return picture_; }
-    controls::RectangleShape* band() const { return band_; }
+    controls::PictureBox* picture() const { return picture_.get(); }
+    controls::RectangleShape* band() const { return band_.get(); }
     QLabel* sizeLabel() const { return sizeLabel_; }
     QPoint pixelOrigin() const { return pixelOrigin_; }
 
@@ -52,8 +52,9 @@ class MonitorWindow : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    controls::PictureBox* picture_ = nullptr;
-    controls::RectangleShape* band_ = nullptr;
+    controls::qt::Host host_{this};
+    std::unique_ptr<controls::PictureBox> picture_;
+    std::unique_ptr<controls::RectangleShape> band_;
     QLabel* sizeLabel_ = nullptr;
     QPoint pixelOrigin_;
     QRect pixels_;
@@ -62,6 +63,6 @@ class MonitorWindow : public QWidget {
 // Gives a shown selection window exactly the monitor's pixels, which the
 // toolkit's units may not reach (1024 pixels at 1.5 are 682.67 units), and
 // a picture over all of them.
-void CoverMonitor(QWidget* window, controls::PictureBox* picture, const Monitor& monitor);
+void CoverMonitor(QWidget* window, controls::PictureBox& picture, const Monitor& monitor);
 
 }  // namespace capture

@@ -22,7 +22,7 @@ void Form1::mnuselscreen_Click() {
     capture::CaptureRunning running;
     raster::OperationScope operation;
     variables::SaveNameKnown = false;
-    hide();
+    Hide();
     controls::DoEvents();
     app::Sleep(100);
     if (const QString why = capture::FreezeScreen(); !why.isEmpty()) {

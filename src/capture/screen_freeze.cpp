@@ -15,10 +15,12 @@ QString FreezeScreen() {
     return QString::fromStdString(source->freeze());
 }
 
-void ShowScreenNotCaptured(QWidget* parent, const QString& why) {
+void ShowScreenNotCaptured(const controls::Control* owner, const QString& why) {
     controls::ShowMessage(
-        parent, QMessageBox::Warning, "Tessarine",
-        QString("The screen could not be captured: %1. The previous capture is kept.").arg(why));
+        owner, controls::MessageIcon::Warning, "Tessarine",
+        QString("The screen could not be captured: %1. The previous capture is kept.")
+            .arg(why)
+            .toStdString());
 }
 
 }  // namespace capture

@@ -6,7 +6,11 @@
 
 #include <QString>
 
-class QWidget;
+#include "capture/screen_grab.h"
+
+namespace controls {
+class Control;
+}
 
 namespace capture {
 
@@ -14,6 +18,6 @@ namespace capture {
 QString FreezeScreen();
 
 // Tells the user that the screen was not captured, and why.
-void ShowScreenNotCaptured(QWidget* parent, const QString& why);
+void ShowScreenNotCaptured(const controls::Control* owner, const QString& why);
 
 }  // namespace capture

@@ -2,10 +2,9 @@
 // frame and title bar included, from the screen into a new capture buffer
 // and show it in the preview. The main window stays where it is.
 
-#include <QRadioButton>
+#include <cctype>
 
 #include "app/default_form.h"
-#include "platform/controls/event_pump.h"
 #include "app/variables.h"
 #include "base/rounding.h"
 #include "capture/capture_buffer.h"
@@ -14,6 +13,7 @@
 #include "capture/form2.h"
 #include "capture/screen_freeze.h"
 #include "capture/window_in_front.h"
+#include "platform/controls/event_pump.h"
 #include "platform/controls/message_box.h"
 #include "platform/controls/picture_box.h"
 #include "platform/raster/handle_release.h"
@@ -28,7 +28,7 @@ void Form1::WSHK_HotKeyPressed() {
     raster::OperationScope operation;
 
     variables::SaveNameKnown = false;
-    picpreview->Cls();
+    picpreview.Cls();
     controls::DoEvents();
     // The instructions must not be in the picture, nor be the window in front.
     app::DefaultForm<Form2>::Get().hide();
@@ -39,13 +39,15 @@ void Form1::WSHK_HotKeyPressed() {
         // Refused before anything is replaced: the previous capture stays,
         // and the preview shows it again.
         RedrawPreviewAfterLayout();
-        QString text = QString::fromStdString(capture::WhyNoWindowInFront(found));
-        text[0] = text[0].toUpper();
+        std::string text = capture::WhyNoWindowInFront(found);
+        if (!text.empty()) {
+            text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+        }
         text += found.outcome == Outcome::DesktopCannotTell
                     ? ", so Shift+Print Screen cannot capture it. Capture Selection can take it "
                       "instead: drag a rectangle over the window. The previous capture is kept."
                     : "; the previous capture is kept.";
-        controls::ShowMessage(this, QMessageBox::Warning, "Tessarine", text);
+        controls::ShowMessage(this, controls::MessageIcon::Warning, "Tessarine", text);
         return;
     }
     const platform::RECT rect = found.rect;

@@ -1,7 +1,6 @@
 // Edit > Copy: the capture onto the clipboard as a picture, in PNG and in
 // bitmap form, for whatever program it is pasted into.
 
-#include <QMessageBox>
 #include <algorithm>
 
 #include "app/variables.h"
@@ -26,9 +25,8 @@ void Form1::mnuCopy_Click() {
     const output::EncodedBitmap bitmap = output::EncodeBitmap(image);
     if (png.bytes.empty() || !bitmap.bytes) {
         controls::ShowMessage(
-            this, QMessageBox::Warning, QStringLiteral("Tessarine"),
-            QStringLiteral("Could not copy the picture: %1.")
-                .arg(QString::fromStdString(png.bytes.empty() ? png.error : bitmap.error)));
+            this, controls::MessageIcon::Warning, "Tessarine",
+            "Could not copy the picture: " + (png.bytes.empty() ? png.error : bitmap.error) + ".");
         return;
     }
     controls::SetClipboardPicture(png.bytes, {bitmap.bytes.get(), bitmap.size});

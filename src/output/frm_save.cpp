@@ -36,9 +36,9 @@ frmSave::frmSave()
     setObjectName("frmSave");
     setWindowTitle("frmSave");
     resize(kDesignClientWidth, kDesignClientHeight);
-    Picture1 = new controls::PictureBox(this);
-    Picture1->setObjectName("Picture1");
-    Picture1->setGeometry(0, 0, kDesignPictureWidth, kDesignPictureHeight);
+    Picture1 = std::make_unique<controls::PictureBox>(host_);
+    Picture1->setName("Picture1");
+    Picture1->Move(0, 0, kDesignPictureWidth, kDesignPictureHeight);
 }
 
 output::WriteResult frmSave::ShowAndWrite() {

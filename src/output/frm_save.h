@@ -5,20 +5,21 @@
 // again. The user sees the capture flash up at the top-left corner.
 
 #include <QWidget>
+#include <memory>
 
 #include "output/bitmap_file.h"
 #include "output/picture_format.h"
-
-namespace controls {
-class PictureBox;
-}
+#include "platform/controls/picture_box.h"
+#include "platform/controls/qt/control_impl.h"
 
 class frmSave : public QWidget {
     Q_OBJECT
   public:
     frmSave();
 
-    controls::PictureBox* Picture1 = nullptr;
+    // The window as a container of controls.
+    controls::qt::Host host_{this};
+    std::unique_ptr<controls::PictureBox> Picture1;
 
     void Form_Load();
     // A right-click (button 2) on the window's own surface closes it.

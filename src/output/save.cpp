@@ -1,8 +1,7 @@
 // Save and Save As: ask for a file name when needed and let the save window
 // write the capture buffer there.
 
-#include <QFile>
-#include <QMessageBox>
+#include <QString>
 #include <deque>
 
 #include "app/variables.h"
@@ -15,7 +14,7 @@
 
 namespace {
 
-const QString kTitle = QStringLiteral("Tessarine");
+constexpr const char* kTitle = "Tessarine";
 // The dialog's filters, from 1.
 constexpr int kPngFilterIndex = 2;
 constexpr int kJpegFilterIndex = 3;
@@ -34,7 +33,7 @@ output::PictureFormat ChosenType(int filterIndex) {
 
 // Before the first capture, or after one of no size, there is no picture:
 // say so instead of asking for a name or writing an empty file.
-bool RefuseEmptyCapture(QWidget* parent) {
+bool RefuseEmptyCapture(const controls::Control* owner) {
     QString reason;
     if (!variables::CaptureDC) {
         reason = QStringLiteral("nothing has been captured yet.");
@@ -47,24 +46,24 @@ bool RefuseEmptyCapture(QWidget* parent) {
     } else {
         return false;
     }
-    controls::ShowMessage(parent, QMessageBox::Warning, kTitle,
-                          QStringLiteral("There is no picture to save: ") + reason);
+    controls::ShowMessage(owner, controls::MessageIcon::Warning, kTitle,
+                          ("There is no picture to save: " + reason).toStdString());
     return true;
 }
 
 // The dialog sequence. True when the user chose a name.
 bool AskSaveName(controls::CommonDialog& dialog) {
-    dialog.DialogTitle = QStringLiteral("Save As");
+    dialog.DialogTitle = "Save As";
     dialog.CancelError = false;
-    dialog.Filter = QStringLiteral(
+    dialog.Filter =
         "Bitmap File (*.bmp)|*.bmp|PNG Image (*.png)|*.png|"
-        "JPEG Image (*.jpg *.jpeg)|*.jpg;*.jpeg");
+        "JPEG Image (*.jpg *.jpeg)|*.jpg;*.jpeg";
     dialog.ShowSave();
-    return !dialog.FileName.isEmpty();
+    return !dialog.FileName.empty();
 }
 
 // Shows the save window and tells the user if the write failed.
-bool WriteCapture(QWidget* parent) {
+bool WriteCapture(const controls::Control* owner) {
     const output::WriteResult result = frmSave::ShowAndWrite();
     if (!result.ok) {
         // The line as standard error would say it, as a sentence.
@@ -72,7 +71,8 @@ bool WriteCapture(QWidget* parent) {
         if (!sentence.isEmpty()) {
             sentence[0] = sentence[0].toUpper();
         }
-        controls::ShowMessage(parent, QMessageBox::Critical, kTitle, sentence + QLatin1Char('.'));
+        controls::ShowMessage(owner, controls::MessageIcon::Critical, kTitle,
+                              (sentence + QLatin1Char('.')).toStdString());
     }
     return result.ok;
 }
@@ -84,7 +84,7 @@ void SaveUnderNewName(Form1& form) {
     if (!AskSaveName(form.CommonDialog1)) {
         return;
     }
-    variables::SaveFileName = QFile::encodeName(form.CommonDialog1.FileName).toStdString();
+    variables::SaveFileName = form.CommonDialog1.FileName;
     // A name ending in an extension of a kind written here gets that kind,
     // whatever type is chosen; any other name gets the chosen type.
     variables::SaveFileFormat =

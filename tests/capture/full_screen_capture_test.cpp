@@ -1,4 +1,4 @@
-#include <QRadioButton>
+#include <QCoreApplication>
 
 #include "platform/controls/picture_box.h"
 #include "support/form1_fixture.h"
@@ -22,22 +22,22 @@ TEST_F(FullScreenCapture, FillsTheBufferWithTheScreenAndForgetsTheSaveName) {
     EXPECT_NE(form_->ScreenDC, 0u);
     EXPECT_EQ(CapturePixel(0, 0), FakeScreen::PatternAt(0, 0));
     EXPECT_EQ(CapturePixel(1023, 767), FakeScreen::PatternAt(1023, 767));
-    EXPECT_TRUE(form_->isVisible());
+    EXPECT_TRUE(form_->Visible());
 }
 
 TEST_F(FullScreenCapture, PreviewShowsTheCaptureInEitherStyle) {
-    form_->opActual->setChecked(true);
+    form_->opActual.setValue(true);
     form_->mnuScreen_Click();
     EXPECT_EQ(PanePixel(7, 9), FakeScreen::PatternAt(7, 9));
-    const int paneWidth = form_->picpreview->ScaleWidth();
+    const int paneWidth = form_->picpreview.ScaleWidth();
     EXPECT_EQ(PanePixel(paneWidth - 1, 0), FakeScreen::PatternAt(paneWidth - 1, 0));
 
     // Stretched: a screen of one colour stays that colour in the pane.
     screen_->fill(0x00FF00);
-    form_->opStretch->setChecked(true);
+    form_->opStretch.setValue(true);
     form_->mnuScreen_Click();
     EXPECT_EQ(PanePixel(0, 0), 0x00FF00u);
-    EXPECT_EQ(PanePixel(form_->picpreview->ScaleWidth() - 1, form_->picpreview->ScaleHeight() - 1),
+    EXPECT_EQ(PanePixel(form_->picpreview.ScaleWidth() - 1, form_->picpreview.ScaleHeight() - 1),
               0x00FF00u);
 }
 
@@ -45,12 +45,12 @@ TEST_F(FullScreenCapture, SwitchingStylesRedrawsWithoutTouchingTheBuffer) {
     form_->mnuScreen_Click();
     const raster::HDC buffer = variables::CaptureDC;
     const std::uint32_t corner = CapturePixel(100, 100);
-    form_->opActual->setChecked(true);
+    form_->opActual.setValue(true);
     form_->opActual_Click();
     EXPECT_EQ(PanePixel(100, 100), FakeScreen::PatternAt(100, 100));
-    form_->opStretch->setChecked(true);
+    form_->opStretch.setValue(true);
     form_->opStretch_Click();
-    form_->opActual->setChecked(true);
+    form_->opActual.setValue(true);
     form_->opActual_Click();
     EXPECT_EQ(variables::CaptureDC, buffer);
     EXPECT_EQ(CapturePixel(100, 100), corner);
@@ -59,11 +59,11 @@ TEST_F(FullScreenCapture, SwitchingStylesRedrawsWithoutTouchingTheBuffer) {
 
 TEST_F(FullScreenCapture, BeforeAnyCaptureTheStylesAndResizeDrawNothing) {
     const std::uint32_t background = controls::PictureBox::kScrollBarColour;
-    form_->opActual->setChecked(true);
+    form_->opActual.setValue(true);
     form_->opActual_Click();
-    form_->opStretch->setChecked(true);
+    form_->opStretch.setValue(true);
     form_->opStretch_Click();
-    form_->resize(800, 600);
+    form_->setClientSize(800, 560);
     form_->Form_Resize();
     EXPECT_EQ(PanePixel(10, 10), background);
     EXPECT_EQ(variables::CaptureDC, 0u);
@@ -85,7 +85,7 @@ TEST_F(FullScreenCapture, NestedCaptureDuringAYieldLeavesAConsistentBuffer) {
     // shared state holds and nothing it still uses is released under it.
     bool nested = false;
     QMetaObject::invokeMethod(
-        form_.get(),
+        QCoreApplication::instance(),
         [&] {
             nested = true;
             form_->mnuScreen_Click();
@@ -154,7 +154,7 @@ TEST_F(FullScreenCaptureOfAFrozenPicture, AnUnreadablePictureKeepsThePreviousCap
     EXPECT_EQ(variables::CaptureDC, kept);
     EXPECT_EQ(variables::CaptureWidth, 800);
     EXPECT_EQ(CapturePixel(799, 599), FakeScreen::PatternAt(799, 599));
-    EXPECT_TRUE(form_->isVisible());
+    EXPECT_TRUE(form_->Visible());
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "capture/frm_select.h"
 #include "capture/region_buffer.h"
 #include "platform/controls/picture_box.h"
+#include "platform/controls/qt/control_impl.h"
 #include "platform/controls/rectangle_shape.h"
 #include "support/form1_fixture.h"
 #include "support/message_box_answerer.h"
@@ -49,7 +50,7 @@ class RegionCapture : public testing_support::Form1Test {
 
     // A previous capture in the buffer and the preview, at actual size.
     void PreviousCapture() {
-        form_->opActual->setChecked(true);
+        form_->opActual.setValue(true);
         form_->mnuScreen_Click();
         previousDC_ = variables::CaptureDC;
         previousPane_ = PanePixel(3, 4);
@@ -63,7 +64,7 @@ class RegionCapture : public testing_support::Form1Test {
         EXPECT_EQ(CapturePixel(3, 4), FakeScreen::PatternAt(3, 4));
         EXPECT_EQ(PanePixel(3, 4), previousPane_);
         EXPECT_EQ(Selection(), nullptr);
-        EXPECT_TRUE(form_->isVisible());
+        EXPECT_TRUE(form_->Visible());
         EXPECT_FALSE(capture::SelectionPending());
         // Only the display context was renewed; the snapshot is gone.
         EXPECT_EQ(raster::LiveHandleCount(), previousHandles_);
@@ -78,14 +79,15 @@ TEST_F(RegionCapture, TheStartFreezesTheScreenUnderTheSelectionWindow) {
     PreviousCapture();
     variables::SaveNameKnown = true;
     frmSelect& select = Start();
-    EXPECT_FALSE(form_->isVisible());
+    EXPECT_FALSE(form_->Visible());
     EXPECT_FALSE(variables::SaveNameKnown);
     EXPECT_TRUE(select.isVisible());
     EXPECT_EQ(select.windowTitle(), "Form3");
-    EXPECT_EQ(select.Picture1->width(), kScreenWidth);
-    EXPECT_EQ(select.Picture1->height(), kScreenHeight);
+    EXPECT_EQ(select.Picture1->Width(), kScreenWidth);
+    EXPECT_EQ(select.Picture1->Height(), kScreenHeight);
     // What the picture draws is the frozen screen.
-    const QImage shown = select.Picture1->grab(QRect(1000, 700, 1, 1)).toImage();
+    const QImage shown =
+        controls::qt::WidgetOf(*select.Picture1)->grab(QRect(1000, 700, 1, 1)).toImage();
     EXPECT_EQ(shown.pixel(0, 0) & 0xFFFFFFu, FakeScreen::PatternAt(1000, 700));
     // The sizes stay the previous capture's while the user selects.
     EXPECT_EQ(variables::CaptureWidth, kScreenWidth);
@@ -104,7 +106,7 @@ TEST_F(RegionCapture, ReleaseMakesTheDraggedRectangleTheCapture) {
     EXPECT_EQ(PanePixel(0, 0), FakeScreen::PatternAt(100, 200));
     EXPECT_EQ(PanePixel(199, 149), FakeScreen::PatternAt(299, 349));
     EXPECT_EQ(Selection(), nullptr);
-    EXPECT_TRUE(form_->isVisible());
+    EXPECT_TRUE(form_->Visible());
     EXPECT_FALSE(capture::SelectionPending());
     // Previous buffer, snapshot and temporary copy are released; the new
     // selection display context is the one handle more.
@@ -145,7 +147,7 @@ TEST_F(RegionCapture, TheBandRefusesNegativeSizes) {
     EXPECT_EQ(select.CropBox->Left(), 400);
     EXPECT_EQ(select.CropBox->Width(), 70);
     EXPECT_EQ(select.CropBox->Height(), 50);
-    EXPECT_TRUE(select.CropBox->isVisible());
+    EXPECT_TRUE(select.CropBox->Visible());
     select.Picture1_MouseUp(1, 0, 470, 250);
     FlushUnloadedWindows();
     EXPECT_EQ(variables::CaptureWidth, 70);
@@ -240,7 +242,7 @@ TEST_F(RegionCapture, InputDuringTheFinishDoesNotCancelIt) {
     EXPECT_EQ(variables::CaptureHeight, 30);
     EXPECT_EQ(CapturePixel(0, 0), FakeScreen::PatternAt(10, 10));
     EXPECT_EQ(Selection(), nullptr);
-    EXPECT_TRUE(form_->isVisible());
+    EXPECT_TRUE(form_->Visible());
 }
 
 }  // namespace

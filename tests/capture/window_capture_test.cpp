@@ -62,8 +62,8 @@ class WindowCapture : public testing_support::Form1Test {
     }
 
     bool PaneIsClear() const {
-        for (int y = 0; y < form_->picpreview->ScaleHeight(); y += 7) {
-            for (int x = 0; x < form_->picpreview->ScaleWidth(); x += 7) {
+        for (int y = 0; y < form_->picpreview.ScaleHeight(); y += 7) {
+            for (int x = 0; x < form_->picpreview.ScaleWidth(); x += 7) {
                 if (PanePixel(x, y) != controls::PictureBox::kScrollBarColour) {
                     return false;
                 }
@@ -77,7 +77,7 @@ class WindowCapture : public testing_support::Form1Test {
 
 TEST_F(WindowCapture, CopiesTheWindowsRectangleFromTheScreen) {
     variables::SaveNameKnown = true;
-    form_->opActual->setChecked(true);
+    form_->opActual.setValue(true);
     InFront(100, 50, 300, 200);
     form_->WSHK_HotKeyPressed();
 
@@ -92,7 +92,7 @@ TEST_F(WindowCapture, CopiesTheWindowsRectangleFromTheScreen) {
     EXPECT_EQ(PanePixel(0, 0), FakeScreen::PatternAt(100, 50));
     EXPECT_EQ(PanePixel(199, 149), FakeScreen::PatternAt(299, 199));
     EXPECT_EQ(PanePixel(200, 150), controls::PictureBox::kScrollBarColour);
-    EXPECT_TRUE(form_->isVisible()) << "the main window is never hidden";
+    EXPECT_TRUE(form_->Visible()) << "the main window is never hidden";
 }
 
 TEST_F(WindowCapture, StretchesTheCaptureOverThePane) {
@@ -100,7 +100,7 @@ TEST_F(WindowCapture, StretchesTheCaptureOverThePane) {
     InFront(10, 10, 60, 40);
     form_->WSHK_HotKeyPressed();
     EXPECT_EQ(PanePixel(0, 0), 0x123456u);
-    EXPECT_EQ(PanePixel(form_->picpreview->ScaleWidth() - 1, form_->picpreview->ScaleHeight() - 1),
+    EXPECT_EQ(PanePixel(form_->picpreview.ScaleWidth() - 1, form_->picpreview.ScaleHeight() - 1),
               0x123456u);
 }
 

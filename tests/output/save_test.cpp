@@ -53,9 +53,11 @@ class Save : public testing_support::Form1Test {
         folder_ = ::mkdtemp(name.data());
         form_->CommonDialog1.setSaveChooser([this](const CommonDialog::SaveRequest& request) {
             requests_.push_back(request);
-            std::optional<QString> answer;
+            std::optional<CommonDialog::SaveChoice> answer;
+            if (!answers_.empty() && answers_.front()) {
+                answer.emplace(*answers_.front());
+            }
             if (!answers_.empty()) {
-                answer = answers_.front();
                 answers_.pop_front();
             }
             return answer;
@@ -71,13 +73,10 @@ class Save : public testing_support::Form1Test {
     }
 
     std::string path(const std::string& name) const { return (folder_ / name).string(); }
-    void answer(std::optional<std::string> name) {
-        answers_.push_back(name ? std::optional<QString>(QString::fromStdString(*name))
-                                : std::nullopt);
-    }
+    void answer(std::optional<std::string> name) { answers_.push_back(std::move(name)); }
 
     fs::path folder_;
-    std::deque<std::optional<QString>> answers_;
+    std::deque<std::optional<std::string>> answers_;
     std::vector<CommonDialog::SaveRequest> requests_;
     MessageBoxes boxes_;
 };
@@ -123,7 +122,7 @@ TEST_F(Save, ANameOfAKnownTypeGetsItAndOtherNamesTheChosenType) {
     for (const Case& c : cases) {
         form_->CommonDialog1.setSaveChooser([&](const CommonDialog::SaveRequest&) {
             return std::optional<CommonDialog::SaveChoice>(
-                CommonDialog::SaveChoice(QString::fromStdString(path(c.name)), c.filter));
+                CommonDialog::SaveChoice(path(c.name), c.filter));
         });
         form_->mnuSaveAs_Click();
         std::string head(c.magic.size(), '\0');
@@ -161,7 +160,7 @@ TEST_F(Save, ANewCaptureAsksAgainOpeningOnThePreviousName) {
     answer(path("two"));
     form_->mnuSave_Click();
     ASSERT_EQ(requests_.size(), 2u);
-    EXPECT_EQ(requests_[1].fileName, QString::fromStdString(path("one.bmp")));
+    EXPECT_EQ(requests_[1].fileName, path("one.bmp"));
     // The name is used exactly as chosen: no extension is added.
     EXPECT_TRUE(ReadBitmapFile(path("two")));
     EXPECT_FALSE(fs::exists(path("two.bmp")));
@@ -261,8 +260,8 @@ TEST_F(Save, TheSaveWindowShowsTheCaptureAndARightClickClosesItUnwritten) {
         ASSERT_NE(form, nullptr);
         seen.shown = form->isVisible();
         seen.frameless = form->windowFlags().testFlag(Qt::FramelessWindowHint);
-        seen.picture = form->Picture1->size();
-        seen.picturePos = form->Picture1->pos();
+        seen.picture = QSize(form->Picture1->Width(), form->Picture1->Height());
+        seen.picturePos = QPoint(form->Picture1->Left(), form->Picture1->Top());
         form->Form_MouseDown(1, 0, 0, 0);  // only the right button closes it
         form->Form_MouseDown(2, 0, 0, 0);
     });

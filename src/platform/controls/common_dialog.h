@@ -9,12 +9,13 @@
 // comes back exactly as the user typed or picked it. It reads and writes no
 // settings file of Qt's.
 
-#include <QPointer>
-#include <QString>
-#include <QWidget>
 #include <functional>
 #include <optional>
 #include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "platform/controls/control.h"
 
 namespace controls {
 
@@ -28,29 +29,32 @@ class CommonDialog {
   public:
     // What the save dialog is opened with.
     struct SaveRequest {
-        QString title;
-        QString nameFilter;   // Qt's form: "Description (*.ext)" entries joined by ";;"
-        QString fileName;     // selected when the dialog opens, unless empty
-        int filterIndex = 1;  // the filter selected when it opens, from 1
+        std::string title;
+        std::string nameFilter;  // Qt's form: "Description (*.ext)" entries joined by ";;"
+        std::string fileName;    // selected when the dialog opens, unless empty (a path)
+        int filterIndex = 1;     // the filter selected when it opens, from 1
     };
     // What the user chose: a path, and the filter selected then (from 1; 0
     // for the one the dialog opened with).
     struct SaveChoice {
-        SaveChoice(QString name, int filter = 0) : fileName(std::move(name)), filterIndex(filter) {}
-        QString fileName;
+        SaveChoice(std::string name, int filter = 0)
+            : fileName(std::move(name)), filterIndex(filter) {}
+        std::string fileName;
         int filterIndex = 0;
     };
     // Shows a save dialog and returns the choice, or nothing when the user
     // cancels.
     using SaveChooser = std::function<std::optional<SaveChoice>(const SaveRequest&)>;
 
-    explicit CommonDialog(QWidget* owner = nullptr);
+    // The dialog shows over `owner`'s window (none: a window of its own).
+    explicit CommonDialog(const Control* owner = nullptr);
 
-    QString DialogTitle;
+    std::string DialogTitle;
     bool CancelError = false;
     // "Description|pattern" pairs joined by bars, patterns separated by ";".
-    QString Filter;
-    QString FileName;
+    std::string Filter;
+    // A path as the file system takes it (its bytes, not necessarily UTF-8).
+    std::string FileName;
     // Which of Filter's entries is selected, from 1: the dialog opens on it
     // and ShowSave leaves the user's choice here.
     int FilterIndex = 1;
@@ -63,12 +67,12 @@ class CommonDialog {
     void setSaveChooser(SaveChooser chooser);
 
     // "Bitmap File (*.bmp)|*.bmp" -> "Bitmap File (*.bmp)".
-    static QString QtNameFilter(const QString& filter);
+    static std::string QtNameFilter(std::string_view filter);
 
   private:
-    std::optional<SaveChoice> runQtDialog(const SaveRequest& request) const;
+    std::optional<SaveChoice> runDialog(const SaveRequest& request) const;
 
-    QPointer<QWidget> owner_;
+    const Control* owner_;
     SaveChooser chooser_;
 };
 

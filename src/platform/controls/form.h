@@ -46,6 +46,12 @@ class Form : public Control {
     void Restore();
     // The window system's number for the form's window; 0 before it has one.
     unsigned long WindowId() const;
+    // Hiding and showing keep the window where it was: without this, a
+    // window manager places a re-mapped window afresh every time. Where the
+    // desktop would hand a hidden window's place to the others, hiding
+    // leaves the window in its place, drawn see-through, until it is shown
+    // again or closed.
+    void setKeepPlaceWhenHidden(bool keep);
 
     // Events. QueryUnload answers the close box (or the desktop's close):
     // false keeps the form open. Resize follows every change of the client

@@ -23,6 +23,9 @@ struct Font {
 };
 
 enum class Alignment { Left, Center, Right };
+// Where a line shorter than the label's height sits: at the top (the
+// default) or in the middle.
+enum class VerticalAlignment { Top, Middle };
 
 class Label : public Control {
   public:
@@ -33,6 +36,7 @@ class Label : public Control {
     void setForeColor(std::uint32_t rgb);
     void setFont(const Font& font);
     void setAlignment(Alignment alignment);
+    void setVerticalAlignment(VerticalAlignment alignment);
     void setWordWrap(bool wrap);
     // The label sits on top of its container's other controls.
     void BringToFront();

@@ -2,26 +2,17 @@
 // Message boxes that, like the classic desktop's, copy themselves to the
 // clipboard with Ctrl+C: title, text and buttons between separator lines.
 
-#include <QMessageBox>
+#include <string_view>
+
+#include "platform/controls/control.h"
 
 namespace controls {
 
-class MessageBox : public QMessageBox {
-    Q_OBJECT
-  public:
-    MessageBox(QMessageBox::Icon icon, const QString& title, const QString& text,
-               QMessageBox::StandardButtons buttons = QMessageBox::Ok, QWidget* parent = nullptr);
+enum class MessageIcon { Information, Warning, Critical };
 
-    // What Ctrl+C puts on the clipboard.
-    QString CopyText() const;
-
-  protected:
-    void keyPressEvent(QKeyEvent* event) override;
-};
-
-// Shows a modal message box and returns the button chosen.
-QMessageBox::StandardButton ShowMessage(QWidget* parent, QMessageBox::Icon icon,
-                                        const QString& title, const QString& text,
-                                        QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+// Shows a modal message box with an OK button over `owner` (none: a box of
+// its own in the task bar) and returns once the user has closed it.
+void ShowMessage(const Control* owner, MessageIcon icon, std::string_view title,
+                 std::string_view text);
 
 }  // namespace controls

@@ -3,28 +3,23 @@
 // toolbars of classic desktop programs. Click carries one argument that
 // handlers are free to ignore.
 
-#include <QToolButton>
+#include <functional>
+#include <string_view>
+
+#include "platform/controls/control.h"
 
 namespace controls {
 
-class PopupButton : public QToolButton {
-    Q_OBJECT
+class PopupButton : public Control {
   public:
-    PopupButton(const QString& caption, QWidget* parent);
+    PopupButton(Control& container, std::string_view caption);
 
     // When true the button keeps its raised look, marking that its command
     // has completed; the next press clears it.
-    bool Highlight() const { return highlight_; }
+    bool Highlight() const;
     void setHighlight(bool on);
 
-  signals:
-    void Click(int argument);
-
-  protected:
-    void paintEvent(QPaintEvent* event) override;
-
-  private:
-    bool highlight_ = false;
+    std::function<void(int argument)> Click;
 };
 
 }  // namespace controls

@@ -2,37 +2,37 @@
 // A status bar along the bottom of a window. Panels are addressed from 1;
 // there is one panel spanning the bar.
 
-#include <QLabel>
-#include <QWidget>
+#include <string>
+#include <string_view>
 #include <vector>
+
+#include "platform/controls/control.h"
 
 namespace controls {
 
-class StatusBar : public QWidget {
-    Q_OBJECT
+class StatusBar : public Control {
   public:
     class Panel {
       public:
-        explicit Panel(QLabel* label) : label_(label) {}
-        QString Text() const { return label_->text(); }
-        void setText(const QString& text) { label_->setText(text); }
+        Panel(StatusBar& bar, int index) : bar_(bar), index_(index) {}
+        std::string Text() const;
+        void setText(std::string_view text);
 
       private:
-        QLabel* label_;
+        StatusBar& bar_;
+        int index_;
     };
 
-    explicit StatusBar(QWidget* parent);
+    explicit StatusBar(Control& container);
     static constexpr int kHeight = 21;
 
     // Panel `index` (from 1); null for an index that does not exist.
     Panel* Panels(int index);
-
-  protected:
-    void resizeEvent(QResizeEvent* event) override;
+    // Draws the bar now, before the program returns to the event loop.
+    void Refresh();
 
   private:
     std::vector<Panel> panels_;
-    QLabel* label_;
 };
 
 }  // namespace controls

@@ -1,26 +1,26 @@
 #include "platform/controls/vb_hot_key.h"
 
-#include <QPointer>
+#include "platform/wayland/hot_key_bus.h"
 
 namespace controls {
 namespace {
 
-QString KeyName(std::int32_t vkey) {
+std::string KeyName(std::int32_t vkey) {
     if (vkey == 0x2C) {
         return "Print Screen";
     }
     if ((vkey >= 'A' && vkey <= 'Z') || (vkey >= '0' && vkey <= '9')) {
-        return QString(QChar(vkey));
+        return std::string(1, static_cast<char>(vkey));
     }
     if (vkey >= 0x70 && vkey <= 0x87) {
-        return QString("F%1").arg(vkey - 0x70 + 1);
+        return "F" + std::to_string(vkey - 0x70 + 1);
     }
-    return QString("key %1").arg(vkey);
+    return "key " + std::to_string(vkey);
 }
 
 }  // namespace
 
-VBHotKey::VBHotKey(QObject* parent) : QObject(parent) {}
+VBHotKey::VBHotKey() : self_(std::make_shared<VBHotKey*>(this)) {}
 
 VBHotKey::~VBHotKey() = default;
 
@@ -51,10 +51,9 @@ void VBHotKey::setHotKeyActive(bool active) {
     keys.control = ctrlkey;
     keys.alt = altkey;
     keys.super = winkey;
-    QPointer<VBHotKey> self(this);
-    const auto press = [self] {
-        if (self) {
-            emit self->HotKeyPressed();
+    const auto press = [self = std::weak_ptr<VBHotKey*>(self_)] {
+        if (const std::shared_ptr<VBHotKey*> key = self.lock(); key && (*key)->HotKeyPressed) {
+            (*key)->HotKeyPressed();
         }
     };
     // Listening first: a desktop binding made by the claim below may run
@@ -64,30 +63,26 @@ void VBHotKey::setHotKeyActive(bool active) {
     }
     platform::ClaimOutcome outcome = platform::CurrentBackend()->claimKeys(keys, press);
     lastClaim_ = outcome.result;
-    lastClaimNote_ = QString::fromStdString(outcome.note);
+    lastClaimNote_ = outcome.note;
     if (outcome.result == platform::ClaimResult::Claimed) {
         grab_ = std::move(outcome.grab);
     }
 }
 
-QString VBHotKey::LastClaimNote() const {
+std::string VBHotKey::LastClaimNote() const {
     return lastClaimNote_;
 }
 
-std::optional<QString> VBHotKey::DesktopTrigger() const {
-    if (!grab_) {
-        return std::nullopt;
-    }
-    const std::optional<std::string> trigger = grab_->desktopTrigger();
-    return trigger ? std::optional<QString>(QString::fromStdString(*trigger)) : std::nullopt;
+std::optional<std::string> VBHotKey::DesktopTrigger() const {
+    return grab_ ? grab_->desktopTrigger() : std::nullopt;
 }
 
-QString VBHotKey::CommandBoundBy() const {
-    return grab_ ? QString::fromStdString(grab_->commandBoundBy()) : QString();
+std::string VBHotKey::CommandBoundBy() const {
+    return grab_ ? grab_->commandBoundBy() : std::string();
 }
 
-QString VBHotKey::CombinationName() const {
-    QString name;
+std::string VBHotKey::CombinationName() const {
+    std::string name;
     if (ctrlkey) {
         name += "Ctrl+";
     }
@@ -103,7 +98,7 @@ QString VBHotKey::CombinationName() const {
     return name + KeyName(vkey);
 }
 
-QString ClaimFailureReason(platform::ClaimResult result) {
+std::string ClaimFailureReason(platform::ClaimResult result) {
     switch (result) {
         case platform::ClaimResult::Claimed:
             return "it is held";

@@ -3,22 +3,26 @@
 // pressing it anywhere raises HotKeyPressed on the user-interface thread.
 // The installed backend (platform/backend.h) holds it.
 
-#include <QObject>
-#include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "platform/backend.h"
-#include "platform/wayland/hot_key_bus.h"
+
+namespace platform {
+class HotKeyListener;
+}
 
 namespace controls {
 
-class VBHotKey : public QObject {
-    Q_OBJECT
+class VBHotKey {
   public:
-    explicit VBHotKey(QObject* parent = nullptr);
-    ~VBHotKey() override;
+    VBHotKey();
+    ~VBHotKey();
+    VBHotKey(const VBHotKey&) = delete;
+    VBHotKey& operator=(const VBHotKey&) = delete;
 
     // The combination: a Windows virtual-key code and the modifiers held.
     std::int32_t vkey = 0;
@@ -40,32 +44,33 @@ class VBHotKey : public QObject {
 
     // The desktop's own word on the last claim, when it gave one ("GNOME's
     // own screenshot key binding holds it"); empty otherwise.
-    QString LastClaimNote() const;
+    std::string LastClaimNote() const;
 
     // What the desktop bound where it chooses the keys itself ("" while it
     // has not); empty where the combination is held as asked.
-    std::optional<QString> DesktopTrigger() const;
+    std::optional<std::string> DesktopTrigger() const;
 
     // The desktop that runs `tessarine --hot-key` for the held combination
     // ("sway"); empty where the program holds it itself.
-    QString CommandBoundBy() const;
+    std::string CommandBoundBy() const;
 
     // The combination as the user reads it, e.g. "Shift+Print Screen".
-    QString CombinationName() const;
+    std::string CombinationName() const;
 
-  signals:
-    void HotKeyPressed();
+    std::function<void()> HotKeyPressed;
 
   private:
     std::unique_ptr<platform::KeyGrab> grab_;
     std::optional<platform::ClaimResult> lastClaim_;
-    QString lastClaimNote_;
+    std::string lastClaimNote_;
     // Presses handed over by `tessarine --hot-key`, whatever became of the
     // claim: a desktop's own key binding may run that command.
     std::unique_ptr<platform::HotKeyListener> commandListener_;
+    // Presses come from the event loop, perhaps after the key is gone.
+    std::shared_ptr<VBHotKey*> self_;
 };
 
 // Why a claim failed, for a message: "another program holds it".
-QString ClaimFailureReason(platform::ClaimResult result);
+std::string ClaimFailureReason(platform::ClaimResult result);
 
 }  // namespace controls

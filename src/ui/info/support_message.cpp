@@ -18,7 +18,6 @@ QString SupportMessageText() {
 
 void Form1::mnuSupport_Click() {
     // Modal, without an owner; returns when the user has closed it.
-    controls::MessageBox box(QMessageBox::Information, "Support", info::SupportMessageText(),
-                             QMessageBox::Ok);
-    box.exec();
+    controls::ShowMessage(nullptr, controls::MessageIcon::Information, "Support",
+                          info::SupportMessageText().toStdString());
 }

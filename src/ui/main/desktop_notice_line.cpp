@@ -1,7 +1,7 @@
 #include "ui/main/desktop_notice_line.h"
 
-#include <QPointer>
-#include <QString>
+#include <cctype>
+#include <string>
 
 #include "platform/controls/status_bar.h"
 #include "platform/desktop_notice.h"
@@ -9,28 +9,32 @@
 namespace ui {
 
 void ShowDesktopNoticesIn(controls::StatusBar* bar) {
-    platform::SetNoticeSink([bar = QPointer<controls::StatusBar>(bar), before = QString(),
-                             showing = false](const std::string& notice) mutable {
-        controls::StatusBar::Panel* panel = bar ? bar->Panels(1) : nullptr;
-        if (panel == nullptr) {
-            return;
-        }
-        if (notice.empty()) {
-            if (showing) {
-                panel->setText(before);
-                showing = false;
+    platform::SetNoticeSink(
+        [bar, before = std::string(), showing = false](const std::string& notice) mutable {
+            controls::StatusBar::Panel* panel = bar ? bar->Panels(1) : nullptr;
+            if (panel == nullptr) {
+                return;
             }
-            return;
-        }
-        if (!showing) {
-            before = panel->Text();
-            showing = true;
-        }
-        QString line = QString::fromStdString(notice);
-        line[0] = line[0].toUpper();
-        panel->setText(line + ".");
-        bar->repaint();
-    });
+            if (notice.empty()) {
+                if (showing) {
+                    panel->setText(before);
+                    showing = false;
+                }
+                return;
+            }
+            if (!showing) {
+                before = panel->Text();
+                showing = true;
+            }
+            std::string line = notice;
+            line[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(line[0])));
+            panel->setText(line + ".");
+            bar->Refresh();
+        });
+}
+
+void StopDesktopNotices() {
+    platform::SetNoticeSink(nullptr);
 }
 
 }  // namespace ui

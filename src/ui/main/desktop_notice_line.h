@@ -9,7 +9,9 @@ class StatusBar;
 namespace ui {
 
 // From now on, notices of the backend show in `bar`'s panel; when one is
-// over, the panel gets back the text it had. Ignored once `bar` is gone.
+// over, the panel gets back the text it had. StopDesktopNotices ends it,
+// before `bar` goes.
 void ShowDesktopNoticesIn(controls::StatusBar* bar);
+void StopDesktopNotices();
 
 }  // namespace ui

@@ -2,30 +2,25 @@
 // The main window: preview pane, capture and save buttons, preview-style
 // options, status bar, menus and the global hot keys.
 
-#include <QMainWindow>
-#include <QPointer>
-#include <QStringList>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/controls/common_dialog.h"
+#include "platform/controls/form.h"
+#include "platform/controls/frame.h"
+#include "platform/controls/label.h"
+#include "platform/controls/menu.h"
+#include "platform/controls/option_button.h"
+#include "platform/controls/picture_box.h"
+#include "platform/controls/popup_button.h"
+#include "platform/controls/rectangle_shape.h"
 #include "platform/controls/size_limit.h"
+#include "platform/controls/status_bar.h"
+#include "platform/controls/vb_hot_key.h"
 #include "platform/raster/gdi.h"
 
-class QAction;
-class QGroupBox;
-class QLabel;
-class QMenu;
-class QRadioButton;
-
-namespace controls {
-class PictureBox;
-class PopupButton;
-class RectangleShape;
-class StatusBar;
-class VBHotKey;
-}  // namespace controls
-
-class Form1 : public QMainWindow {
-    Q_OBJECT
+class Form1 : public controls::Form {
   public:
     Form1();
     ~Form1() override;
@@ -36,46 +31,42 @@ class Form1 : public QMainWindow {
     // Display context created by the most recent capture.
     raster::HDC ScreenDC = 0;
 
-    // Inner (client) size in pixels.
-    int ScaleWidth() const;
-    int ScaleHeight() const;
-
     // Controls, named as the handlers refer to them.
-    QLabel* Label1 = nullptr;
-    QLabel* labRes = nullptr;
-    QGroupBox* Frame2 = nullptr;
-    QLabel* Label5 = nullptr;
-    QRadioButton* opStretch = nullptr;
-    QRadioButton* opActual = nullptr;
-    controls::PopupButton* asPopup1 = nullptr;
-    controls::PopupButton* cmdCapSelection = nullptr;
-    controls::PopupButton* cmdCrop = nullptr;
-    controls::PopupButton* asPopup2 = nullptr;
-    controls::PictureBox* picpreview = nullptr;
-    controls::RectangleShape* CropBox = nullptr;
-    controls::StatusBar* StatusBar1 = nullptr;
+    controls::Label Label1{*this, "Current Resolution:"};
+    controls::Label labRes{*this, "[Current Resolution]"};
+    controls::Frame Frame2{*this, ""};
+    controls::Label Label5{Frame2, "Preview Style"};
+    controls::OptionButton opStretch{Frame2, "Stretch to fit"};
+    controls::OptionButton opActual{Frame2, "Actual Size"};
+    controls::PopupButton asPopup1{*this, "Capture Screen"};
+    controls::PopupButton cmdCapSelection{*this, "Capture Selection"};
+    controls::PopupButton cmdCrop{*this, "Crop"};
+    controls::PopupButton asPopup2{*this, "Save"};
+    controls::PictureBox picpreview{*this};
+    controls::RectangleShape CropBox{picpreview};
+    controls::StatusBar StatusBar1{*this};
     controls::SizeLimit SizeLimit1;
-    controls::VBHotKey* SSHK = nullptr;
-    controls::VBHotKey* WSHK = nullptr;
-    controls::VBHotKey* VBHotKey1 = nullptr;
+    controls::VBHotKey SSHK;
+    controls::VBHotKey WSHK;
+    controls::VBHotKey VBHotKey1;
     controls::CommonDialog CommonDialog1{this};
 
-    QMenu* mnuFile = nullptr;
-    QAction* mnuSave = nullptr;
-    QAction* mnuSaveAs = nullptr;
-    QAction* mnusep = nullptr;
-    QAction* mnuExit = nullptr;
-    QMenu* mnuEdit = nullptr;
-    QAction* mnuCrop = nullptr;
-    QAction* mnuCopy = nullptr;
-    QAction* mnuHotKeys = nullptr;
-    QMenu* mnuCapture = nullptr;
-    QAction* mnuScreen = nullptr;
-    QAction* mnuselscreen = nullptr;
-    QAction* mnuWindow = nullptr;
-    QMenu* mnuHelp = nullptr;
-    QAction* mnuSupport = nullptr;
-    QAction* mnuAbout = nullptr;
+    controls::Menu mnuFile{*this, "&File"};
+    controls::MenuItem mnuSave{mnuFile, "Save"};
+    controls::MenuItem mnuSaveAs{mnuFile, "Save As..."};
+    controls::MenuItem mnusep{mnuFile, "-"};
+    controls::MenuItem mnuExit{mnuFile, "Exit"};
+    controls::Menu mnuEdit{*this, "&Edit"};
+    controls::MenuItem mnuCrop{mnuEdit, "Crop                "};
+    controls::MenuItem mnuCopy{mnuEdit, "Copy"};
+    controls::MenuItem mnuHotKeys{*this, "HotKeys"};
+    controls::Menu mnuCapture{*this, "Capture"};
+    controls::MenuItem mnuScreen{mnuCapture, "Screen"};
+    controls::MenuItem mnuselscreen{mnuCapture, "Selection..."};
+    controls::MenuItem mnuWindow{mnuCapture, "Window..."};
+    controls::Menu mnuHelp{*this, "&Help"};
+    controls::MenuItem mnuSupport{mnuHelp, "Getting Support..."};
+    controls::MenuItem mnuAbout{mnuHelp, "About..."};
 
     // Window
     void Form_Load();
@@ -92,7 +83,7 @@ class Form1 : public QMainWindow {
     void VBHotKey1_HotKeyPressed();
     void mnuHotKeys_Click();
     // The hot-key combinations not held (another program has them).
-    QStringList UnclaimedHotKeys() const;
+    std::vector<std::string> UnclaimedHotKeys() const;
 
     // Preview and crop
     void opActual_Click();
@@ -119,28 +110,13 @@ class Form1 : public QMainWindow {
     // capture, a crop, a style change or a new layout.
     void RedrawPreviewAfterLayout();
 
-    // Hiding and showing keep the window where it was: without this, a
-    // window manager places a re-mapped window afresh on every capture.
-    void setVisible(bool visible) override;
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
-
   private:
-    void buildControls();
-    void buildMenus();
+    void layOut();
     void wire();
     void buildHotKeys();
-    void restorePlace();
-    // The window's size for a client area of the design size, 604 x 398.
-    void resizeToDesignClientSize();
 
-    QWidget* client_ = nullptr;
-    QRect placeBeforeHide_;
-    bool restorePlacePending_ = false;
-    // Hidden from captures while still in its place (see setVisible).
-    bool steppedAside_ = false;
     bool unloaded_ = false;
+    // Lets work queued for later (a hot-key press waiting for a capture to
+    // end) find out whether the window is still there.
+    std::shared_ptr<Form1*> alive_ = std::make_shared<Form1*>(this);
 };

@@ -3,7 +3,6 @@
 
 #include "ui/main/hot_keys.h"
 
-#include <QPointer>
 #include <cstdio>
 
 #include "capture/capture_presses.h"
@@ -19,24 +18,37 @@ const char* const kNoKeysInSession =
     "--hot-key print\" and \"tessarine --hot-key shift-print\": they work while this window "
     "runs.";
 
-QString MessageText(const QStringList& unclaimed, const QString& sessionNote) {
-    QString text = QString("Hotkeys: ") + "\r\n" +
-                   "Press \"Print Scrn\" to take a normal screenshot. " + "\r\n" +
-                   "Press \"Shift+Print Scrn\" to take a screenshot of the foreground window";
-    if (!unclaimed.isEmpty()) {
-        text += "\r\nThese hot keys could not be claimed: " + unclaimed.join(", ");
+namespace {
+
+std::string Join(const std::vector<std::string>& parts, const std::string& separator) {
+    std::string joined;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        joined += (i == 0 ? "" : separator) + parts[i];
     }
-    if (!sessionNote.isEmpty()) {
-        text += "\r\n" + sessionNote;
+    return joined;
+}
+
+}  // namespace
+
+std::string MessageText(const std::vector<std::string>& unclaimed, const std::string& sessionNote) {
+    std::string text =
+        "Hotkeys: \r\n"
+        "Press \"Print Scrn\" to take a normal screenshot. \r\n"
+        "Press \"Shift+Print Scrn\" to take a screenshot of the foreground window";
+    if (!unclaimed.empty()) {
+        text.append("\r\nThese hot keys could not be claimed: ").append(Join(unclaimed, ", "));
+    }
+    if (!sessionNote.empty()) {
+        text.append("\r\n").append(sessionNote);
     }
     return text;
 }
 
-QString SessionNote(const QList<const controls::VBHotKey*>& keys) {
-    QStringList bound;
-    QStringList notes;
-    QString bindingDesktop;
-    QStringList commandBound;
+std::string SessionNote(const std::vector<const controls::VBHotKey*>& keys) {
+    std::vector<std::string> bound;
+    std::vector<std::string> notes;
+    std::string bindingDesktop;
+    std::vector<std::string> commandBound;
     for (const controls::VBHotKey* key : keys) {
         if (!key) {
             continue;
@@ -44,31 +56,31 @@ QString SessionNote(const QList<const controls::VBHotKey*>& keys) {
         if (key->LastClaim() == platform::ClaimResult::NotInSession) {
             return kNoKeysInSession;
         }
-        if (const std::optional<QString> trigger = key->DesktopTrigger()) {
-            bound << (trigger->isEmpty() ? key->CombinationName() + ": not bound"
-                                         : key->CombinationName() + " as " + *trigger);
+        if (const std::optional<std::string> trigger = key->DesktopTrigger()) {
+            bound.push_back(trigger->empty() ? key->CombinationName() + ": not bound"
+                                             : key->CombinationName() + " as " + *trigger);
         }
-        if (!key->CommandBoundBy().isEmpty()) {
+        if (!key->CommandBoundBy().empty()) {
             bindingDesktop = key->CommandBoundBy();
-            commandBound << key->CombinationName();
+            commandBound.push_back(key->CombinationName());
         }
         // (A key held later, once another window closed, has it no more.)
-        if (!key->LastClaimNote().isEmpty() && !key->HotKeyActive()) {
-            notes << key->CombinationName() + ": " + key->LastClaimNote();
+        if (!key->LastClaimNote().empty() && !key->HotKeyActive()) {
+            notes.push_back(key->CombinationName() + ": " + key->LastClaimNote());
         }
     }
-    QStringList lines;
-    if (!bound.isEmpty()) {
-        lines << "The desktop bound the hot keys: " + bound.join("; ");
+    std::vector<std::string> lines;
+    if (!bound.empty()) {
+        lines.push_back("The desktop bound the hot keys: " + Join(bound, "; "));
     }
-    if (!commandBound.isEmpty()) {
-        lines << bindingDesktop + " runs \"tessarine --hot-key\" for " + commandBound.join(", ") +
-                     " while this window runs";
+    if (!commandBound.empty()) {
+        lines.push_back(bindingDesktop + " runs \"tessarine --hot-key\" for " +
+                        Join(commandBound, ", ") + " while this window runs");
     }
-    if (!notes.isEmpty()) {
-        lines << notes.join("; ");
+    if (!notes.empty()) {
+        lines.push_back(Join(notes, "; "));
     }
-    return lines.join("\r\n");
+    return Join(lines, "\r\n");
 }
 
 }  // namespace hot_keys
@@ -77,46 +89,41 @@ namespace {
 
 constexpr std::int32_t kVkSnapshot = 44;
 
-controls::VBHotKey* MakeHotKey(QObject* parent, const char* name, bool alt, bool shift, bool ctrl) {
-    auto* key = new controls::VBHotKey(parent);
-    key->setObjectName(name);
-    key->vkey = kVkSnapshot;
-    key->altkey = alt;
-    key->shiftkey = shift;
-    key->ctrlkey = ctrl;
-    key->winkey = false;
-    return key;
+void SetPrintScreen(controls::VBHotKey& key, bool alt, bool shift, bool ctrl) {
+    key.vkey = kVkSnapshot;
+    key.altkey = alt;
+    key.shiftkey = shift;
+    key.ctrlkey = ctrl;
+    key.winkey = false;
 }
 
 }  // namespace
 
 void Form1::buildHotKeys() {
-    SSHK = MakeHotKey(this, "SSHK", false, false, false);
-    WSHK = MakeHotKey(this, "WSHK", false, true, false);
-    VBHotKey1 = MakeHotKey(this, "VBHotKey1", true, true, true);
+    SetPrintScreen(SSHK, false, false, false);
+    SetPrintScreen(WSHK, false, true, false);
+    SetPrintScreen(VBHotKey1, true, true, true);
     // A press during a capture waits for it to end (see capture_presses.h).
-    const QPointer<Form1> self(this);
-    connect(SSHK, &controls::VBHotKey::HotKeyPressed, this, [self] {
-        capture::StartOnPress([self] {
-            if (self) {
-                self->SSHK_HotKeyPressed();
+    SSHK.HotKeyPressed = [this] {
+        capture::StartOnPress([self = std::weak_ptr<Form1*>(alive_)] {
+            if (const std::shared_ptr<Form1*> form = self.lock()) {
+                (*form)->SSHK_HotKeyPressed();
             }
         });
-    });
-    connect(WSHK, &controls::VBHotKey::HotKeyPressed, this, [self] {
-        capture::StartOnPress([self] {
-            if (self) {
-                self->WSHK_HotKeyPressed();
+    };
+    WSHK.HotKeyPressed = [this] {
+        capture::StartOnPress([self = std::weak_ptr<Form1*>(alive_)] {
+            if (const std::shared_ptr<Form1*> form = self.lock()) {
+                (*form)->WSHK_HotKeyPressed();
             }
         });
-    });
-    connect(VBHotKey1, &controls::VBHotKey::HotKeyPressed, this,
-            [this] { VBHotKey1_HotKeyPressed(); });
+    };
+    VBHotKey1.HotKeyPressed = [this] { VBHotKey1_HotKeyPressed(); };
 
     // The keys work from start-up. A combination that cannot be had is said
     // once here; the HotKeys message names it as long as the program runs.
     bool noKeysSaid = false;
-    for (controls::VBHotKey* key : {SSHK, WSHK, VBHotKey1}) {
+    for (controls::VBHotKey* key : {&SSHK, &WSHK, &VBHotKey1}) {
         key->setHotKeyActive(true);
         const std::optional<platform::ClaimResult> result = key->LastClaim();
         if (result == platform::ClaimResult::NotInSession) {
@@ -130,22 +137,20 @@ void Form1::buildHotKeys() {
             }
         } else if (result && *result != platform::ClaimResult::Claimed &&
                    *result != platform::ClaimResult::NoDisplay) {
-            const QString why = key->LastClaimNote().isEmpty()
-                                    ? controls::ClaimFailureReason(*result)
-                                    : key->LastClaimNote();
-            std::fprintf(stderr, "tessarine: cannot claim %s: %s\n",
-                         key->CombinationName().toLocal8Bit().constData(),
-                         why.toLocal8Bit().constData());
+            const std::string why = key->LastClaimNote().empty()
+                                        ? controls::ClaimFailureReason(*result)
+                                        : key->LastClaimNote();
+            std::fprintf(stderr, "tessarine: cannot claim %s: %s\n", key->CombinationName().c_str(),
+                         why.c_str());
         }
     }
 }
 
-QStringList Form1::UnclaimedHotKeys() const {
-    QStringList names;
-    for (const controls::VBHotKey* key : {SSHK, WSHK, VBHotKey1}) {
-        if (key && !key->HotKeyActive() &&
-            key->LastClaim() != platform::ClaimResult::NotInSession) {
-            names << key->CombinationName();
+std::vector<std::string> Form1::UnclaimedHotKeys() const {
+    std::vector<std::string> names;
+    for (const controls::VBHotKey* key : {&SSHK, &WSHK, &VBHotKey1}) {
+        if (!key->HotKeyActive() && key->LastClaim() != platform::ClaimResult::NotInSession) {
+            names.push_back(key->CombinationName());
         }
     }
     return names;
@@ -156,8 +161,7 @@ void Form1::SSHK_HotKeyPressed() {
 }
 
 void Form1::mnuHotKeys_Click() {
-    controls::ShowMessage(
-        this, QMessageBox::Information, "Tessarine",
-        hot_keys::MessageText(UnclaimedHotKeys(), hot_keys::SessionNote({SSHK, WSHK, VBHotKey1})),
-        QMessageBox::Ok);
+    controls::ShowMessage(this, controls::MessageIcon::Information, "Tessarine",
+                          hot_keys::MessageText(UnclaimedHotKeys(),
+                                                hot_keys::SessionNote({&SSHK, &WSHK, &VBHotKey1})));
 }

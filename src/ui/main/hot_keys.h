@@ -1,9 +1,8 @@
 #pragma once
 // The text of the HotKeys message.
 
-#include <QList>
-#include <QString>
-#include <QStringList>
+#include <string>
+#include <vector>
 
 namespace controls {
 class VBHotKey;
@@ -13,13 +12,14 @@ namespace hot_keys {
 
 // The three lines that describe the keys; when some combinations could not
 // be claimed, a line that names them; then `sessionNote`, when there is one.
-QString MessageText(const QStringList& unclaimed, const QString& sessionNote = QString());
+std::string MessageText(const std::vector<std::string>& unclaimed,
+                        const std::string& sessionNote = std::string());
 
 // What the desktop did with the keys, a line for each kind: the triggers
 // it bound, the desktop that runs `tessarine --hot-key` for them, its own
 // word on keys it did not give; or that it lets no program hold keys.
 // Empty where the keys are held as asked (an X11 session).
-QString SessionNote(const QList<const controls::VBHotKey*>& keys);
+std::string SessionNote(const std::vector<const controls::VBHotKey*>& keys);
 
 // Said on standard error and in the message where the desktop holds no keys
 // for programs.

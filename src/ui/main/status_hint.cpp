@@ -5,7 +5,7 @@
 
 namespace {
 
-void SetHint(controls::StatusBar& bar, const QString& text) {
+void SetHint(controls::StatusBar& bar, const char* text) {
     if (controls::StatusBar::Panel* panel = bar.Panels(1)) {
         panel->setText(text);
     }
@@ -14,13 +14,13 @@ void SetHint(controls::StatusBar& bar, const QString& text) {
 }  // namespace
 
 void Form1::Label5_MouseMove() {
-    SetHint(*StatusBar1, "Lets you select how the preview box displays the screenshot preview");
+    SetHint(StatusBar1, "Lets you select how the preview box displays the screenshot preview");
 }
 
 void Form1::Frame2_MouseMove() {
-    SetHint(*StatusBar1, "");
+    SetHint(StatusBar1, "");
 }
 
 void Form1::Form_MouseMove() {
-    SetHint(*StatusBar1, "");
+    SetHint(StatusBar1, "");
 }

@@ -1,9 +1,6 @@
 // The crop tool: arm it, drag a band on the preview pane, and the capture is
 // replaced by the part of it that the band covers.
 
-#include <QMessageBox>
-#include <QRadioButton>
-
 #include "app/variables.h"
 #include "base/rounding.h"
 #include "capture/capture_buffer.h"
@@ -17,40 +14,37 @@
 
 namespace {
 
-QString RefusalText(preview::CropRefusal refusal) {
+const char* RefusalText(preview::CropRefusal refusal) {
     switch (refusal) {
         case preview::CropRefusal::TooLarge:
-            return QStringLiteral(
-                "The rectangle is too large to crop to: a capture can be at most 32767 pixels "
-                "wide and 32767 pixels high. The capture is unchanged.");
+            return "The rectangle is too large to crop to: a capture can be at most 32767 pixels "
+                   "wide and 32767 pixels high. The capture is unchanged.";
         case preview::CropRefusal::EmptyPane:
-            return QStringLiteral(
-                "The preview has no area to crop on. Make the window larger and try again. The "
-                "capture is unchanged.");
+            return "The preview has no area to crop on. Make the window larger and try again. The "
+                   "capture is unchanged.";
         case preview::CropRefusal::Overflow:
             break;
     }
-    return QStringLiteral(
-        "The rectangle cannot be mapped onto the capture: the numbers are too large. The "
-        "capture is unchanged.");
+    return "The rectangle cannot be mapped onto the capture: the numbers are too large. The "
+           "capture is unchanged.";
 }
 
 }  // namespace
 
 void Form1::cmdCrop_Click() {
     variables::CropArmed = true;
-    picpreview->setFocus();
+    picpreview.SetFocus();
 }
 
 void Form1::picpreview_MouseDown(int button, int, float x, float y) {
     if (button != 1) {
         return;
     }
-    CropBox->setLeft(x);
-    CropBox->setHeight(0);
-    CropBox->setWidth(0);
-    CropBox->setTop(y);
-    CropBox->setVisible(true);
+    CropBox.setLeft(x);
+    CropBox.setHeight(0);
+    CropBox.setWidth(0);
+    CropBox.setTop(y);
+    CropBox.setVisible(true);
     // The press lies on the pane, which the window's size limit keeps far
     // inside 16-bit coordinates.
     variables::DragStartX = base::ToInt16(x).value_or(0);
@@ -63,8 +57,8 @@ void Form1::picpreview_MouseMove(int button, int, float x, float y) {
     }
     // Towards the left of or above the press point the size would be
     // negative: the band refuses it and keeps its last size that way.
-    CropBox->setWidth(x - CropBox->Left());
-    CropBox->setHeight(y - CropBox->Top());
+    CropBox.setWidth(x - CropBox.Left());
+    CropBox.setHeight(y - CropBox.Top());
 }
 
 void Form1::picpreview_MouseUp(int button, int, float, float) {
@@ -74,7 +68,7 @@ void Form1::picpreview_MouseUp(int button, int, float, float) {
     raster::OperationScope operation;
     const std::int16_t oldWidth = variables::CaptureWidth;
     const std::int16_t oldHeight = variables::CaptureHeight;
-    CropBox->setVisible(false);
+    CropBox.setVisible(false);
     variables::CropArmed = false;
 
     // Before any capture there is nothing to cut from.
@@ -82,20 +76,20 @@ void Form1::picpreview_MouseUp(int button, int, float, float) {
         return;
     }
 
-    const preview::Band band{CropBox->Left(), CropBox->Top(), CropBox->Width(), CropBox->Height()};
+    const preview::Band band{CropBox.Left(), CropBox.Top(), CropBox.Width(), CropBox.Height()};
     std::optional<preview::CropMapping> mapping;
-    if (opActual->isChecked()) {
+    if (opActual.Value()) {
         mapping = preview::MapActualSize(band, variables::DragStartX, variables::DragStartY);
     }
-    if (opStretch->isChecked()) {
-        mapping = preview::MapStretched(band, picpreview->ScaleWidth(), picpreview->ScaleHeight(),
+    if (opStretch.Value()) {
+        mapping = preview::MapStretched(band, picpreview.ScaleWidth(), picpreview.ScaleHeight(),
                                         oldWidth, oldHeight);
     }
     if (!mapping) {
         return;
     }
     if (mapping->refused()) {
-        controls::ShowMessage(this, QMessageBox::Warning, QStringLiteral("Tessarine"),
+        controls::ShowMessage(this, controls::MessageIcon::Warning, "Tessarine",
                               RefusalText(mapping->refusal));
         return;
     }
@@ -109,13 +103,12 @@ void Form1::picpreview_MouseUp(int button, int, float, float) {
     // copied, and the new buffer is black there.
     if (!capture::CutCaptureBuffer(ScreenDC, variables::CaptureDC, base::ToInt32OrZero(source.x),
                                    base::ToInt32OrZero(source.y), source.width, source.height)) {
-        controls::ShowMessage(this, QMessageBox::Warning, QStringLiteral("Tessarine"),
-                              QStringLiteral("There is no memory for a %1 x %2 capture. The "
-                                             "capture is unchanged.")
-                                  .arg(source.width)
-                                  .arg(source.height));
+        controls::ShowMessage(this, controls::MessageIcon::Warning, "Tessarine",
+                              "There is no memory for a " + std::to_string(source.width) + " x " +
+                                  std::to_string(source.height) +
+                                  " capture. The capture is unchanged.");
         return;
     }
     RedrawPreviewAfterLayout();
-    cmdCrop->setHighlight(true);
+    cmdCrop.setHighlight(true);
 }

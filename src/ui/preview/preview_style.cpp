@@ -1,7 +1,5 @@
 // The preview-style options and the redraw after a layout change.
 
-#include <QRadioButton>
-
 #include "platform/controls/picture_box.h"
 #include "ui/main/form1.h"
 #include "ui/preview/preview_redraw.h"
@@ -15,5 +13,5 @@ void Form1::opStretch_Click() {
 }
 
 void Form1::RedrawPreviewAfterLayout() {
-    preview::ShowCapture(*picpreview, opStretch->isChecked());
+    preview::ShowCapture(picpreview, opStretch.Value());
 }

@@ -20,10 +20,11 @@ TEST(CommonDialogFilter, BarSeparatedPairsBecomeQtNameFilters) {
 TEST(CommonDialogSave, KeepsTheLastChoiceAndEmptiesItOnCancel) {
     CommonDialog dialog;
     std::vector<CommonDialog::SaveRequest> requests;
-    std::vector<std::optional<QString>> answers{"/tmp/a.bmp", std::nullopt, std::nullopt};
+    std::vector<std::optional<std::string>> answers{"/tmp/a.bmp", std::nullopt, std::nullopt};
     dialog.setSaveChooser([&](const CommonDialog::SaveRequest& request) {
         requests.push_back(request);
-        return answers[requests.size() - 1];
+        const std::optional<std::string>& answer = answers[requests.size() - 1];
+        return answer ? std::optional<CommonDialog::SaveChoice>(*answer) : std::nullopt;
     });
     dialog.DialogTitle = "Save As";
     dialog.Filter = "Bitmap File (*.bmp)|*.bmp";
@@ -48,7 +49,7 @@ TEST(CommonDialogSave, RealDialogReturnsTheNameAsTyped) {
     const QString folder = QDir::tempPath();
     dialog.DialogTitle = "Save As";
     dialog.Filter = "Bitmap File (*.bmp)|*.bmp";
-    dialog.FileName = folder + "/previous.bmp";
+    dialog.FileName = (folder + "/previous.bmp").toStdString();
     QFileDialog* seen = nullptr;
     QStringList opened;
     bool native = true, confirms = true, saves = false;
@@ -81,7 +82,7 @@ TEST(CommonDialogSave, RealDialogReturnsTheNameAsTyped) {
     EXPECT_TRUE(saves);
     EXPECT_EQ(suffix, "");
     EXPECT_EQ(filter, "Bitmap File (*.bmp)");
-    EXPECT_EQ(dialog.FileName, folder + "/typed-without-extension");
+    EXPECT_EQ(dialog.FileName, (folder + "/typed-without-extension").toStdString());
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "platform/controls/message_box.h"
+#include "platform/controls/qt/message_box_widget.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 namespace {
 
 TEST(MessageBox, CtrlCCopiesTitleTextAndButtons) {
-    controls::MessageBox box(QMessageBox::Information, "Tessarine", "one \r\ntwo", QMessageBox::Ok,
-                             nullptr);
+    controls::qt::MessageBoxWidget box(QMessageBox::Information, "Tessarine", "one \r\ntwo",
+                                       nullptr);
     const QString want =
         "---------------------------\nTessarine\n---------------------------\n"
         "one \r\ntwo\n---------------------------\nOK   \n---------------------------\n";

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QWidget>
+
+#include "platform/controls/qt/control_impl.h"
+
 namespace {
 
 TEST(SizeLimit, OuterLimitsLessTheFrameBoundTheWindowsOwnSize) {
@@ -10,21 +14,23 @@ TEST(SizeLimit, OuterLimitsLessTheFrameBoundTheWindowsOwnSize) {
     limit.minheight = 448;
     limit.maxwidth = 1024;
     limit.maxheight = 768;
-    EXPECT_EQ(limit.minimumFor({2, 25}), QSize(602, 423));
-    EXPECT_EQ(limit.maximumFor({2, 25}), QSize(1022, 743));
-    EXPECT_EQ(limit.minimumFor({0, 0}), QSize(604, 448));
+    using Extent = controls::SizeLimit::Extent;
+    EXPECT_EQ(limit.minimumFor({2, 25}), (Extent{602, 423}));
+    EXPECT_EQ(limit.maximumFor({2, 25}), (Extent{1022, 743}));
+    EXPECT_EQ(limit.minimumFor({0, 0}), (Extent{604, 448}));
     // Unset limits stay unset; a frame larger than a limit does not wrap.
     controls::SizeLimit unset;
-    EXPECT_EQ(unset.minimumFor({10, 10}), QSize(0, 0));
-    EXPECT_EQ(unset.maximumFor({10, 10}), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+    EXPECT_EQ(unset.minimumFor({10, 10}), (Extent{0, 0}));
+    EXPECT_EQ(unset.maximumFor({10, 10}), (Extent{QWIDGETSIZE_MAX, QWIDGETSIZE_MAX}));
     limit.maxheight = 5;
-    EXPECT_EQ(limit.maximumFor({2, 25}).height(), 1);
+    EXPECT_EQ(limit.maximumFor({2, 25}).height, 1);
 }
 
 TEST(SizeLimit, SwitchingOnAndOffAppliesAndLiftsTheLimits) {
     QWidget window;
+    controls::qt::Host host(&window);
     controls::SizeLimit limit;
-    limit.setHwnd(&window);
+    limit.setHwnd(&host);
     limit.minwidth = 300;
     limit.minheight = 200;
     limit.maxwidth = 800;
@@ -44,8 +50,9 @@ TEST(SizeLimit, SwitchingOnNeverGrowsTheWindow) {
     // allow for, the outer minimum exceeds the window's own start size.
     QWidget window;
     window.resize(604, 415);
+    controls::qt::Host host(&window);
     controls::SizeLimit limit;
-    limit.setHwnd(&window);
+    limit.setHwnd(&host);
     limit.minwidth = 604;
     limit.minheight = 448;
     limit.setLimitSize(true);

@@ -37,7 +37,7 @@ TEST(VBHotKey, ClaimsItsCombinationAndRaisesTheEventForEachPress) {
     EXPECT_FALSE(key.LastClaim().has_value());
 
     int presses = 0;
-    QObject::connect(&key, &controls::VBHotKey::HotKeyPressed, [&presses] { ++presses; });
+    key.HotKeyPressed = [&presses] { ++presses; };
     key.setHotKeyActive(true);
     ASSERT_TRUE(key.HotKeyActive());
     EXPECT_EQ(key.LastClaim(), ClaimResult::Claimed);

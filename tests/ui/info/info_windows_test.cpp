@@ -10,7 +10,7 @@
 #include <QPushButton>
 
 #include "app/default_form.h"
-#include "platform/controls/message_box.h"
+#include "platform/controls/qt/message_box_widget.h"
 #include "support/form1_fixture.h"
 #include "ui/info/form3.h"
 #include "ui/info/frm_about.h"
@@ -144,7 +144,7 @@ TEST_F(InfoWindows, TheHotKeyShowsOneBannerAndAClickAnywhereClosesIt) {
     frmBases* banner = app::DefaultForm<frmBases>::IfLoaded();
     ASSERT_NE(banner, nullptr);
     EXPECT_TRUE(banner->isVisible());
-    EXPECT_TRUE(form_->isVisible());  // the main window stays as it is
+    EXPECT_TRUE(form_->Visible());  // the main window stays as it is
     EXPECT_EQ(banner->windowTitle(), "Form4");
     EXPECT_TRUE(banner->windowFlags() & Qt::FramelessWindowHint);
     EXPECT_TRUE(banner->windowState() & Qt::WindowMaximized);
@@ -190,7 +190,7 @@ TEST_F(InfoWindows, SupportMessageIsTwoLinesJoinedByCrLf) {
     bool shown = false;
     WhenModal([&](QWidget* modal) {
         shown = true;
-        auto* box = qobject_cast<controls::MessageBox*>(modal);
+        auto* box = dynamic_cast<controls::qt::MessageBoxWidget*>(modal);
         ASSERT_NE(box, nullptr);
         EXPECT_EQ(box->windowTitle(), "Support");
         EXPECT_EQ(box->icon(), QMessageBox::Information);

@@ -14,7 +14,7 @@ using testing_support::Form1Test;
 class DesktopNoticeLine : public Form1Test {};
 
 TEST_F(DesktopNoticeLine, ShowsTheNoticeWhileItLastsThenTheHintAgain) {
-    controls::StatusBar::Panel* panel = form_->StatusBar1->Panels(1);
+    controls::StatusBar::Panel* panel = form_->StatusBar1.Panels(1);
     panel->setText("a hint");
     platform::PostNotice("the desktop is asking you: answer its dialog");
     EXPECT_EQ(panel->Text(), "The desktop is asking you: answer its dialog.");

@@ -19,7 +19,7 @@ using platform::kKeysymPrint;
 constexpr std::uint16_t kCtrlAltShift =
     platform::kControlMask | platform::kMod1Mask | platform::kShiftMask;
 
-const QString kThreeLines =
+const std::string kThreeLines =
     "Hotkeys: \r\n"
     "Press \"Print Scrn\" to take a normal screenshot. \r\n"
     "Press \"Shift+Print Scrn\" to take a screenshot of the foreground window";
@@ -64,10 +64,10 @@ TEST_F(HotKeys, TheMainWindowHoldsItsThreeCombinationsFromTheStart) {
                                  {kKeysymPrint, 0},
                                  {kKeysymPrint, platform::kShiftMask},
                                  {kKeysymPrint, kCtrlAltShift}}));
-    EXPECT_TRUE(form_->SSHK->HotKeyActive());
-    EXPECT_TRUE(form_->WSHK->HotKeyActive());
-    EXPECT_TRUE(form_->VBHotKey1->HotKeyActive());
-    EXPECT_TRUE(form_->UnclaimedHotKeys().isEmpty());
+    EXPECT_TRUE(form_->SSHK.HotKeyActive());
+    EXPECT_TRUE(form_->WSHK.HotKeyActive());
+    EXPECT_TRUE(form_->VBHotKey1.HotKeyActive());
+    EXPECT_TRUE(form_->UnclaimedHotKeys().empty());
     EXPECT_EQ(stderr_, "");
 
     testing_support::MessageBoxAnswerer boxes;
@@ -76,7 +76,7 @@ TEST_F(HotKeys, TheMainWindowHoldsItsThreeCombinationsFromTheStart) {
     EXPECT_EQ(boxes.shown[0].title, "Tessarine");
     EXPECT_EQ(boxes.shown[0].icon, QMessageBox::Information);
     EXPECT_EQ(boxes.shown[0].buttons, QMessageBox::Ok);
-    EXPECT_EQ(boxes.shown[0].text, kThreeLines);
+    EXPECT_EQ(boxes.shown[0].text.toStdString(), kThreeLines);
 }
 
 TEST_F(HotKeys, PrintScreenCapturesTheWholeScreen) {
@@ -84,16 +84,16 @@ TEST_F(HotKeys, PrintScreenCapturesTheWholeScreen) {
     EXPECT_EQ(variables::CaptureWidth, kScreenWidth);
     EXPECT_EQ(variables::CaptureHeight, kScreenHeight);
     EXPECT_EQ(CapturePixel(5, 6), testing_support::FakeScreen::PatternAt(5, 6));
-    EXPECT_TRUE(form_->isVisible());
+    EXPECT_TRUE(form_->Visible());
 }
 
 TEST_F(HotKeys, UnloadingReleasesTheKeysInOrder) {
     form_->Form_Unload();
     EXPECT_EQ(keys_->releases,
               (std::vector<std::uint16_t>{0, platform::kShiftMask, kCtrlAltShift}));
-    EXPECT_FALSE(form_->SSHK->HotKeyActive());
-    EXPECT_FALSE(form_->WSHK->HotKeyActive());
-    EXPECT_FALSE(form_->VBHotKey1->HotKeyActive());
+    EXPECT_FALSE(form_->SSHK.HotKeyActive());
+    EXPECT_FALSE(form_->WSHK.HotKeyActive());
+    EXPECT_FALSE(form_->VBHotKey1.HotKeyActive());
     EXPECT_FALSE(keys_->press(kKeysymPrint, 0));
 }
 
@@ -118,12 +118,12 @@ TEST_F(HotKeys, PrintPressedDuringACaptureRunsOneCaptureAfterItNotInsideIt) {
 
 TEST_F(HotKeys, AKeyLostToAKeyboardChangeIsNamedInTheMessage) {
     keys_->lost[{kKeysymPrint, 0}] = platform::ClaimResult::HeldByAnother;
-    EXPECT_FALSE(form_->SSHK->HotKeyActive());
-    EXPECT_EQ(form_->SSHK->LastClaim(), platform::ClaimResult::HeldByAnother);
+    EXPECT_FALSE(form_->SSHK.HotKeyActive());
+    EXPECT_EQ(form_->SSHK.LastClaim(), platform::ClaimResult::HeldByAnother);
     testing_support::MessageBoxAnswerer boxes;
     form_->mnuHotKeys_Click();
     ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text,
+    EXPECT_EQ(boxes.shown[0].text.toStdString(),
               kThreeLines + "\r\nThese hot keys could not be claimed: Print Screen");
 }
 
@@ -136,9 +136,9 @@ class HotKeysHeldElsewhere : public HotKeys {
 };
 
 TEST_F(HotKeysHeldElsewhere, EachRefusedCombinationIsReportedOnceAndNamedInTheMessage) {
-    EXPECT_TRUE(form_->SSHK->HotKeyActive());
-    EXPECT_FALSE(form_->WSHK->HotKeyActive());
-    EXPECT_FALSE(form_->VBHotKey1->HotKeyActive());
+    EXPECT_TRUE(form_->SSHK.HotKeyActive());
+    EXPECT_FALSE(form_->WSHK.HotKeyActive());
+    EXPECT_FALSE(form_->VBHotKey1.HotKeyActive());
     EXPECT_EQ(stderr_,
               "tessarine: cannot claim Shift+Print Screen: another program holds it\n"
               "tessarine: cannot claim Ctrl+Alt+Shift+Print Screen: another program holds "
@@ -147,7 +147,7 @@ TEST_F(HotKeysHeldElsewhere, EachRefusedCombinationIsReportedOnceAndNamedInTheMe
     testing_support::MessageBoxAnswerer boxes;
     form_->mnuHotKeys_Click();
     ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text,
+    EXPECT_EQ(boxes.shown[0].text.toStdString(),
               kThreeLines +
                   "\r\nThese hot keys could not be claimed: Shift+Print Screen, "
                   "Ctrl+Alt+Shift+Print Screen");

@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
+#include <QLabel>
 
+#include "platform/controls/picture_box.h"
+#include "platform/controls/qt/form_window.h"
 #include "support/fake_screen.h"
 #include "ui/main/form1.h"
 
@@ -23,7 +25,8 @@ TEST(MainWindowLayout, ControlsSitWhereTheDesignPutsThem) {
     testing_support::ScopedFakeScreen screen(1024, 768);
     Form1 form;
     form.Form_Load();
-    const auto* client = form.findChild<const QWidget*>("Form1Client");
+    QWidget* window = controls::qt::WindowOf(form);
+    const QWidget* client = controls::qt::ClientOf(form);
     ASSERT_NE(client, nullptr);
     EXPECT_EQ(client->size(), QSize(604, 398));
     EXPECT_EQ(PlaceIn(client, "picpreview"), QRect(120, 0, 482, 378));
@@ -34,21 +37,23 @@ TEST(MainWindowLayout, ControlsSitWhereTheDesignPutsThem) {
     EXPECT_EQ(PlaceIn(client, "opStretch"), QRect(8, 72, 89, 17));
     EXPECT_EQ(PlaceIn(client, "opActual"), QRect(8, 89, 97, 17));
     EXPECT_EQ(PlaceIn(client, "StatusBar1"), QRect(0, 377, 604, 21));
-    const auto* stretch = client->findChild<const QAbstractButton*>("opStretch");
-    const auto* actual = client->findChild<const QAbstractButton*>("opActual");
-    ASSERT_TRUE(stretch && actual);
-    EXPECT_TRUE(stretch->isChecked());
-    EXPECT_FALSE(actual->isChecked());
+    EXPECT_TRUE(form.opStretch.Value());
+    EXPECT_FALSE(form.opActual.Value());
+    // The labels' lines sit in the middle of their boxes, not at the top.
+    for (const controls::Label* label : {&form.Label1, &form.labRes, &form.Label5}) {
+        const auto* shown = static_cast<const QLabel*>(controls::qt::WidgetOf(*label));
+        EXPECT_TRUE(shown->alignment() & Qt::AlignVCenter) << label->Caption();
+    }
 
     // As large as the window may be, then as small: the limits are on its
     // outer size, frame included; the pane ends 2 short of the client's
     // right edge and 20 above its bottom.
-    form.resize(2000, 2000);
-    EXPECT_EQ(form.frameGeometry().size(), QSize(1024, 768));
+    window->resize(2000, 2000);
+    EXPECT_EQ(window->frameGeometry().size(), QSize(1024, 768));
     EXPECT_EQ(PlaceIn(client, "picpreview"),
               QRect(120, 0, client->width() - 122, client->height() - 20));
-    form.resize(100, 100);
-    EXPECT_EQ(form.frameGeometry().width(), 604);
+    window->resize(100, 100);
+    EXPECT_EQ(window->frameGeometry().width(), 604);
     EXPECT_EQ(PlaceIn(client, "picpreview"),
               QRect(120, 0, client->width() - 122, client->height() - 20));
 }

@@ -5,12 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QGroupBox>
-#include <QLabel>
 #include <QMouseEvent>
-#include <QRadioButton>
 
 #include "platform/controls/picture_box.h"
+#include "platform/controls/qt/control_impl.h"
 #include "platform/controls/status_bar.h"
 #include "support/form1_fixture.h"
 
@@ -26,9 +24,13 @@ void MoveOver(QWidget* widget, QPoint at) {
     QApplication::sendEvent(widget, &move);
 }
 
+void MoveOver(const controls::Control& control, QPoint at) {
+    MoveOver(controls::qt::WidgetOf(control), at);
+}
+
 class StatusHint : public Form1Test {
   protected:
-    QString Hint() { return form_->StatusBar1->Panels(1)->Text(); }
+    QString Hint() { return QString::fromStdString(form_->StatusBar1.Panels(1)->Text()); }
 };
 
 TEST_F(StatusHint, ControlsWithoutAHintOfTheirOwnKeepIt) {
@@ -55,7 +57,7 @@ TEST_F(StatusHint, ControlsWithoutAHintOfTheirOwnKeepIt) {
     // So does the window's bare surface.
     MoveOver(form_->Label5, QPoint(10, 5));
     ASSERT_EQ(Hint(), kHint);
-    QWidget* client = form_->centralWidget();
+    QWidget* client = controls::qt::ClientOf(*form_);
     MoveOver(client, QPoint(60, 250));
     EXPECT_EQ(Hint(), "");
 }

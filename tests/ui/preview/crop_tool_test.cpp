@@ -4,6 +4,7 @@
 #include "base/rounding.h"
 #include "platform/controls/picture_box.h"
 #include "platform/controls/popup_button.h"
+#include "platform/controls/qt/form_window.h"
 #include "platform/controls/rectangle_shape.h"
 #include "support/form1_fixture.h"
 #include "support/message_box_answerer.h"
@@ -41,7 +42,7 @@ class CropTool : public testing_support::Form1Test {
 };
 
 TEST_F(CropTool, ActualSizeKeepsTheDraggedPixels) {
-    form_->opActual->setChecked(true);
+    form_->opActual.setValue(true);
     form_->mnuScreen_Click();
     variables::SaveNameKnown = true;
     const std::size_t handles = raster::LiveHandleCount();
@@ -55,8 +56,8 @@ TEST_F(CropTool, ActualSizeKeepsTheDraggedPixels) {
     EXPECT_EQ(PanePixel(0, 0), FakeScreen::PatternAt(10, 20));
     EXPECT_EQ(PanePixel(100, 0), controls::PictureBox::kScrollBarColour);
     EXPECT_FALSE(variables::CropArmed);
-    EXPECT_FALSE(form_->CropBox->isVisible());
-    EXPECT_TRUE(form_->cmdCrop->Highlight());
+    EXPECT_FALSE(form_->CropBox.Visible());
+    EXPECT_TRUE(form_->cmdCrop.Highlight());
     EXPECT_TRUE(variables::SaveNameKnown);
     // The old buffer and the temporary copy are gone.
     EXPECT_EQ(raster::LiveHandleCount(), handles);
@@ -65,8 +66,8 @@ TEST_F(CropTool, ActualSizeKeepsTheDraggedPixels) {
 
 TEST_F(CropTool, StretchToFitMapsTheBandOntoTheWholeCapture) {
     form_->mnuScreen_Click();
-    const double pw = form_->picpreview->ScaleWidth();
-    const double ph = form_->picpreview->ScaleHeight();
+    const double pw = form_->picpreview.ScaleWidth();
+    const double ph = form_->picpreview.ScaleHeight();
     Crop(120, 90, 360, 279);
     const int x = base::ToInt32OrZero(120 * 1024 / pw);
     const int y = base::ToInt32OrZero(90 * 768 / ph);
@@ -79,11 +80,11 @@ TEST_F(CropTool, StretchToFitMapsTheBandOntoTheWholeCapture) {
     // The pane shows the new capture stretched over all of it.
     EXPECT_NE(PanePixel(static_cast<int>(pw) - 1, static_cast<int>(ph) - 1),
               controls::PictureBox::kScrollBarColour);
-    EXPECT_TRUE(form_->cmdCrop->Highlight());
+    EXPECT_TRUE(form_->cmdCrop.Highlight());
 }
 
 TEST_F(CropTool, PixelsBeyondTheOldImageAreBlack) {
-    form_->opActual->setChecked(true);
+    form_->opActual.setValue(true);
     form_->mnuScreen_Click();
     Crop(0, 0, 100, 50);
     // The band runs 50 pixels past the 100 x 50 image in both directions.
@@ -98,16 +99,16 @@ TEST_F(CropTool, PixelsBeyondTheOldImageAreBlack) {
 }
 
 TEST_F(CropTool, TheBandGrowsOnlyTowardsTheLowerRight) {
-    form_->opActual->setChecked(true);
+    form_->opActual.setValue(true);
     form_->mnuScreen_Click();
     form_->cmdCrop_Click();
     form_->picpreview_MouseDown(1, 0, 100, 100);
     form_->picpreview_MouseMove(1, 0, 140, 130);
     form_->picpreview_MouseMove(1, 0, 60, 150);  // left of the press: width kept
     form_->picpreview_MouseMove(1, 0, 70, 80);   // up and left: both kept
-    EXPECT_EQ(form_->CropBox->Width(), 40);
-    EXPECT_EQ(form_->CropBox->Height(), 50);
-    EXPECT_EQ(form_->CropBox->Left(), 100);
+    EXPECT_EQ(form_->CropBox.Width(), 40);
+    EXPECT_EQ(form_->CropBox.Height(), 50);
+    EXPECT_EQ(form_->CropBox.Left(), 100);
     form_->picpreview_MouseUp(1, 0, 70, 80);
     EXPECT_EQ(variables::CaptureWidth, 40);
     EXPECT_EQ(variables::CaptureHeight, 50);
@@ -115,7 +116,7 @@ TEST_F(CropTool, TheBandGrowsOnlyTowardsTheLowerRight) {
 }
 
 TEST_F(CropTool, AClickOrABandWithoutAreaLeavesTheCapture) {
-    form_->opActual->setChecked(true);
+    form_->opActual.setValue(true);
     form_->mnuScreen_Click();
     const raster::HDC buffer = variables::CaptureDC;
     const std::uint32_t pane = PanePixel(5, 5);
@@ -127,8 +128,8 @@ TEST_F(CropTool, AClickOrABandWithoutAreaLeavesTheCapture) {
     EXPECT_EQ(variables::CaptureHeight, kScreenHeight);
     EXPECT_EQ(PanePixel(5, 5), pane);
     EXPECT_FALSE(variables::CropArmed);
-    EXPECT_FALSE(form_->CropBox->isVisible());
-    EXPECT_FALSE(form_->cmdCrop->Highlight());
+    EXPECT_FALSE(form_->CropBox.Visible());
+    EXPECT_FALSE(form_->cmdCrop.Highlight());
 
     Crop(30, 30, 200, 30);  // no height
     Crop(30, 30, 10, 90);   // left of the press: no width
@@ -144,19 +145,19 @@ TEST_F(CropTool, CropBeforeAnyCaptureChangesNothing) {
     EXPECT_EQ(variables::CaptureWidth, 0);
     EXPECT_EQ(PanePixel(20, 20), controls::PictureBox::kScrollBarColour);
     EXPECT_EQ(raster::LiveHandleCount(), handles);
-    EXPECT_FALSE(form_->cmdCrop->Highlight());
+    EXPECT_FALSE(form_->cmdCrop.Highlight());
 }
 
 TEST_F(CropTool, OnlyAnArmedLeftDragCrops) {
-    form_->opActual->setChecked(true);
+    form_->opActual.setValue(true);
     form_->mnuScreen_Click();
     const raster::HDC buffer = variables::CaptureDC;
     // Unarmed: the press only places the band, with no size.
     form_->picpreview_MouseDown(1, 0, 40, 50);
     form_->picpreview_MouseMove(1, 0, 140, 150);
     form_->picpreview_MouseUp(1, 0, 140, 150);
-    EXPECT_TRUE(form_->CropBox->isVisible());
-    EXPECT_EQ(form_->CropBox->Width(), 0);
+    EXPECT_TRUE(form_->CropBox.Visible());
+    EXPECT_EQ(form_->CropBox.Width(), 0);
     EXPECT_EQ(variables::CaptureDC, buffer);
     // Armed, but the right button neither grows nor ends the crop.
     form_->cmdCrop_Click();
@@ -164,7 +165,7 @@ TEST_F(CropTool, OnlyAnArmedLeftDragCrops) {
     form_->picpreview_MouseMove(2, 0, 140, 150);
     form_->picpreview_MouseMove(3, 0, 140, 150);
     form_->picpreview_MouseUp(2, 0, 140, 150);
-    EXPECT_EQ(form_->CropBox->Width(), 0);
+    EXPECT_EQ(form_->CropBox.Width(), 0);
     EXPECT_TRUE(variables::CropArmed);
     EXPECT_EQ(variables::CaptureDC, buffer);
     form_->picpreview_MouseMove(1, 0, 60, 80);
@@ -187,7 +188,7 @@ TEST_F(CropTool, TooLargeOrOverflowingCropsAreRefusedWithAMessage) {
     EXPECT_EQ(variables::CaptureDC, buffer);
     EXPECT_EQ(variables::CaptureWidth, 30000);
     EXPECT_FALSE(variables::CropArmed);
-    EXPECT_FALSE(form_->CropBox->isVisible());
+    EXPECT_FALSE(form_->CropBox.Visible());
 
     // 80000 * 30000 overflows 32 bits.
     Crop(80000, 0, 80001, 1);
@@ -201,7 +202,7 @@ TEST_F(CropTool, TooLargeOrOverflowingCropsAreRefusedWithAMessage) {
 
     // 30000 x 10000: sides a capture can have, but more pixels than a
     // buffer may hold. The capture stays whole.
-    Crop(0, 0, form_->picpreview->ScaleWidth(), 2500.0f * form_->picpreview->ScaleHeight());
+    Crop(0, 0, form_->picpreview.ScaleWidth(), 2500.0f * form_->picpreview.ScaleHeight());
     ASSERT_EQ(answerer.shown.size(), 3u);
     EXPECT_TRUE(answerer.shown[2].text.contains("no memory"))
         << answerer.shown[2].text.toStdString();
@@ -211,11 +212,11 @@ TEST_F(CropTool, TooLargeOrOverflowingCropsAreRefusedWithAMessage) {
 }
 
 TEST_F(CropTool, ACaptureDuringTheCropsYieldsUsesNoReleasedHandle) {
-    form_->opActual->setChecked(true);
+    form_->opActual.setValue(true);
     form_->mnuScreen_Click();
     const std::size_t handles = raster::LiveHandleCount();
     // A hot-key capture arrives while the crop yields.
-    QTimer::singleShot(0, form_.get(), [this] { form_->mnuScreen_Click(); });
+    QTimer::singleShot(0, controls::qt::WindowOf(*form_), [this] { form_->mnuScreen_Click(); });
     Crop(10, 10, 60, 40);
     const raster::Size size = BufferSize();
     EXPECT_EQ(size.width, variables::CaptureWidth);

@@ -26,6 +26,15 @@ inline QWidget* ClientOf(const Control& container) {
     return container.impl().client;
 }
 
+// A control standing for a widget that is not one, so that controls can be
+// built on a window that is not yet a controls::Form. The widget stays its
+// owner's: the host never deletes it.
+class Host : public Control {
+  public:
+    explicit Host(QWidget* widget) : Control(std::make_unique<Impl>(widget)) {}
+    ~Host() override { impl().widget = nullptr; }
+};
+
 // The handlers' button and shift codes.
 int ButtonCode(Qt::MouseButton button);
 int ButtonCodes(Qt::MouseButtons buttons);

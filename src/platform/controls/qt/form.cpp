@@ -43,9 +43,17 @@ std::unique_ptr<Control::Impl> NewWindow(Form& form, Form::Style style) {
 
 Form::Form(Style style, const char* name) : Control(NewWindow(*this, style)) {
     setName(name);
+    if (auto* link = dynamic_cast<qt::FormLink*>(qt::WindowOf(*this))) {
+        link->attach(qt::ClientOf(*this));
+    }
 }
 
-Form::~Form() = default;
+Form::~Form() {
+    // The handlers go with the form; the window's last events are its own.
+    if (auto* link = dynamic_cast<qt::FormLink*>(qt::WindowOf(*this))) {
+        link->attach(nullptr);
+    }
+}
 
 std::string Form::Caption() const {
     QWidget* window = qt::WindowOf(*this);
@@ -156,6 +164,12 @@ unsigned long Form::WindowId() const {
     return window && window->testAttribute(Qt::WA_WState_Created)
                ? static_cast<unsigned long>(window->winId())
                : 0;
+}
+
+void Form::setKeepPlaceWhenHidden(bool keep) {
+    if (auto* link = dynamic_cast<qt::FormLink*>(qt::WindowOf(*this))) {
+        link->setKeepPlace(keep);
+    }
 }
 
 namespace qt {

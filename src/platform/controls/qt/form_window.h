@@ -9,28 +9,110 @@
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QMouseEvent>
+#include <QWindow>
 
+#include "platform/backend.h"
 #include "platform/controls/form.h"
 #include "platform/controls/qt/control_impl.h"
 
 namespace controls::qt {
 
+// What a form's window knows of its form once the form is built: events
+// that arrive while the window itself is being made (before the form's
+// handlers exist) go to the window alone.
+class FormLink {
+  public:
+    virtual ~FormLink() = default;
+    // The form is complete; its client area is `client`.
+    void attach(QWidget* client) { client_ = client; }
+    void setKeepPlace(bool keep) { keepPlace_ = keep; }
+
+  protected:
+    QPointer<QWidget> client_;
+    bool keepPlace_ = false;
+};
+
 template <typename Window>
-class FormWindow : public Window {
+class FormWindow : public Window, public FormLink {
   public:
     explicit FormWindow(Form& form) : form_(form) {}
 
-    // The client area's events come here too (see Form::Form).
+    // The client area's events come here too (see Form::Form), and the
+    // native window's while a place is being restored.
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == form_.impl().client && watched != this) {
+        if (client_ && watched == client_ && watched != this) {
             handle(event, static_cast<QWidget*>(watched));
+        } else if (event->type() == QEvent::Expose && restorePlacePending_ &&
+                   watched == this->windowHandle() && this->windowHandle()->isExposed()) {
+            restorePlacePending_ = false;
+            restorePlace();
         }
         return Window::eventFilter(watched, event);
     }
 
+    void setVisible(bool visible) override {
+        if (!keepPlace_) {
+            Window::setVisible(visible);
+            return;
+        }
+        if (visible) {
+            closing_ = false;
+        }
+        const auto hwnd = [this] { return static_cast<platform::HWND>(this->winId()); };
+        // Where the desktop would hand a hidden window's place to the
+        // others, a capture must show them where they were: the window
+        // stays there, drawn see-through.
+        if (steppedAside_ && (visible || closing_)) {
+            steppedAside_ = false;
+            platform::CurrentBackend()->stepBackInPlace(hwnd());
+            if (visible) {
+                return;
+            }
+        } else if (steppedAside_) {
+            return;
+        }
+        if (!visible && this->isVisible() && !closing_ &&
+            platform::CurrentBackend()->stepAsideInPlace(hwnd())) {
+            steppedAside_ = true;
+            return;
+        }
+        bool reshow = visible && !this->isVisible() && placeBeforeHide_.isValid();
+        if (!visible && this->isVisible()) {
+            placeBeforeHide_ = this->geometry();
+            platform::CurrentBackend()->rememberWindowPlace(hwnd());
+        }
+        if (reshow && platform::CurrentBackend()->restoreWindowPlace(hwnd())) {
+            // The desktop puts it back itself, once it has mapped it.
+            reshow = false;
+        }
+        if (reshow) {
+            // Asked for by the program, the place goes with the window's
+            // size hints when it maps: a window manager that otherwise
+            // places every mapped window itself (fluxbox, just after the
+            // first expose) leaves it there.
+            if (QWindow* window = this->windowHandle()) {
+                window->setPosition(placeBeforeHide_.topLeft());
+            }
+        }
+        Window::setVisible(visible);
+        if (reshow) {
+            // The window manager places the window when it maps it, which
+            // is before the window is first exposed: until then, every
+            // placement that arrives is undone, however long the window
+            // manager takes.
+            restorePlacePending_ = true;
+            if (QWindow* window = this->windowHandle()) {
+                window->installEventFilter(this);
+            }
+        }
+    }
+
   protected:
     bool event(QEvent* event) override {
-        if (form_.impl().client == this) {
+        if (!client_) {
+            return Window::event(event);
+        }
+        if (client_ == this) {
             handle(event, this);
         }
         if (event->type() == QEvent::WindowStateChange && form_.WindowStateChanged) {
@@ -40,16 +122,25 @@ class FormWindow : public Window {
     }
 
     void closeEvent(QCloseEvent* event) override {
-        if (form_.QueryUnload && !form_.QueryUnload()) {
+        if (client_ && form_.QueryUnload && !form_.QueryUnload()) {
             event->ignore();
             return;
         }
+        // A closed window goes, even from its place aside.
+        closing_ = true;
         Window::closeEvent(event);
+    }
+
+    void moveEvent(QMoveEvent* event) override {
+        Window::moveEvent(event);
+        if (restorePlacePending_) {
+            restorePlace();
+        }
     }
 
     void keyPressEvent(QKeyEvent* event) override {
         const int code = KeyCode(event->key());
-        if (form_.KeyDown && code != 0) {
+        if (client_ && form_.KeyDown && code != 0) {
             form_.KeyDown(code, ShiftCode(event->modifiers()));
             return;
         }
@@ -57,6 +148,12 @@ class FormWindow : public Window {
     }
 
   private:
+    void restorePlace() {
+        if (this->geometry().topLeft() != placeBeforeHide_.topLeft()) {
+            this->move(this->pos() + (placeBeforeHide_.topLeft() - this->geometry().topLeft()));
+        }
+    }
+
     // Mouse and size events of the client area; a move over a control that
     // passes it on to its container is not a move over the form itself.
     void handle(QEvent* event, QWidget* client) {
@@ -105,6 +202,11 @@ class FormWindow : public Window {
 
     Form& form_;
     bool pressed_ = false;
+    QRect placeBeforeHide_;
+    bool restorePlacePending_ = false;
+    // Hidden from captures while still in its place (see setVisible).
+    bool steppedAside_ = false;
+    bool closing_ = false;
 };
 
 // The Qt window of a form.

@@ -108,7 +108,15 @@ void Label::setAlignment(Alignment alignment) {
         const Qt::Alignment across = alignment == Alignment::Center  ? Qt::AlignHCenter
                                      : alignment == Alignment::Right ? Qt::AlignRight
                                                                      : Qt::AlignLeft;
-        label->setAlignment(across | Qt::AlignTop);
+        label->setAlignment(across | (label->alignment() & Qt::AlignVertical_Mask));
+    }
+}
+
+void Label::setVerticalAlignment(VerticalAlignment alignment) {
+    if (QLabel* label = LabelOf(*this)) {
+        const Qt::Alignment down =
+            alignment == VerticalAlignment::Middle ? Qt::AlignVCenter : Qt::AlignTop;
+        label->setAlignment((label->alignment() & Qt::AlignHorizontal_Mask) | down);
     }
 }
 

@@ -1,8 +1,11 @@
 #include "platform/controls/common_dialog.h"
 
+#include <QFile>
 #include <QFileDialog>
 #include <QSettings>
 #include <QStringList>
+
+#include "platform/controls/qt/control_impl.h"
 
 namespace controls {
 namespace {
@@ -25,18 +28,22 @@ void KeepNoDialogSettings() {
     (void)done;
 }
 
+QString FromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 }  // namespace
 
-CommonDialog::CommonDialog(QWidget* owner) : owner_(owner) {}
+CommonDialog::CommonDialog(const Control* owner) : owner_(owner) {}
 
 void CommonDialog::ShowSave() {
     const SaveRequest request{DialogTitle, QtNameFilter(Filter), FileName, FilterIndex};
-    const std::optional<SaveChoice> chosen = chooser_ ? chooser_(request) : runQtDialog(request);
-    FileName = chosen ? chosen->fileName : QString();
+    const std::optional<SaveChoice> chosen = chooser_ ? chooser_(request) : runDialog(request);
+    FileName = chosen ? chosen->fileName : std::string();
     if (chosen && chosen->filterIndex > 0) {
         FilterIndex = chosen->filterIndex;
     }
-    if (FileName.isEmpty() && CancelError) {
+    if (FileName.empty() && CancelError) {
         throw DialogCancelled();
     }
 }
@@ -45,8 +52,8 @@ void CommonDialog::setSaveChooser(SaveChooser chooser) {
     chooser_ = std::move(chooser);
 }
 
-QString CommonDialog::QtNameFilter(const QString& filter) {
-    const QStringList parts = filter.split(QLatin1Char('|'));
+std::string CommonDialog::QtNameFilter(std::string_view filter) {
+    const QStringList parts = FromUtf8(filter).split(QLatin1Char('|'));
     QStringList entries;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         const QString description = parts[i].trimmed();
@@ -58,24 +65,25 @@ QString CommonDialog::QtNameFilter(const QString& filter) {
         entries.append(description.endsWith(shown) ? description
                                                    : description + QLatin1Char(' ') + shown);
     }
-    return entries.join(QStringLiteral(";;"));
+    return entries.join(QStringLiteral(";;")).toStdString();
 }
 
-std::optional<CommonDialog::SaveChoice> CommonDialog::runQtDialog(
-    const SaveRequest& request) const {
+std::optional<CommonDialog::SaveChoice> CommonDialog::runDialog(const SaveRequest& request) const {
     KeepNoDialogSettings();
-    QFileDialog dialog(owner_, request.title);
+    QWidget* owner = owner_ ? qt::WidgetOf(*owner_) : nullptr;
+    QFileDialog dialog(owner ? owner->window() : nullptr, FromUtf8(request.title));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    const QStringList filters = request.nameFilter.split(QStringLiteral(";;"), Qt::SkipEmptyParts);
+    const QStringList filters =
+        FromUtf8(request.nameFilter).split(QStringLiteral(";;"), Qt::SkipEmptyParts);
     if (!filters.isEmpty()) {
         dialog.setNameFilters(filters);
         dialog.selectNameFilter(filters.value(request.filterIndex - 1, filters.first()));
     }
-    if (!request.fileName.isEmpty()) {
-        dialog.selectFile(request.fileName);
+    if (!request.fileName.empty()) {
+        dialog.selectFile(QFile::decodeName(request.fileName.c_str()));
     }
     if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;
@@ -84,7 +92,7 @@ std::optional<CommonDialog::SaveChoice> CommonDialog::runQtDialog(
     if (files.isEmpty()) {
         return std::nullopt;
     }
-    return SaveChoice(files.first(),
+    return SaveChoice(QFile::encodeName(files.first()).toStdString(),
                       static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1);
 }
 
