@@ -13,6 +13,7 @@
 
 #include "app/interface_font.h"
 #include "capture/form2.h"
+#include "platform/controls/qt/form_window.h"
 #include "support/form1_fixture.h"
 #include "ui/info/frm_about.h"
 #include "ui/info/frm_bases.h"
@@ -84,8 +85,9 @@ TEST_F(CaptionsFit, EveryWindowsCaptionsFitTheirBoxes) {
     Form2 instructions;
     frmAbout about;
     frmBases banner;
-    for (QWidget* window :
-         std::initializer_list<QWidget*>{form_.get(), &instructions, &about, &banner}) {
+    using controls::qt::WindowOf;
+    for (QWidget* window : std::initializer_list<QWidget*>{form_.get(), WindowOf(instructions),
+                                                           WindowOf(about), WindowOf(banner)}) {
         EXPECT_EQ(ClippedCaptions(window), std::vector<std::string>{})
             << window->objectName().toStdString() << " at scale " << window->devicePixelRatio();
     }

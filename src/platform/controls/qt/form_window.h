@@ -9,27 +9,61 @@
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QMouseEvent>
+#include <type_traits>
 
 #include "platform/controls/form.h"
 #include "platform/controls/qt/control_impl.h"
 
 namespace controls::qt {
 
+// Whether a form's window passes its events on to the form: only from the
+// end of the form's construction to the start of its destruction, while the
+// form and its handlers exist (building the window already sends events).
+struct FormLink {
+    bool attached = false;
+    // Form::CenterOnScreen was called.
+    bool centreOnScreen = false;
+};
+
+// Moves `window`, showing for the first time, to the middle of its
+// screen, allowing for the frames that the window manager puts around the
+// program's windows, as Qt centres a dialog that has no parent.
+void CentreOnScreen(QWidget* window);
+
 template <typename Window>
-class FormWindow : public Window {
+class FormWindow : public Window, public FormLink {
   public:
     explicit FormWindow(Form& form) : form_(form) {}
 
     // The client area's events come here too (see Form::Form).
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == form_.impl().client && watched != this) {
+        if (attached && watched == form_.impl().client && watched != this) {
             handle(event, static_cast<QWidget*>(watched));
         }
         return Window::eventFilter(watched, event);
     }
 
   protected:
+    void showEvent(QShowEvent* event) override {
+        if (centreOnScreen && !event->spontaneous() && !this->testAttribute(Qt::WA_Moved)) {
+            CentreOnScreen(this);
+        }
+        if constexpr (std::is_same_v<Window, QDialog>) {
+            // An owned dialog that is not modal is placed by the window
+            // system, as any owned window is (centred on its owner), not by
+            // the dialog's own centring.
+            if (this->parentWidget() && this->windowModality() == Qt::NonModal) {
+                QWidget::showEvent(event);
+                return;
+            }
+        }
+        Window::showEvent(event);
+    }
+
     bool event(QEvent* event) override {
+        if (!attached) {
+            return Window::event(event);
+        }
         if (form_.impl().client == this) {
             handle(event, this);
         }
@@ -40,7 +74,7 @@ class FormWindow : public Window {
     }
 
     void closeEvent(QCloseEvent* event) override {
-        if (form_.QueryUnload && !form_.QueryUnload()) {
+        if (attached && form_.QueryUnload && !form_.QueryUnload()) {
             event->ignore();
             return;
         }
@@ -49,7 +83,7 @@ class FormWindow : public Window {
 
     void keyPressEvent(QKeyEvent* event) override {
         const int code = KeyCode(event->key());
-        if (form_.KeyDown && code != 0) {
+        if (attached && form_.KeyDown && code != 0) {
             form_.KeyDown(code, ShiftCode(event->modifiers()));
             return;
         }
@@ -111,5 +145,7 @@ class FormWindow : public Window {
 QWidget* WindowOf(const Form& form);
 // The menu bar of a sizable form; null for other styles.
 QMainWindow* MainWindowOf(const Form& form);
+// Form::setOwner with an owner that is a Qt window of its own.
+void SetOwnerWindow(Form& form, QWidget* owner);
 
 }  // namespace controls::qt
