@@ -5,10 +5,9 @@
 //
 // A form class T may define Form_Load() (run once the instance exists) and
 // Form_Unload() (run when it is unloaded). A form whose close box should
-// unload it calls DefaultForm<T>::Unload() from its closeEvent.
+// unload it calls DefaultForm<T>::Unload() from its QueryUnload handler.
 
-#include <QPointer>
-#include <QWidget>
+#include "platform/controls/event_pump.h"
 
 namespace app {
 
@@ -16,7 +15,7 @@ template <typename T>
 class DefaultForm {
   public:
     static T& Get() {
-        T* form = slot().data();
+        T* form = loaded();
         if (!form) {
             form = new T();
             slot() = form;
@@ -29,12 +28,12 @@ class DefaultForm {
         return *form;
     }
 
-    static T* IfLoaded() { return slot().data(); }
+    static T* IfLoaded() { return loaded(); }
 
     // Safe from the form's own event handlers: the window is hidden now and
     // deleted once control is back in the event loop.
     static void Unload() {
-        T* form = slot().data();
+        T* form = loaded();
         if (!form) {
             return;
         }
@@ -42,13 +41,31 @@ class DefaultForm {
         if constexpr (requires { form->Form_Unload(); }) {
             form->Form_Unload();
         }
-        form->hide();
-        form->deleteLater();
+        if constexpr (requires { form->deleteLater(); }) {
+            // A form still built directly on a toolkit window.
+            form->hide();
+            form->deleteLater();
+        } else {
+            form->Hide();
+            controls::PostToEventLoop([form] { delete form; });
+        }
     }
 
   private:
-    static QPointer<T>& slot() {
-        static QPointer<T> instance;
+    static T* loaded() {
+        T*& form = slot();
+        if constexpr (requires { form->HasWindow(); }) {
+            // An owned form goes with its owner, which takes its window.
+            if (form && !form->HasWindow()) {
+                delete form;
+                form = nullptr;
+            }
+        }
+        return form;
+    }
+
+    static T*& slot() {
+        static T* instance = nullptr;
         return instance;
     }
 };

@@ -2,12 +2,10 @@
 // The window-capture instructions: a small fixed dialog that tells the user
 // to bring the wanted window to the front and press Shift+Print Screen.
 
-#include <QWidget>
+#include "platform/controls/form.h"
+#include "platform/controls/label.h"
 
-class QLabel;
-
-class Form2 : public QWidget {
-    Q_OBJECT
+class Form2 : public controls::Form {
   public:
     // Client size and label placement, in pixels (twips / 15).
     static constexpr int kClientWidth = 3735 / 15;
@@ -15,8 +13,6 @@ class Form2 : public QWidget {
 
     Form2();
 
-    QLabel* Label1 = nullptr;
-
-  protected:
-    void closeEvent(QCloseEvent* event) override;
+    controls::Label Label1{*this,
+                           "Open up the window you wish to capture, then press Shift+Print Screen"};
 };

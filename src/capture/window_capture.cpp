@@ -20,7 +20,7 @@
 #include "ui/main/form1.h"
 
 void Form1::mnuWindow_Click() {
-    app::DefaultForm<Form2>::Get().show();
+    app::DefaultForm<Form2>::Get().Show();
 }
 
 void Form1::WSHK_HotKeyPressed() {
@@ -31,7 +31,7 @@ void Form1::WSHK_HotKeyPressed() {
     picpreview.Cls();
     controls::DoEvents();
     // The instructions must not be in the picture, nor be the window in front.
-    app::DefaultForm<Form2>::Get().hide();
+    app::DefaultForm<Form2>::Get().Hide();
 
     using Outcome = capture::WindowInFront::Outcome;
     const capture::WindowInFront found = capture::FindWindowInFront(*platform::CurrentBackend());

@@ -5,7 +5,9 @@
 #include "app/default_form.h"
 #include "capture/foreground_window.h"
 #include "capture/form2.h"
+#include "platform/controls/event_pump.h"
 #include "platform/controls/picture_box.h"
+#include "platform/controls/qt/form_window.h"
 #include "support/form1_fixture.h"
 #include "support/message_box_answerer.h"
 
@@ -25,7 +27,7 @@ struct FakeWindows {
     static platform::HWND Foreground() {
         ++foregroundQueries;
         Form2* form2 = app::DefaultForm<Form2>::IfLoaded();
-        form2HiddenWhenAsked = form2 && !form2->isVisible();
+        form2HiddenWhenAsked = form2 && !form2->Visible();
         return foreground;
     }
     // Like the X11 query: nothing changes for no window.
@@ -178,7 +180,7 @@ TEST_F(WindowCapture, TheInstructionsAreHiddenBeforeTheWindowInFrontIsAsked) {
     form_->mnuWindow_Click();
     Form2* form2 = app::DefaultForm<Form2>::IfLoaded();
     ASSERT_NE(form2, nullptr);
-    EXPECT_TRUE(form2->isVisible());
+    EXPECT_TRUE(form2->Visible());
 
     InFront(0, 0, 10, 10);
     form_->WSHK_HotKeyPressed();
@@ -189,7 +191,7 @@ TEST_F(WindowCapture, TheInstructionsAreHiddenBeforeTheWindowInFrontIsAsked) {
     // The menu item shows the same window again.
     form_->mnuWindow_Click();
     EXPECT_EQ(app::DefaultForm<Form2>::IfLoaded(), form2);
-    EXPECT_TRUE(form2->isVisible());
+    EXPECT_TRUE(form2->Visible());
 }
 
 TEST_F(WindowCapture, TheFirstCaptureLoadsTheInstructionsHidden) {
@@ -197,25 +199,28 @@ TEST_F(WindowCapture, TheFirstCaptureLoadsTheInstructionsHidden) {
     InFront(10, 10, 50, 40);
     form_->WSHK_HotKeyPressed();
     ASSERT_NE(app::DefaultForm<Form2>::IfLoaded(), nullptr);
-    EXPECT_FALSE(app::DefaultForm<Form2>::IfLoaded()->isVisible());
+    EXPECT_FALSE(app::DefaultForm<Form2>::IfLoaded()->Visible());
 }
 
 TEST(Form2Window, IsTheSmallFixedInstructionDialog) {
     Form2& form = app::DefaultForm<Form2>::Get();
-    EXPECT_EQ(form.windowTitle(), "Capture Individual Window");
-    EXPECT_EQ(form.size(), QSize(249, 58));
-    EXPECT_EQ(form.minimumSize(), form.maximumSize()) << "not resizable";
-    EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
-    EXPECT_FALSE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_EQ(form.Label1->text(),
+    QWidget* window = controls::qt::WindowOf(form);
+    auto* label = qobject_cast<QLabel*>(controls::qt::WidgetOf(form.Label1));
+    EXPECT_EQ(window->windowTitle(), "Capture Individual Window");
+    EXPECT_EQ(window->size(), QSize(249, 58));
+    EXPECT_EQ(window->minimumSize(), window->maximumSize()) << "not resizable";
+    EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_FALSE(window->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_EQ(label->text(),
               "Open up the window you wish to capture, then press Shift+Print Screen");
-    EXPECT_EQ(form.Label1->geometry(), QRect(8, 8, 241, 41));
-    EXPECT_TRUE(form.Label1->wordWrap());
+    EXPECT_EQ(label->geometry(), QRect(8, 8, 241, 41));
+    EXPECT_TRUE(label->wordWrap());
 
     // Its close box unloads it; the next use makes a new one.
-    form.show();
-    form.close();
+    form.Show();
+    window->close();
     EXPECT_EQ(app::DefaultForm<Form2>::IfLoaded(), nullptr);
+    controls::DoEvents();
 }
 
 TEST(CaptureSize, FitsSixteenBitsOrIsRefused) {

@@ -85,8 +85,9 @@ TEST_F(CaptionsFit, EveryWindowsCaptionsFitTheirBoxes) {
     Form2 instructions;
     frmAbout about;
     frmBases banner;
-    for (QWidget* window : std::initializer_list<QWidget*>{controls::qt::WindowOf(*form_),
-                                                           &instructions, &about, &banner}) {
+    using controls::qt::WindowOf;
+    for (QWidget* window : std::initializer_list<QWidget*>{WindowOf(*form_), WindowOf(instructions),
+                                                           WindowOf(about), WindowOf(banner)}) {
         EXPECT_EQ(ClippedCaptions(window), std::vector<std::string>{})
             << window->objectName().toStdString() << " at scale " << window->devicePixelRatio();
     }

@@ -3,6 +3,7 @@
 // program classes derived from Form; their controls are members built on
 // the form (`controls::Label Label1{*this};`).
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -16,7 +17,8 @@ class Form : public Control {
     enum class Style {
         // A title bar, a sizable frame and a menu bar if it has menus.
         Sizable,
-        // A fixed-size box: title bar and close box only.
+        // A fixed-size box: title bar and close box only; setClientSize
+        // fixes its size.
         FixedDialog,
         // No frame or title: the window is all client area.
         Borderless,
@@ -52,6 +54,22 @@ class Form : public Control {
     // leaves the window in its place, drawn see-through, until it is shown
     // again or closed.
     void setKeepPlaceWhenHidden(bool keep);
+    // False once an owner that has gone took the form's window with it.
+    bool HasWindow() const;
+
+    // The client area's colour (0x00RRGGBB).
+    void setBackColor(std::uint32_t rgb);
+    // An owned form stays above its owner, keeps out of the task bar and
+    // goes when its owner goes.
+    void setOwner(const Form& owner);
+    // The desktop's task bar and pager leave the form out (by default they
+    // list it).
+    void KeepOutOfTaskbar();
+    // The form shows for the first time in the middle of the screen.
+    void CenterOnScreen();
+    // The form fills the screen, from its first showing if it is not shown
+    // yet; a borderless form covers it whole.
+    void Maximize();
 
     // Events. QueryUnload answers the close box (or the desktop's close):
     // false keeps the form open. Resize follows every change of the client

@@ -27,6 +27,11 @@ enum class Alignment { Left, Center, Right };
 // default) or in the middle.
 enum class VerticalAlignment { Top, Middle };
 
+// Automatic: pressing the left button on the control drags its outline
+// until the button is released; a drop on a control that has a DragDrop
+// handler calls it.
+enum class DragMode { Manual, Automatic };
+
 class Label : public Control {
   public:
     Label(Control& container, std::string_view caption);
@@ -40,12 +45,19 @@ class Label : public Control {
     void setWordWrap(bool wrap);
     // The label sits on top of its container's other controls.
     void BringToFront();
+    // Room inside the label's edges that its text keeps clear of (a control
+    // lying over its end, say).
+    void setTextMargins(int left, int top, int right, int bottom);
+    void setDragMode(DragMode mode);
 
     std::function<void(int button, int shift, float x, float y)> MouseDown;
     std::function<void(int button, int shift, float x, float y)> MouseMove;
     std::function<void(int button, int shift, float x, float y)> MouseUp;
     // A press and a release over the label.
     std::function<void()> Click;
+    // The control named `sourceName` of this program was dragged and dropped
+    // on the label at (x, y). Runs once the drag has ended.
+    std::function<void(const std::string& sourceName, float x, float y)> DragDrop;
 };
 
 }  // namespace controls

@@ -2,25 +2,15 @@
 // The "Camel" window: an ordinary window showing one stored picture. The
 // About box opens it modal.
 
-#include <QDialog>
-#include <QImage>
+#include "platform/controls/form.h"
+#include "platform/controls/image_box.h"
 
-class QLabel;
-
-class Form3 : public QDialog {
-    Q_OBJECT
+class Form3 : public controls::Form {
   public:
+    // The picture stored with the window.
+    static constexpr const char* kPicture = "pictures/camel.bmp";
+
     Form3();
 
-    // The picture stored with the window, or a null image if it cannot be
-    // read.
-    static QImage StoredPicture();
-
-    QLabel* Picture1 = nullptr;
-
-    // The close box unloads the window.
-    void reject() override;
-
-  protected:
-    void keyPressEvent(QKeyEvent* event) override;
+    controls::ImageBox Picture1{*this};
 };

@@ -3,48 +3,30 @@
 // support line can be dragged onto the title, which opens the "Camel"
 // window.
 
-#include <QDialog>
-#include <QPoint>
-#include <QString>
-#include <optional>
+#include <string>
 
-class QLabel;
-class QPushButton;
+#include "platform/controls/command_button.h"
+#include "platform/controls/form.h"
+#include "platform/controls/image_box.h"
+#include "platform/controls/label.h"
 
-class frmAbout : public QDialog {
-    Q_OBJECT
+class frmAbout : public controls::Form {
   public:
-    // The drag-and-drop format that carries the name of the dragged control.
-    static constexpr const char* kControlMimeType = "application/x-tessarine-control";
-
     frmAbout();
 
-    QWidget* Picture1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QPushButton* cmdOK = nullptr;
-    QLabel* Support = nullptr;
+    controls::ImageBox Picture1{*this};
+    controls::Label Label1{Picture1, "Tessarine 1.0"};
+    controls::Label Label2{Picture1, "by Lumograph"};
+    controls::Label Support{*this, ""};
+    // Built after the support line, which it overlaps, so that it lies on
+    // top of it.
+    controls::CommandButton cmdOK{*this, "OK"};
 
+    // OK, Enter, Esc and the close box unload the box.
     void cmdOK_Click();
     // A control named `sourceName` was dropped on Label1 at (x, y).
-    void Label1_DragDrop(const QString& sourceName, float x, float y);
-
-    // Esc and the close box unload the box, as OK does.
-    void reject() override;
-
-    // Called by the drag machinery: Support was pressed at `hotSpot`, and a
-    // control was dropped on Label1.
-    void DragSupport(QPoint hotSpot);
-    void RecordDropOnLabel1(const QString& sourceName, QPoint position);
-
-  protected:
-    // A minimised box comes straight back (see the definition).
-    void changeEvent(QEvent* event) override;
+    void Label1_DragDrop(const std::string& sourceName, float x, float y);
 
   private:
-    struct Drop {
-        QString sourceName;
-        QPoint position;
-    };
-    std::optional<Drop> pendingDrop_;
+    void Form_WindowStateChanged();
 };

@@ -2,27 +2,15 @@
 // The banner window the third hot key brings up: black, borderless, over the
 // whole screen, with one line of red text. A click anywhere closes it.
 
-#include <QWidget>
+#include "platform/controls/form.h"
+#include "platform/controls/label.h"
 
-class QLabel;
-
-class frmBases : public QWidget {
-    Q_OBJECT
+class frmBases : public controls::Form {
   public:
     frmBases();
 
-    QLabel* Label1 = nullptr;
+    controls::Label Label1{*this, "All your bases are belong to us"};
 
     void Form_Click();
     void Label1_Click();
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
-  private:
-    // A click is a press and a release over the same object.
-    QObject* pressedOn_ = nullptr;
 };

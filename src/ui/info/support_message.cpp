@@ -5,12 +5,12 @@
 
 namespace info {
 
-QString SupportMessageText() {
-    const QString line1 = QString("Please visit ") + QString::fromUtf8(kSupportWebPage) +
-                          " to see the FAQ or known problems with the fixes. ";
-    const QString line2 = QString("If you are still getting errors, email me at ") +
-                          QString::fromUtf8(kSupportEmail) +
-                          ". Please make the subject of your email 'SUPPORT NEEDED'. Thankyou!";
+std::string SupportMessageText() {
+    const std::string line1 = std::string("Please visit ") + kSupportWebPage +
+                              " to see the FAQ or known problems with the fixes. ";
+    const std::string line2 = std::string("If you are still getting errors, email me at ") +
+                              kSupportEmail +
+                              ". Please make the subject of your email 'SUPPORT NEEDED'. Thankyou!";
     return line1 + "\r\n" + line2;
 }
 
@@ -19,5 +19,5 @@ QString SupportMessageText() {
 void Form1::mnuSupport_Click() {
     // Modal, without an owner; returns when the user has closed it.
     controls::ShowMessage(nullptr, controls::MessageIcon::Information, "Support",
-                          info::SupportMessageText().toStdString());
+                          info::SupportMessageText());
 }

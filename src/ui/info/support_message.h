@@ -2,7 +2,7 @@
 // Where users find help: the support web page and e-mail address, and the
 // Help menu's support message.
 
-#include <QString>
+#include <string>
 
 namespace info {
 
@@ -11,6 +11,6 @@ inline constexpr const char* kSupportEmail = "support@example.com";
 
 // The support message: two lines joined by CR LF, the first ending in a
 // space, no line break after the second.
-QString SupportMessageText();
+std::string SupportMessageText();
 
 }  // namespace info

@@ -10,6 +10,8 @@
 #include <cstdint>
 
 #include "app/default_form.h"
+#include "platform/controls/event_pump.h"
+#include "platform/controls/qt/form_window.h"
 #include "ui/info/form3.h"
 
 namespace {
@@ -41,7 +43,7 @@ TEST(CamelPicture, IsA300By300UncompressedTrueColourBitmap) {
     const std::uint32_t imageSize = U32(bytes, 34);
     EXPECT_TRUE(imageSize == 0 || imageSize == 270000u) << imageSize;
 
-    const QImage picture = Form3::StoredPicture();
+    const QImage picture(QString(":/") + Form3::kPicture);
     ASSERT_FALSE(picture.isNull());
     EXPECT_EQ(picture.size(), QSize(300, 300));
     // A real picture, not a blank: the top row is sky and the bottom sand.
@@ -49,30 +51,36 @@ TEST(CamelPicture, IsA300By300UncompressedTrueColourBitmap) {
 }
 
 TEST(CamelWindow, ShowsThePictureAtItsOwnSizeClippedByTheBox) {
+    using controls::qt::WidgetOf;
+    using controls::qt::WindowOf;
     Form3& form = app::DefaultForm<Form3>::Get();
-    EXPECT_EQ(form.windowTitle(), "Camel");
-    EXPECT_EQ(form.size(), QSize(320, 298));  // 4800 x 4470 twips
-    EXPECT_EQ(form.Picture1->geometry(), QRect(8, 8, 305, 281));
-    EXPECT_EQ(form.Picture1->pixmap().size(), QSize(300, 300));
-    EXPECT_EQ(form.Picture1->alignment(), Qt::AlignLeft | Qt::AlignTop);
+    QWidget* window = WindowOf(form);
+    auto* box = qobject_cast<QLabel*>(WidgetOf(form.Picture1));
+    EXPECT_EQ(window->windowTitle(), "Camel");
+    EXPECT_EQ(QSize(form.ScaleWidth(), form.ScaleHeight()), QSize(320, 298));  // 4800 x 4470 twips
+    EXPECT_EQ(box->geometry(), QRect(8, 8, 305, 281));
+    EXPECT_EQ(box->pixmap().size(), QSize(300, 300));
+    EXPECT_EQ(QSize(form.Picture1.PictureWidth(), form.Picture1.PictureHeight()), QSize(300, 300));
+    EXPECT_EQ(box->alignment(), Qt::AlignLeft | Qt::AlignTop);
     // An ordinary window: minimize and maximize buttons, resizable.
-    EXPECT_TRUE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_TRUE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
-    EXPECT_EQ(form.windowFlags() & Qt::WindowType_Mask, Qt::Window);
+    EXPECT_TRUE(window->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_TRUE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(window->windowFlags() & Qt::WindowType_Mask, Qt::Window);
 
     // Resizing leaves the box where it is.
-    form.show();
-    form.resize(500, 400);
-    EXPECT_EQ(form.Picture1->geometry(), QRect(8, 8, 305, 281));
+    form.Show();
+    window->resize(500, 400);
+    EXPECT_EQ(box->geometry(), QRect(8, 8, 305, 281));
 
     // Esc does not close it; the close box unloads it.
     QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QApplication::sendEvent(&form, &esc);
+    QApplication::sendEvent(window, &esc);
     EXPECT_EQ(app::DefaultForm<Form3>::IfLoaded(), &form);
-    EXPECT_TRUE(form.isVisible());
-    form.close();
+    EXPECT_TRUE(form.Visible());
+    window->close();
     EXPECT_EQ(app::DefaultForm<Form3>::IfLoaded(), nullptr);
-    EXPECT_FALSE(form.isVisible());
+    EXPECT_FALSE(form.Visible());
+    controls::DoEvents();
 }
 
 }  // namespace

@@ -10,6 +10,9 @@
 #include <QPushButton>
 
 #include "app/default_form.h"
+#include "platform/controls/event_pump.h"
+#include "platform/controls/message_box.h"
+#include "platform/controls/qt/form_window.h"
 #include "platform/controls/qt/message_box_widget.h"
 #include "support/form1_fixture.h"
 #include "ui/info/form3.h"
@@ -21,8 +24,14 @@
 
 namespace {
 
+using controls::qt::WidgetOf;
+using controls::qt::WindowOf;
 using testing_support::Form1Test;
 using testing_support::WhenModal;
+
+QLabel* LabelOf(const controls::Control& label) {
+    return qobject_cast<QLabel*>(WidgetOf(label));
+}
 
 void Click(QWidget* widget, QPoint at, QPoint releaseAt) {
     QMouseEvent press(QEvent::MouseButtonPress, at, widget->mapToGlobal(at), Qt::LeftButton,
@@ -39,7 +48,7 @@ class InfoWindows : public Form1Test {
         app::DefaultForm<frmBases>::Unload();
         app::DefaultForm<frmAbout>::Unload();
         app::DefaultForm<Form3>::Unload();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        controls::DoEvents();
         Form1Test::TearDown();
     }
 };
@@ -48,35 +57,38 @@ TEST_F(InfoWindows, AboutBoxIsModalAtItsFixedPlaceAndOkUnloadsIt) {
     bool inspected = false;
     WhenModal([&](QWidget* modal) {
         inspected = true;
-        auto* about = qobject_cast<frmAbout*>(modal);
+        frmAbout* about = app::DefaultForm<frmAbout>::IfLoaded();
         ASSERT_NE(about, nullptr);
-        EXPECT_EQ(about, app::DefaultForm<frmAbout>::IfLoaded());
-        EXPECT_EQ(about->windowTitle(), "Tessarine");
+        EXPECT_EQ(modal, WindowOf(*about));
+        EXPECT_EQ(modal->windowTitle(), "Tessarine");
         // The program's icon, at 32 x 32 and 16 x 16.
-        const QList<QSize> iconSizes = about->windowIcon().availableSizes();
+        const QList<QSize> iconSizes = modal->windowIcon().availableSizes();
         EXPECT_TRUE(iconSizes.contains(QSize(32, 32)) && iconSizes.contains(QSize(16, 16)));
         // Client area 5730 x 2040 twips at (2340, 1935), not resizable.
-        EXPECT_EQ(about->geometry(), QRect(156, 129, 382, 136));
-        EXPECT_EQ(about->minimumSize(), about->maximumSize());
-        EXPECT_FALSE(about->windowFlags() & Qt::WindowMinMaxButtonsHint);
+        EXPECT_EQ(modal->geometry(), QRect(156, 129, 382, 136));
+        EXPECT_EQ(modal->minimumSize(), modal->maximumSize());
+        EXPECT_FALSE(modal->windowFlags() & Qt::WindowMinMaxButtonsHint);
         // The white band overhangs both sides; the title and credit sit in it.
-        EXPECT_EQ(about->Picture1->geometry(), QRect(-32, 0, 417, 73));
-        EXPECT_EQ(about->Picture1->palette().color(QPalette::Window), QColor(255, 255, 255));
-        EXPECT_EQ(about->Label1->parentWidget(), about->Picture1);
-        EXPECT_EQ(about->Label1->geometry(), QRect(96, 0, 385, 49));
-        EXPECT_EQ(about->Label1->text(), "Tessarine 1.0");
-        EXPECT_TRUE(about->Label1->font().bold());
-        EXPECT_TRUE(about->Label1->font().italic());
-        EXPECT_EQ(about->Label1->font().pixelSize(), 37);  // 27.75 pt
-        EXPECT_EQ(about->Label2->geometry(), QRect(296, 48, 105, 17));
-        EXPECT_EQ(about->Label2->text(), "by Lumograph");
-        EXPECT_EQ(about->Support->geometry(), QRect(24, 88, 281, 41));
-        EXPECT_EQ(about->Support->text(),
-                  QString("For Support, Please Email ") + info::kSupportEmail);
-        EXPECT_EQ(about->cmdOK->geometry(), QRect(288, 96, 84, 23));
-        EXPECT_TRUE(about->cmdOK->isDefault());
-        EXPECT_EQ(about->focusWidget(), about->cmdOK);
-        about->cmdOK->click();
+        QWidget* band = WidgetOf(about->Picture1);
+        EXPECT_EQ(band->geometry(), QRect(-32, 0, 417, 73));
+        EXPECT_EQ(band->palette().color(QPalette::Window), QColor(255, 255, 255));
+        QLabel* title = LabelOf(about->Label1);
+        EXPECT_EQ(title->parentWidget(), band);
+        EXPECT_EQ(title->geometry(), QRect(96, 0, 385, 49));
+        EXPECT_EQ(title->text(), "Tessarine 1.0");
+        EXPECT_TRUE(title->font().bold());
+        EXPECT_TRUE(title->font().italic());
+        EXPECT_EQ(title->font().pixelSize(), 37);  // 27.75 pt
+        EXPECT_EQ(WidgetOf(about->Label2)->geometry(), QRect(296, 48, 105, 17));
+        EXPECT_EQ(about->Label2.Caption(), "by Lumograph");
+        EXPECT_EQ(WidgetOf(about->Support)->geometry(), QRect(24, 88, 281, 41));
+        EXPECT_EQ(about->Support.Caption(),
+                  std::string("For Support, Please Email ") + info::kSupportEmail);
+        auto* ok = qobject_cast<QPushButton*>(WidgetOf(about->cmdOK));
+        EXPECT_EQ(ok->geometry(), QRect(288, 96, 84, 23));
+        EXPECT_TRUE(ok->isDefault());
+        EXPECT_EQ(modal->focusWidget(), ok);
+        ok->click();
     });
     form_->mnuAbout_Click();
     EXPECT_TRUE(inspected);
@@ -86,7 +98,7 @@ TEST_F(InfoWindows, AboutBoxIsModalAtItsFixedPlaceAndOkUnloadsIt) {
 TEST_F(InfoWindows, EscapeAndTheCloseBoxCloseTheAboutBoxAndItOpensAfresh) {
     frmAbout* first = nullptr;
     WhenModal([&](QWidget* modal) {
-        first = qobject_cast<frmAbout*>(modal);
+        first = app::DefaultForm<frmAbout>::IfLoaded();
         modal->move(10, 10);
         QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
         QApplication::sendEvent(modal, &esc);
@@ -94,7 +106,7 @@ TEST_F(InfoWindows, EscapeAndTheCloseBoxCloseTheAboutBoxAndItOpensAfresh) {
     form_->mnuAbout_Click();
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(app::DefaultForm<frmAbout>::IfLoaded(), nullptr);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    controls::DoEvents();
 
     bool reopened = false;
     WhenModal([&](QWidget* modal) {
@@ -110,7 +122,7 @@ TEST_F(InfoWindows, EscapeAndTheCloseBoxCloseTheAboutBoxAndItOpensAfresh) {
 
 TEST_F(InfoWindows, OnlyTheSupportLineDroppedOnTheTitleOpensTheCamelWindow) {
     frmAbout& about = app::DefaultForm<frmAbout>::Get();
-    about.show();
+    about.Show();
 
     // Names are compared exactly.
     for (const char* name : {"support", "SUPPORT", "Support ", "Label2", ""}) {
@@ -125,17 +137,18 @@ TEST_F(InfoWindows, OnlyTheSupportLineDroppedOnTheTitleOpensTheCamelWindow) {
         WhenModal(
             [&](QWidget* modal) {
                 shown = true;
-                EXPECT_EQ(modal, app::DefaultForm<Form3>::IfLoaded());
+                ASSERT_NE(app::DefaultForm<Form3>::IfLoaded(), nullptr);
+                EXPECT_EQ(modal, WindowOf(*app::DefaultForm<Form3>::IfLoaded()));
                 EXPECT_EQ(modal->windowTitle(), "Camel");
                 EXPECT_EQ(modal->windowModality(), Qt::ApplicationModal);
                 modal->close();
             },
-            &about);
+            WindowOf(about));
         about.Label1_DragDrop("Support", 10, 10);
         EXPECT_TRUE(shown) << round;
         EXPECT_EQ(app::DefaultForm<Form3>::IfLoaded(), nullptr);
         EXPECT_EQ(app::DefaultForm<frmAbout>::IfLoaded(), &about);
-        EXPECT_TRUE(about.isVisible());
+        EXPECT_TRUE(about.Visible());
     }
 }
 
@@ -143,46 +156,48 @@ TEST_F(InfoWindows, TheHotKeyShowsOneBannerAndAClickAnywhereClosesIt) {
     form_->VBHotKey1_HotKeyPressed();
     frmBases* banner = app::DefaultForm<frmBases>::IfLoaded();
     ASSERT_NE(banner, nullptr);
-    EXPECT_TRUE(banner->isVisible());
+    EXPECT_TRUE(banner->Visible());
     EXPECT_TRUE(form_->Visible());  // the main window stays as it is
-    EXPECT_EQ(banner->windowTitle(), "Form4");
-    EXPECT_TRUE(banner->windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_TRUE(banner->windowState() & Qt::WindowMaximized);
-    EXPECT_EQ(banner->palette().color(QPalette::Window), QColor(0, 0, 0));
-    EXPECT_EQ(banner->Label1->text(), "All your bases are belong to us");
-    EXPECT_EQ(banner->Label1->geometry(), QRect(144, 168, 257, 113));
-    EXPECT_TRUE(banner->Label1->wordWrap());
-    EXPECT_EQ(banner->Label1->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-    EXPECT_EQ(banner->Label1->font().pixelSize(), 32);  // 24 pt
-    EXPECT_TRUE(banner->Label1->font().bold() && banner->Label1->font().italic());
+    QWidget* window = WindowOf(*banner);
+    EXPECT_EQ(window->windowTitle(), "Form4");
+    EXPECT_TRUE(window->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(window->windowState() & Qt::WindowMaximized);
+    EXPECT_EQ(window->palette().color(QPalette::Window), QColor(0, 0, 0));
+    QLabel* text = LabelOf(banner->Label1);
+    EXPECT_EQ(text->text(), "All your bases are belong to us");
+    EXPECT_EQ(text->geometry(), QRect(144, 168, 257, 113));
+    EXPECT_TRUE(text->wordWrap());
+    EXPECT_EQ(text->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    EXPECT_EQ(text->font().pixelSize(), 32);  // 24 pt
+    EXPECT_TRUE(text->font().bold() && text->font().italic());
 
     // A second press brings up the same window.
     form_->VBHotKey1_HotKeyPressed();
     EXPECT_EQ(app::DefaultForm<frmBases>::IfLoaded(), banner);
 
     // A press on the text released outside it is no click on the text.
-    Click(banner->Label1, QPoint(5, 5), QPoint(400, 400));
+    Click(text, QPoint(5, 5), QPoint(400, 400));
     EXPECT_EQ(app::DefaultForm<frmBases>::IfLoaded(), banner);
 
     // A click on the text closes it...
-    Click(banner->Label1, QPoint(5, 5), QPoint(6, 6));
+    Click(text, QPoint(5, 5), QPoint(6, 6));
     EXPECT_EQ(app::DefaultForm<frmBases>::IfLoaded(), nullptr);
-    EXPECT_FALSE(banner->isVisible());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(banner->Visible());
+    controls::DoEvents();
 
     // ... and so does one on the black beside it, on a new banner.
     form_->VBHotKey1_HotKeyPressed();
     banner = app::DefaultForm<frmBases>::IfLoaded();
     ASSERT_NE(banner, nullptr);
-    Click(banner, QPoint(2, 2), QPoint(3, 3));
+    Click(WindowOf(*banner), QPoint(2, 2), QPoint(3, 3));
     EXPECT_EQ(app::DefaultForm<frmBases>::IfLoaded(), nullptr);
 }
 
 TEST_F(InfoWindows, SupportMessageIsTwoLinesJoinedByCrLf) {
-    const QString line1 =
+    const std::string line1 =
         "Please visit https://support.example.com/tessarine to see the FAQ or known problems "
         "with the fixes. ";
-    const QString line2 =
+    const std::string line2 =
         "If you are still getting errors, email me at support@example.com. Please make the "
         "subject of your email 'SUPPORT NEEDED'. Thankyou!";
     EXPECT_EQ(info::SupportMessageText(), line1 + "\r\n" + line2);
@@ -195,16 +210,16 @@ TEST_F(InfoWindows, SupportMessageIsTwoLinesJoinedByCrLf) {
         EXPECT_EQ(box->windowTitle(), "Support");
         EXPECT_EQ(box->icon(), QMessageBox::Information);
         EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
-        EXPECT_EQ(box->text(), line1 + "\r\n" + line2);
+        EXPECT_EQ(box->text().toStdString(), line1 + "\r\n" + line2);
         EXPECT_EQ(box->parentWidget(), nullptr);
         // Ctrl+C copies the message, unchanged, between separator lines.
         QGuiApplication::clipboard()->clear();
         QKeyEvent copy(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier);
         QApplication::sendEvent(box, &copy);
-        const QString separator = "---------------------------\n";
-        EXPECT_EQ(QGuiApplication::clipboard()->text(), separator + "Support\n" + separator +
-                                                            line1 + "\r\n" + line2 + "\n" +
-                                                            separator + "OK   \n" + separator);
+        const std::string separator = "---------------------------\n";
+        EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(),
+                  separator + "Support\n" + separator + line1 + "\r\n" + line2 + "\n" + separator +
+                      "OK   \n" + separator);
         box->button(QMessageBox::Ok)->click();
     });
     form_->mnuSupport_Click();

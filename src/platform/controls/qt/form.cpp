@@ -1,12 +1,16 @@
 #include <QApplication>
+#include <QCursor>
 #include <QEventLoop>
 #include <QIcon>
 #include <QLayout>
 #include <QPointer>
+#include <QScreen>
 #include <QWindow>
+#include <algorithm>
 
 #include "platform/controls/form.h"
 #include "platform/controls/qt/form_window.h"
+#include "platform/x11/window_hints.h"
 
 namespace controls {
 namespace {
@@ -91,6 +95,10 @@ void Form::setClientSize(int width, int height) {
     if (!window || !client) {
         return;
     }
+    if (qobject_cast<QDialog*>(window)) {
+        window->setFixedSize(width, height);
+        return;
+    }
     if (client == window) {
         window->resize(width, height);
         return;
@@ -172,7 +180,92 @@ void Form::setKeepPlaceWhenHidden(bool keep) {
     }
 }
 
+bool Form::HasWindow() const {
+    return qt::WindowOf(*this) != nullptr;
+}
+
+void Form::setBackColor(std::uint32_t rgb) {
+    if (QWidget* client = qt::ClientOf(*this)) {
+        QPalette palette = client->palette();
+        palette.setColor(QPalette::Window, QColor::fromRgb(rgb & 0xFFFFFF));
+        client->setPalette(palette);
+        client->setAutoFillBackground(true);
+    }
+}
+
+void Form::setOwner(const Form& owner) {
+    qt::SetOwnerWindow(*this, qt::WindowOf(owner));
+}
+
+void Form::KeepOutOfTaskbar() {
+    QWidget* window = qt::WindowOf(*this);
+    if (!window) {
+        return;
+    }
+    window->winId();  // the native window, to carry the hint from its first showing
+    platform::KeepOutOfTaskbar(window->windowHandle());
+}
+
+void Form::CenterOnScreen() {
+    if (auto* link = dynamic_cast<qt::FormLink*>(qt::WindowOf(*this))) {
+        link->setCentreOnScreen();
+    }
+}
+
+void Form::Maximize() {
+    if (QWidget* window = qt::WindowOf(*this)) {
+        window->setWindowState(window->windowState() | Qt::WindowMaximized);
+    }
+}
+
 namespace qt {
+
+void CentreOnScreen(QWidget* window) {
+    QScreen* screen = QGuiApplication::primaryScreen()->virtualSiblings().size() > 1
+                          ? QGuiApplication::screenAt(QCursor::pos())
+                          : window->screen();
+    if (!screen) {
+        return;
+    }
+    const QRect desk = screen->availableGeometry();
+    // The frame's size, from the program's windows already shown; a
+    // typical one when they tell nothing believable.
+    int frameWidth = 0;
+    int frameHeight = 0;
+    for (QWidget* other : QApplication::topLevelWidgets()) {
+        if (frameWidth != 0 && frameHeight != 0) {
+            break;
+        }
+        if (other->isVisible()) {
+            frameWidth = std::max(frameWidth, other->geometry().x() - other->x());
+            frameHeight = std::max(frameHeight, other->geometry().y() - other->y());
+        }
+    }
+    if (frameWidth == 0 || frameHeight == 0 || frameWidth >= 10 || frameHeight >= 40) {
+        frameWidth = 10;
+        frameHeight = 40;
+    }
+    QPoint at(desk.x() + desk.width() / 2 - window->width() / 2 - frameWidth,
+              desk.y() + desk.height() / 2 - window->height() / 2 - frameHeight);
+    if (at.x() + frameWidth + window->width() > desk.x() + desk.width()) {
+        at.setX(desk.x() + desk.width() - window->width() - frameWidth);
+    }
+    if (at.y() + frameHeight + window->height() > desk.y() + desk.height()) {
+        at.setY(desk.y() + desk.height() - window->height() - frameHeight);
+    }
+    at.setX(std::max(at.x(), desk.x()));
+    at.setY(std::max(at.y(), desk.y()));
+    window->move(at);
+    // Placed, but not by the user.
+    window->setAttribute(Qt::WA_Moved, false);
+}
+
+void SetOwnerWindow(Form& form, QWidget* owner) {
+    QWidget* window = WindowOf(form);
+    if (window && owner) {
+        window->setParent(owner->window(), window->windowFlags());
+    }
+}
 
 QWidget* WindowOf(const Form& form) {
     return form.impl().widget;

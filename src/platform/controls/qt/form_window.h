@@ -10,6 +10,7 @@
 #include <QMainWindow>
 #include <QMouseEvent>
 #include <QWindow>
+#include <type_traits>
 
 #include "platform/backend.h"
 #include "platform/controls/form.h"
@@ -19,18 +20,26 @@ namespace controls::qt {
 
 // What a form's window knows of its form once the form is built: events
 // that arrive while the window itself is being made (before the form's
-// handlers exist) go to the window alone.
+// handlers exist), or while the form is going, go to the window alone.
 class FormLink {
   public:
     virtual ~FormLink() = default;
-    // The form is complete; its client area is `client`.
+    // The form is complete; its client area is `client` (null: it is going).
     void attach(QWidget* client) { client_ = client; }
     void setKeepPlace(bool keep) { keepPlace_ = keep; }
+    // Form::CenterOnScreen was called.
+    void setCentreOnScreen() { centreOnScreen_ = true; }
 
   protected:
     QPointer<QWidget> client_;
     bool keepPlace_ = false;
+    bool centreOnScreen_ = false;
 };
+
+// Moves `window`, showing for the first time, to the middle of its
+// screen, allowing for the frames that the window manager puts around the
+// program's windows, as Qt centres a dialog that has no parent.
+void CentreOnScreen(QWidget* window);
 
 template <typename Window>
 class FormWindow : public Window, public FormLink {
@@ -108,6 +117,22 @@ class FormWindow : public Window, public FormLink {
     }
 
   protected:
+    void showEvent(QShowEvent* event) override {
+        if (centreOnScreen_ && !event->spontaneous() && !this->testAttribute(Qt::WA_Moved)) {
+            CentreOnScreen(this);
+        }
+        if constexpr (std::is_same_v<Window, QDialog>) {
+            // An owned dialog that is not modal is placed by the window
+            // system, as any owned window is (centred on its owner), not by
+            // the dialog's own centring.
+            if (this->parentWidget() && this->windowModality() == Qt::NonModal) {
+                QWidget::showEvent(event);
+                return;
+            }
+        }
+        Window::showEvent(event);
+    }
+
     bool event(QEvent* event) override {
         if (!client_) {
             return Window::event(event);
@@ -213,5 +238,7 @@ class FormWindow : public Window, public FormLink {
 QWidget* WindowOf(const Form& form);
 // The menu bar of a sizable form; null for other styles.
 QMainWindow* MainWindowOf(const Form& form);
+// Form::setOwner with an owner that is a Qt window of its own.
+void SetOwnerWindow(Form& form, QWidget* owner);
 
 }  // namespace controls::qt
