@@ -14,8 +14,8 @@
 #include <optional>
 #include <string>
 
-#include "app/cli_capture.h"
 #include "app/x11_cli_capture.h"
+#include "cli/cli_capture.h"
 #include "platform/session_kind.h"
 
 namespace {

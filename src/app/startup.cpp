@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "app/cli_capture.h"
 #include "app/handle_report.h"
 #include "app/hot_key_cli.h"
 #include "app/interface_font.h"
@@ -20,6 +19,7 @@
 #include "app/toolkit_start.h"
 #include "app/variables.h"
 #include "app/x11_cli_capture.h"
+#include "cli/cli_capture.h"
 #include "platform/backend.h"
 #include "platform/open_backend.h"
 #include "platform/raster/handle_release.h"
