@@ -19,11 +19,11 @@
 #include <string>
 #include <vector>
 
-#include "app/do_events.h"
-#include "app/variables.h"
 #include "platform/open_backend.h"
 #include "platform/raster/handle_release.h"
 #include "platform/raster/raster.h"
+#include "program/do_events.h"
+#include "program/variables.h"
 #include "ui/main/form1.h"
 
 namespace {

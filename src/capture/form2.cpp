@@ -3,7 +3,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 
-#include "app/default_form.h"
+#include "program/default_form.h"
 #include "ui/main/form1.h"
 
 // A dialog owned by the main window: the window manager keeps it out of the

@@ -7,15 +7,15 @@
 #include <QRadioButton>
 #include <chrono>
 
-#include "app/do_events.h"
-#include "app/screen_size.h"
-#include "app/variables.h"
 #include "base/rounding.h"
 #include "capture/capture_presses.h"
 #include "capture/screen_freeze.h"
 #include "capture/visible_on_exit.h"
 #include "platform/controls/picture_box.h"
 #include "platform/raster/handle_release.h"
+#include "program/do_events.h"
+#include "program/screen_size.h"
+#include "program/variables.h"
 #include "ui/main/form1.h"
 #include "ui/preview/preview_redraw.h"
 

@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "app/variables.h"
 #include "platform/controls/message_box.h"
 #include "platform/raster/handle_release.h"
 #include "platform/raster/raster.h"
+#include "program/variables.h"
 
 namespace capture {
 

@@ -7,11 +7,11 @@
 #include <QMimeData>
 #include <algorithm>
 
-#include "app/variables.h"
 #include "output/bitmap_file.h"
 #include "output/png_file.h"
 #include "platform/controls/message_box.h"
 #include "platform/raster/raster.h"
+#include "program/variables.h"
 #include "ui/main/form1.h"
 
 void Form1::mnuCopy_Click() {

@@ -5,12 +5,12 @@
 #include <QPointer>
 #include <QScreen>
 
-#include "app/default_form.h"
-#include "app/do_events.h"
-#include "app/variables.h"
 #include "output/picture_file.h"
 #include "platform/controls/picture_box.h"
 #include "platform/raster/raster.h"
+#include "program/default_form.h"
+#include "program/do_events.h"
+#include "program/variables.h"
 
 namespace {
 

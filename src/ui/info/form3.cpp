@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QPixmap>
 
-#include "app/default_form.h"
+#include "program/default_form.h"
 #include "ui/info/twips.h"
 
 Form3::Form3() {

@@ -13,8 +13,8 @@
 #include <QPushButton>
 #include <algorithm>
 
-#include "app/default_form.h"
 #include "platform/x11/window_hints.h"
+#include "program/default_form.h"
 #include "ui/info/form3.h"
 #include "ui/info/support_message.h"
 #include "ui/info/twips.h"

@@ -4,8 +4,8 @@
 #include <QLabel>
 #include <QMouseEvent>
 
-#include "app/default_form.h"
 #include "platform/x11/window_hints.h"
+#include "program/default_form.h"
 #include "ui/info/twips.h"
 #include "ui/main/form1.h"
 

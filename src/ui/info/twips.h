@@ -7,7 +7,7 @@
 #include <QString>
 
 #include "base/rounding.h"
-#include "app/screen_size.h"
+#include "program/screen_size.h"
 
 namespace info {
 

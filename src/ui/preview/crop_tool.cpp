@@ -4,14 +4,14 @@
 #include <QMessageBox>
 #include <QRadioButton>
 
-#include "app/do_events.h"
-#include "app/variables.h"
 #include "base/rounding.h"
 #include "platform/controls/message_box.h"
 #include "platform/controls/picture_box.h"
 #include "platform/controls/popup_button.h"
 #include "platform/controls/rectangle_shape.h"
 #include "platform/raster/handle_release.h"
+#include "program/do_events.h"
+#include "program/variables.h"
 #include "ui/main/form1.h"
 #include "ui/preview/crop_mapping.h"
 #include "ui/preview/preview_redraw.h"

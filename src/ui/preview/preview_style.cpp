@@ -2,9 +2,9 @@
 
 #include <QRadioButton>
 
-#include "app/do_events.h"
-#include "app/variables.h"
 #include "platform/controls/picture_box.h"
+#include "program/do_events.h"
+#include "program/variables.h"
 #include "ui/main/form1.h"
 #include "ui/preview/preview_redraw.h"
 

@@ -9,7 +9,7 @@
 #include <QtEndian>
 #include <cstdint>
 
-#include "app/default_form.h"
+#include "program/default_form.h"
 #include "ui/info/form3.h"
 
 namespace {

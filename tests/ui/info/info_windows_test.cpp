@@ -9,8 +9,8 @@
 #include <QMouseEvent>
 #include <QPushButton>
 
-#include "app/default_form.h"
 #include "platform/controls/message_box.h"
+#include "program/default_form.h"
 #include "support/form1_fixture.h"
 #include "ui/info/form3.h"
 #include "ui/info/frm_about.h"
