@@ -19,11 +19,12 @@
 #include <string>
 #include <vector>
 
-#include "app/variables.h"
 #include "platform/controls/event_pump.h"
 #include "platform/open_backend.h"
 #include "platform/raster/handle_release.h"
 #include "platform/raster/raster.h"
+#include "program/do_events.h"
+#include "program/variables.h"
 #include "ui/main/form1.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <memory>
 
-#include "app/cli_capture.h"
+#include "cli/cli_capture.h"
 #include "platform/wayland/hot_key_bus.h"
 #include "platform/wayland/session_bus.h"
 

@@ -13,9 +13,9 @@
 #include <optional>
 #include <string>
 
-#include "app/cli_capture.h"
 #include "app/x11_cli_capture.h"
 #include "base/sibling_program.h"
+#include "cli/cli_capture.h"
 #include "platform/session_kind.h"
 #include "platform/text/printable.h"
 

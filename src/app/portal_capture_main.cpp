@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "app/cli_capture.h"
 #include "app/hot_key_cli.h"
+#include "cli/cli_capture.h"
 #include "platform/wayland/data_control_clipboard.h"
 #include "platform/wayland/portal_backend.h"
 #include "platform/wayland/session_bus.h"

@@ -11,15 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "app/cli_capture.h"
 #include "app/handle_report.h"
 #include "app/hot_key_cli.h"
 #include "app/interface_font.h"
 #include "app/lost_display.h"
 #include "app/termination.h"
 #include "app/toolkit_start.h"
-#include "app/variables.h"
 #include "app/x11_cli_capture.h"
+#include "cli/cli_capture.h"
 #include "platform/backend.h"
 #include "platform/open_backend.h"
 #include "platform/raster/handle_release.h"
@@ -27,6 +26,7 @@
 #include "platform/wayland/session_bus.h"
 #include "platform/x11/display_name.h"
 #include "platform/x11/screen_visual.h"
+#include "program/variables.h"
 #include "ui/main/form1.h"
 
 namespace app {

@@ -7,7 +7,7 @@
 #include <QtGlobal>
 #include <cstdio>
 
-#include "app/cli_capture.h"
+#include "cli/cli_capture.h"
 #include "platform/text/printable.h"
 
 namespace app {

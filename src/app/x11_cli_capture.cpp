@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "app/cli_capture.h"
+#include "cli/cli_capture.h"
 #include "platform/x11/clipboard_server.h"
 #include "platform/x11/x11_backend.h"
 

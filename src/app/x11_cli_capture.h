@@ -1,7 +1,7 @@
 #pragma once
 // The capture from the command line in an X11 session.
 
-#include "app/command_line.h"
+#include "cli/command_line.h"
 
 namespace app {
 

@@ -1,7 +1,7 @@
 #include "capture/capture_buffer.h"
 
-#include "app/variables.h"
 #include "platform/raster/handle_release.h"
+#include "program/variables.h"
 
 namespace capture {
 namespace {

@@ -1,6 +1,6 @@
 #include "capture/form2.h"
 
-#include "app/default_form.h"
+#include "program/default_form.h"
 #include "ui/main/form1.h"
 
 Form2::Form2() : Form(Style::FixedDialog, "Form2") {

@@ -10,9 +10,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/default_form.h"
-#include "app/screen_size.h"
-#include "app/variables.h"
 #include "base/rounding.h"
 #include "capture/capture_buffer.h"
 #include "capture/capture_presses.h"
@@ -27,6 +24,10 @@
 #include "platform/controls/rectangle_shape.h"
 #include "platform/raster/handle_release.h"
 #include "platform/x11/window_hints.h"
+#include "program/default_form.h"
+#include "program/do_events.h"
+#include "program/screen_size.h"
+#include "program/variables.h"
 #include "ui/main/form1.h"
 
 // The window manager is bypassed: it would fit a full-screen window to one

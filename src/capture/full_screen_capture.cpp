@@ -5,9 +5,6 @@
 
 #include <chrono>
 
-#include "app/do_events.h"
-#include "app/screen_size.h"
-#include "app/variables.h"
 #include "base/rounding.h"
 #include "capture/capture_buffer.h"
 #include "capture/capture_presses.h"
@@ -16,6 +13,9 @@
 #include "platform/controls/event_pump.h"
 #include "platform/controls/picture_box.h"
 #include "platform/raster/handle_release.h"
+#include "program/do_events.h"
+#include "program/screen_size.h"
+#include "program/variables.h"
 #include "ui/main/form1.h"
 
 void Form1::mnuScreen_Click() {

@@ -2,10 +2,6 @@
 // the capture buffer and cover the screen with the selection window, on
 // which the user drags the rectangle to keep (frmSelect).
 
-#include "app/default_form.h"
-#include "app/do_events.h"
-#include "app/screen_size.h"
-#include "app/variables.h"
 #include "base/rounding.h"
 #include "capture/capture_presses.h"
 #include "capture/frm_select.h"
@@ -16,6 +12,10 @@
 #include "platform/controls/event_pump.h"
 #include "platform/controls/picture_box.h"
 #include "platform/raster/handle_release.h"
+#include "program/default_form.h"
+#include "program/do_events.h"
+#include "program/screen_size.h"
+#include "program/variables.h"
 #include "ui/main/form1.h"
 
 void Form1::mnuselscreen_Click() {

@@ -4,6 +4,7 @@
 
 #include "platform/controls/message_box.h"
 #include "platform/raster/raster.h"
+#include "program/variables.h"
 
 namespace capture {
 

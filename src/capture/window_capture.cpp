@@ -4,8 +4,6 @@
 
 #include <cctype>
 
-#include "app/default_form.h"
-#include "app/variables.h"
 #include "base/rounding.h"
 #include "capture/capture_buffer.h"
 #include "capture/capture_presses.h"
@@ -17,6 +15,9 @@
 #include "platform/controls/message_box.h"
 #include "platform/controls/picture_box.h"
 #include "platform/raster/handle_release.h"
+#include "program/default_form.h"
+#include "program/do_events.h"
+#include "program/variables.h"
 #include "ui/main/form1.h"
 
 void Form1::mnuWindow_Click() {

@@ -3,12 +3,12 @@
 
 #include <algorithm>
 
-#include "app/variables.h"
 #include "output/bitmap_file.h"
 #include "output/png_file.h"
 #include "platform/controls/clipboard.h"
 #include "platform/controls/message_box.h"
 #include "platform/raster/raster.h"
+#include "program/variables.h"
 #include "ui/main/form1.h"
 
 void Form1::mnuCopy_Click() {

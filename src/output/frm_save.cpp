@@ -5,13 +5,14 @@
 #include <QPointer>
 #include <QScreen>
 
-#include "app/default_form.h"
-#include "app/variables.h"
 #include "output/picture_file.h"
 #include "platform/controls/event_pump.h"
 #include "platform/controls/picture_box.h"
 #include "platform/controls/qt/control_impl.h"
 #include "platform/raster/raster.h"
+#include "program/default_form.h"
+#include "program/do_events.h"
+#include "program/variables.h"
 
 namespace {
 

@@ -4,12 +4,12 @@
 #include <QString>
 #include <deque>
 
-#include "app/variables.h"
 #include "output/frm_save.h"
 #include "platform/controls/common_dialog.h"
 #include "platform/controls/message_box.h"
 #include "platform/raster/handle_release.h"
 #include "platform/raster/raster.h"
+#include "program/variables.h"
 #include "ui/main/form1.h"
 
 namespace {

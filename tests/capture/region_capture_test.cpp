@@ -4,12 +4,12 @@
 #include <QRadioButton>
 #include <QTimer>
 
-#include "app/default_form.h"
 #include "capture/frm_select.h"
 #include "capture/region_buffer.h"
 #include "platform/controls/picture_box.h"
 #include "platform/controls/qt/control_impl.h"
 #include "platform/controls/rectangle_shape.h"
+#include "program/default_form.h"
 #include "support/form1_fixture.h"
 #include "support/message_box_answerer.h"
 

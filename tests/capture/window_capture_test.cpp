@@ -2,12 +2,12 @@
 #include <QRadioButton>
 #include <optional>
 
-#include "app/default_form.h"
 #include "capture/foreground_window.h"
 #include "capture/form2.h"
 #include "platform/controls/event_pump.h"
 #include "platform/controls/picture_box.h"
 #include "platform/controls/qt/form_window.h"
+#include "program/default_form.h"
 #include "support/form1_fixture.h"
 #include "support/message_box_answerer.h"
 

@@ -5,10 +5,10 @@
 #include <deque>
 #include <filesystem>
 
-#include "app/default_form.h"
 #include "output/bmp_decode.h"
 #include "output/frm_save.h"
 #include "platform/controls/picture_box.h"
+#include "program/default_form.h"
 #include "support/form1_fixture.h"
 
 namespace {

@@ -6,9 +6,9 @@
 
 #include <memory>
 
-#include "app/variables.h"
 #include "platform/raster/handle_release.h"
 #include "platform/raster/raster.h"
+#include "program/variables.h"
 #include "support/fake_screen.h"
 #include "ui/main/form1.h"
 

@@ -1,6 +1,6 @@
 #include "ui/info/form3.h"
 
-#include "app/default_form.h"
+#include "program/default_form.h"
 #include "ui/info/twips.h"
 
 // An ordinary window of its own, though it runs modal: resizable, with

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/default_form.h"
 #include "platform/controls/event_pump.h"
+#include "program/default_form.h"
 #include "ui/info/form3.h"
 #include "ui/info/support_message.h"
 #include "ui/info/twips.h"

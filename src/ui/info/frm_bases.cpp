@@ -1,6 +1,6 @@
 #include "ui/info/frm_bases.h"
 
-#include "app/default_form.h"
+#include "program/default_form.h"
 #include "ui/info/twips.h"
 #include "ui/main/form1.h"
 

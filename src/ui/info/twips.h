@@ -1,9 +1,9 @@
 #pragma once
 // The information windows are laid out in twips: 15 twips to a pixel.
 
-#include "app/screen_size.h"
 #include "base/rounding.h"
 #include "platform/controls/control.h"
+#include "program/screen_size.h"
 
 namespace info {
 

@@ -1,7 +1,6 @@
 // The crop tool: arm it, drag a band on the preview pane, and the capture is
 // replaced by the part of it that the band covers.
 
-#include "app/variables.h"
 #include "base/rounding.h"
 #include "capture/capture_buffer.h"
 #include "platform/controls/message_box.h"
@@ -9,6 +8,8 @@
 #include "platform/controls/popup_button.h"
 #include "platform/controls/rectangle_shape.h"
 #include "platform/raster/handle_release.h"
+#include "program/do_events.h"
+#include "program/variables.h"
 #include "ui/main/form1.h"
 #include "ui/preview/crop_mapping.h"
 

@@ -1,7 +1,7 @@
 #include "ui/preview/preview_redraw.h"
 
-#include "app/variables.h"
 #include "platform/controls/picture_box.h"
+#include "program/variables.h"
 
 namespace preview {
 

@@ -9,9 +9,9 @@
 #include <QtEndian>
 #include <cstdint>
 
-#include "app/default_form.h"
 #include "platform/controls/event_pump.h"
 #include "platform/controls/qt/form_window.h"
+#include "program/default_form.h"
 #include "ui/info/form3.h"
 
 namespace {

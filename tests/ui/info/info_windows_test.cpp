@@ -9,11 +9,11 @@
 #include <QMouseEvent>
 #include <QPushButton>
 
-#include "app/default_form.h"
 #include "platform/controls/event_pump.h"
 #include "platform/controls/message_box.h"
 #include "platform/controls/qt/form_window.h"
 #include "platform/controls/qt/message_box_widget.h"
+#include "program/default_form.h"
 #include "support/form1_fixture.h"
 #include "ui/info/form3.h"
 #include "ui/info/frm_about.h"

@@ -1,4 +1,4 @@
-#include "app/screen_size.h"
+#include "program/screen_size.h"
 
 #include "platform/raster/raster.h"
 

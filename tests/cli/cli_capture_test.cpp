@@ -1,4 +1,4 @@
-#include "app/cli_capture.h"
+#include "cli/cli_capture.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

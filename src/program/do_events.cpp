@@ -1,4 +1,4 @@
-#include "app/do_events.h"
+#include "program/do_events.h"
 
 #include <chrono>
 #include <thread>

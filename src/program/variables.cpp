@@ -1,4 +1,4 @@
-#include "app/variables.h"
+#include "program/variables.h"
 
 namespace variables {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/command_line.h"
+#include "cli/command_line.h"
 #include "platform/backend.h"
 
 namespace app {
