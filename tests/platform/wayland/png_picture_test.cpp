@@ -74,7 +74,9 @@ TEST(PngPicture, ReadsEveryPixelAsRgbAndRefusesWhatIsNoPng) {
     ::getrusage(RUSAGE_SELF, &before);
     EXPECT_FALSE(ReadFile(junk.fileName(), error));
     ::getrusage(RUSAGE_SELF, &after);
-    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 << 10) << error;
+    // Whole, the picture would take 1 GiB; a sanitizer's own bookkeeping
+    // adds tens of MiB to what the rows decoded so far take.
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 256 << 10) << error;
 
     // Palette, grey and 16-bit pictures come out as 8-bit RGB, 16 bits cut
     // to their high 8.
