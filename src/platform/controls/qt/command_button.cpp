@@ -9,7 +9,7 @@ namespace controls {
 namespace {
 
 QString FromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    return qt::Text(text);
 }
 
 QPushButton* ButtonOf(const CommandButton& button) {

@@ -29,7 +29,7 @@ void KeepNoDialogSettings() {
 }
 
 QString FromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    return qt::Text(text);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <string_view>
 
 #include "platform/controls/control.h"
 
@@ -34,6 +35,11 @@ class Host : public Control {
     explicit Host(QWidget* widget) : Control(std::make_unique<Impl>(widget)) {}
     ~Host() override { impl().widget = nullptr; }
 };
+
+// A control's UTF-8 text as Qt's.
+inline QString Text(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 // The handlers' button and shift codes.
 int ButtonCode(Qt::MouseButton button);

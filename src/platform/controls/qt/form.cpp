@@ -66,8 +66,7 @@ std::string Form::Caption() const {
 
 void Form::setCaption(std::string_view caption) {
     if (QWidget* window = qt::WindowOf(*this)) {
-        window->setWindowTitle(
-            QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
+        window->setWindowTitle(qt::Text(caption));
     }
 }
 

@@ -37,7 +37,6 @@ class FrameWidget : public QGroupBox {
 
 Frame::Frame(Control& container, std::string_view caption)
     : Control(std::make_unique<Impl>(
-          new FrameWidget(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())),
-                          qt::ClientOf(container), *this))) {}
+          new FrameWidget(qt::Text(caption), qt::ClientOf(container), *this))) {}
 
 }  // namespace controls

@@ -35,8 +35,7 @@ bool ImageBox::setPicture(std::string_view name) {
         return false;
     }
     // Pictures are stored as the program's resources.
-    const QImage picture(QStringLiteral(":/") +
-                         QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+    const QImage picture(QStringLiteral(":/") + qt::Text(name));
     box->setPixmap(picture.isNull() ? QPixmap() : QPixmap::fromImage(picture));
     return !picture.isNull();
 }

@@ -161,8 +161,7 @@ QLabel* LabelOf(const Label& label) {
 
 Label::Label(Control& container, std::string_view caption)
     : Control(std::make_unique<Impl>(
-          new LabelWidget(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())),
-                          qt::ClientOf(container), *this))) {
+          new LabelWidget(qt::Text(caption), qt::ClientOf(container), *this))) {
     // Moves reach MouseMove (or the container) without a button held.
     qt::WidgetOf(*this)->setMouseTracking(true);
 }
@@ -174,7 +173,7 @@ std::string Label::Caption() const {
 
 void Label::setCaption(std::string_view caption) {
     if (QLabel* label = LabelOf(*this)) {
-        label->setText(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
+        label->setText(qt::Text(caption));
     }
 }
 

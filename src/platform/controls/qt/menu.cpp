@@ -14,7 +14,7 @@ namespace controls {
 namespace {
 
 QString FromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    return qt::Text(text);
 }
 
 QMenuBar* BarOf(const Form& form) {

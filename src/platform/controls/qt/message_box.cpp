@@ -43,9 +43,7 @@ void ShowMessage(const Control* owner, MessageIcon icon, std::string_view title,
                                     : icon == MessageIcon::Warning ? QMessageBox::Warning
                                                                    : QMessageBox::Information;
     QWidget* parent = owner ? qt::WidgetOf(*owner) : nullptr;
-    qt::MessageBoxWidget box(shown,
-                             QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size())),
-                             QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
+    qt::MessageBoxWidget box(shown, qt::Text(title), qt::Text(text),
                              parent ? parent->window() : nullptr);
     box.exec();
 }

@@ -14,9 +14,8 @@ QRadioButton* ButtonOf(const OptionButton& button) {
 }  // namespace
 
 OptionButton::OptionButton(Control& container, std::string_view caption)
-    : Control(std::make_unique<Impl>(new QRadioButton(
-          QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())),
-          qt::ClientOf(container)))) {
+    : Control(
+          std::make_unique<Impl>(new QRadioButton(qt::Text(caption), qt::ClientOf(container)))) {
     QObject::connect(ButtonOf(*this), &QRadioButton::clicked, [this] {
         if (Click) {
             Click();

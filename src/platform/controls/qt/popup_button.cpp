@@ -57,9 +57,8 @@ PopupButtonWidget* ButtonOf(const PopupButton& button) {
 }  // namespace
 
 PopupButton::PopupButton(Control& container, std::string_view caption)
-    : Control(std::make_unique<Impl>(new PopupButtonWidget(
-          QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())),
-          qt::ClientOf(container), *this))) {}
+    : Control(std::make_unique<Impl>(
+          new PopupButtonWidget(qt::Text(caption), qt::ClientOf(container), *this))) {}
 
 bool PopupButton::Highlight() const {
     const PopupButtonWidget* widget = ButtonOf(*this);

@@ -59,7 +59,7 @@ std::string StatusBar::Panel::Text() const {
 
 void StatusBar::Panel::setText(std::string_view text) {
     if (QLabel* label = PanelLabel(bar_, index_)) {
-        label->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+        label->setText(qt::Text(text));
     }
 }
 
