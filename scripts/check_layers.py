@@ -33,12 +33,8 @@ QT_STILL_ALLOWED = {
     "capture/frozen_scale.h",
     "capture/monitor_window.cpp",
     "capture/monitor_window.h",
-    "capture/screen_freeze.h",
     "capture/size_label.cpp",
     "capture/size_label.h",
-    "output/frm_save.cpp",
-    "output/frm_save.h",
-    "output/save.cpp",
 }
 
 # Program files that still reach into the X11 backend (window hints, a

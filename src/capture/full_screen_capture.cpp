@@ -48,7 +48,7 @@ void Form1::mnuScreen_Click() {
         }
     } releaseUnlessKept{grab};
     app::SleepUntil(pauseEnd);
-    if (const QString why = capture::FreezeScreen(); !why.isEmpty()) {
+    if (const std::string why = capture::FreezeScreen(); !why.empty()) {
         setVisible(true);
         RedrawPreviewAfterLayout();
         capture::ShowScreenNotCaptured(this, why);
@@ -70,7 +70,7 @@ void Form1::mnuScreen_Click() {
     if (!grab) {
         setVisible(true);
         RedrawPreviewAfterLayout();
-        capture::ShowScreenNotCaptured(this, QString::fromStdString(error));
+        capture::ShowScreenNotCaptured(this, error);
         return;
     }
     // An X screen is at most 32767 pixels either way, so both sizes fit.

@@ -25,7 +25,7 @@ void Form1::mnuselscreen_Click() {
     Hide();
     controls::DoEvents();
     app::Sleep(100);
-    if (const QString why = capture::FreezeScreen(); !why.isEmpty()) {
+    if (const std::string why = capture::FreezeScreen(); !why.empty()) {
         setVisible(true);
         capture::ShowScreenNotCaptured(this, why);
         return;
@@ -39,7 +39,7 @@ void Form1::mnuselscreen_Click() {
         0, 0, base::ToInt32OrZero(screen.width), base::ToInt32OrZero(screen.height), why);
     if (!snapshot) {
         setVisible(true);
-        capture::ShowScreenNotCaptured(this, QString::fromStdString(why));
+        capture::ShowScreenNotCaptured(this, why);
         return;
     }
     raster::ReplaceContext(ScreenDC, snapshot->screen);

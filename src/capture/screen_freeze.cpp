@@ -8,20 +8,18 @@
 
 namespace capture {
 
-QString FreezeScreen() {
+std::string FreezeScreen() {
     const auto source = raster::CurrentScreenSource();
     if (!source) {
         return "there is no screen to read";
     }
-    return QString::fromStdString(source->freeze());
+    return source->freeze();
 }
 
-void ShowScreenNotCaptured(const controls::Control* owner, const QString& why) {
+void ShowScreenNotCaptured(const controls::Control* owner, const std::string& why) {
     controls::ShowMessage(
         owner, controls::MessageIcon::Warning, "Tessarine",
-        QString("The screen could not be captured: %1. The previous capture is kept.")
-            .arg(why)
-            .toStdString());
+        "The screen could not be captured: " + why + ". The previous capture is kept.");
 }
 
 }  // namespace capture

@@ -4,7 +4,7 @@
 // the capture buffer is touched, so that a refusal keeps the previous
 // capture; on an X11 screen there is nothing to do.
 
-#include <QString>
+#include <string>
 
 #include "capture/screen_grab.h"
 
@@ -14,10 +14,10 @@ class Control;
 
 namespace capture {
 
-// Empty when the screen can be read now; otherwise why not.
-QString FreezeScreen();
+// Empty when the screen can be read now; otherwise why not (UTF-8).
+std::string FreezeScreen();
 
 // Tells the user that the screen was not captured, and why.
-void ShowScreenNotCaptured(const controls::Control* owner, const QString& why);
+void ShowScreenNotCaptured(const controls::Control* owner, const std::string& why);
 
 }  // namespace capture

@@ -54,7 +54,7 @@ void Form1::WSHK_HotKeyPressed() {
     const platform::RECT rect = found.rect;
     // The window is read from a still picture of the whole screen where the
     // screen comes only whole; a refusal keeps the previous capture.
-    if (const QString why = capture::FreezeScreen(); !why.isEmpty()) {
+    if (const std::string why = capture::FreezeScreen(); !why.empty()) {
         RedrawPreviewAfterLayout();
         capture::ShowScreenNotCaptured(this, why);
         return;
@@ -68,7 +68,7 @@ void Form1::WSHK_HotKeyPressed() {
         capture::GrabScreen(rect.left, rect.top, width, height, why);
     if (!grab) {
         RedrawPreviewAfterLayout();
-        capture::ShowScreenNotCaptured(this, QString::fromStdString(why));
+        capture::ShowScreenNotCaptured(this, why);
         return;
     }
     capture::StoreGrab(ScreenDC, *grab, static_cast<std::int16_t>(width),

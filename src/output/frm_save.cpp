@@ -1,17 +1,9 @@
 #include "output/frm_save.h"
 
-#include <QCloseEvent>
-#include <QMouseEvent>
-#include <QPointer>
-#include <QScreen>
-
 #include "output/picture_file.h"
 #include "platform/controls/event_pump.h"
-#include "platform/controls/picture_box.h"
-#include "platform/controls/qt/control_impl.h"
 #include "platform/raster/raster.h"
 #include "program/default_form.h"
-#include "program/do_events.h"
 #include "program/variables.h"
 
 namespace {
@@ -26,26 +18,30 @@ constexpr int kDesignPictureHeight = 2055 / 15;
 
 output::WriteResult frmSave::lastWrite_;
 
-// The window covers the screen only while the file is written. It goes past
-// the window manager and never takes the keyboard: when a focused window
-// vanishes this fast, a window manager's hand-back of the focus can come too
-// late for the server, leaving the main window looking active but deaf to
-// its keys.
-frmSave::frmSave()
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                           Qt::X11BypassWindowManagerHint) {
-    setObjectName("frmSave");
-    setWindowTitle("frmSave");
-    resize(kDesignClientWidth, kDesignClientHeight);
-    Picture1 = std::make_unique<controls::PictureBox>(host_);
-    Picture1->setName("Picture1");
-    Picture1->Move(0, 0, kDesignPictureWidth, kDesignPictureHeight);
+// The window covers the screen only while the file is written, and never
+// takes the keyboard (see Style::ScreenCover).
+frmSave::frmSave() : Form(Style::ScreenCover, "frmSave") {
+    setCaption("frmSave");
+    setClientSize(kDesignClientWidth, kDesignClientHeight);
+    MouseDown = [this](int button, int shift, float x, float y) {
+        Form_MouseDown(button, shift, x, y);
+    };
+    QueryUnload = [] {
+        app::DefaultForm<frmSave>::Unload();
+        return false;
+    };
+    Picture1.setName("Picture1");
+    Picture1.Move(0, 0, kDesignPictureWidth, kDesignPictureHeight);
+}
+
+frmSave::~frmSave() {
+    *alive_ = false;
 }
 
 output::WriteResult frmSave::ShowAndWrite() {
     if (frmSave* open = app::DefaultForm<frmSave>::IfLoaded()) {
-        open->show();
-        open->raise();
+        open->Show();
+        open->BringToFront();
         return {false, output::FailureMessage(variables::SaveFileName,
                                               "another picture is still being saved")};
     }
@@ -58,9 +54,9 @@ output::WriteResult frmSave::ShowAndWrite() {
 void frmSave::Form_Load() {
     // Each yield below may run other handlers, including a right-click that
     // unloads this window: after each one, stop if it has gone.
-    QPointer<frmSave> self(this);
-    const auto stillLoaded = [&self] {
-        return self && app::DefaultForm<frmSave>::IfLoaded() == self.data();
+    const std::shared_ptr<bool> alive = alive_;
+    const auto stillLoaded = [this, alive] {
+        return *alive && app::DefaultForm<frmSave>::IfLoaded() == this;
     };
     // What is saved where is fixed now, in locals: the yields below may run
     // handlers that choose another name or format for a later save, or
@@ -75,11 +71,10 @@ void frmSave::Form_Load() {
         app::DefaultForm<frmSave>::Unload();
         return;
     }
-    Picture1->resizeToPixels(width, height);
-    setGeometry(screen()->geometry());
-    setWindowState(Qt::WindowMaximized);
-    show();
-    raise();
+    Picture1.resizeToPixels(width, height);
+    Maximize();
+    Show();
+    BringToFront();
     controls::DoEvents();
     if (!stillLoaded()) {
         lastWrite_ = {false, output::FailureMessage(path, "the save window was closed first")};
@@ -87,9 +82,9 @@ void frmSave::Form_Load() {
     }
 
     const bool copied =
-        raster::BitBlt(Picture1->hDC(), 0, 0, variables::CaptureWidth, variables::CaptureHeight,
+        raster::BitBlt(Picture1.hDC(), 0, 0, variables::CaptureWidth, variables::CaptureHeight,
                        variables::CaptureDC, 0, 0, raster::SRCCOPY);
-    Picture1->Refresh();
+    Picture1.Refresh();
     controls::DoEvents();
     if (!stillLoaded()) {
         lastWrite_ = {false, output::FailureMessage(path, "the save window was closed first")};
@@ -107,7 +102,7 @@ void frmSave::Form_Load() {
 
 output::WriteResult frmSave::write(int width, int height, const std::string& path,
                                    output::PictureFormat format) {
-    const auto image = raster::ContextPixels(Picture1->hDC());
+    const auto image = raster::ContextPixels(Picture1.hDC());
     if (!image || image->width != width || image->height != height) {
         return {false,
                 output::FailureMessage(path, "no picture of " + std::to_string(width) + " x " +
@@ -121,15 +116,4 @@ void frmSave::Form_MouseDown(int button, int, float, float) {
     if (button == 2) {
         app::DefaultForm<frmSave>::Unload();
     }
-}
-
-void frmSave::mousePressEvent(QMouseEvent* event) {
-    Form_MouseDown(
-        controls::qt::ButtonCode(event->button()), controls::qt::ShiftCode(event->modifiers()),
-        static_cast<float>(event->position().x()), static_cast<float>(event->position().y()));
-}
-
-void frmSave::closeEvent(QCloseEvent* event) {
-    event->ignore();
-    app::DefaultForm<frmSave>::Unload();
 }

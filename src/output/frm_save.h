@@ -4,22 +4,19 @@
 // writes that picture to `variables::SaveFileName` and unloads the window
 // again. The user sees the capture flash up at the top-left corner.
 
-#include <QWidget>
 #include <memory>
 
 #include "output/bitmap_file.h"
 #include "output/picture_format.h"
+#include "platform/controls/form.h"
 #include "platform/controls/picture_box.h"
-#include "platform/controls/qt/control_impl.h"
 
-class frmSave : public QWidget {
-    Q_OBJECT
+class frmSave : public controls::Form {
   public:
     frmSave();
+    ~frmSave() override;
 
-    // The window as a container of controls.
-    controls::qt::Host host_{this};
-    std::unique_ptr<controls::PictureBox> Picture1;
+    controls::PictureBox Picture1{*this};
 
     void Form_Load();
     // A right-click (button 2) on the window's own surface closes it.
@@ -31,13 +28,13 @@ class frmSave : public QWidget {
     // the front and fails: it writes nothing itself.
     static output::WriteResult ShowAndWrite();
 
-  protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
   private:
     output::WriteResult write(int width, int height, const std::string& path,
                               output::PictureFormat format);
+
+    // False once the window is deleted: the load handler's yields may run
+    // a handler that unloads it, and the event loop deletes it.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 
     static output::WriteResult lastWrite_;
 };

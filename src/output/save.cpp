@@ -1,8 +1,9 @@
 // Save and Save As: ask for a file name when needed and let the save window
 // write the capture buffer there.
 
-#include <QString>
+#include <cctype>
 #include <deque>
+#include <string>
 
 #include "output/frm_save.h"
 #include "platform/controls/common_dialog.h"
@@ -34,20 +35,19 @@ output::PictureFormat ChosenType(int filterIndex) {
 // Before the first capture, or after one of no size, there is no picture:
 // say so instead of asking for a name or writing an empty file.
 bool RefuseEmptyCapture(const controls::Control* owner) {
-    QString reason;
+    std::string reason;
     if (!variables::CaptureDC) {
-        reason = QStringLiteral("nothing has been captured yet.");
+        reason = "nothing has been captured yet.";
     } else if (variables::CaptureWidth <= 0 || variables::CaptureHeight <= 0) {
-        reason = QStringLiteral("the capture is empty (%1 x %2 pixels).")
-                     .arg(variables::CaptureWidth)
-                     .arg(variables::CaptureHeight);
+        reason = "the capture is empty (" + std::to_string(variables::CaptureWidth) + " x " +
+                 std::to_string(variables::CaptureHeight) + " pixels).";
     } else if (!raster::ContextPixels(variables::CaptureDC)) {
-        reason = QStringLiteral("the capture holds no image.");
+        reason = "the capture holds no image.";
     } else {
         return false;
     }
     controls::ShowMessage(owner, controls::MessageIcon::Warning, kTitle,
-                          ("There is no picture to save: " + reason).toStdString());
+                          "There is no picture to save: " + reason);
     return true;
 }
 
@@ -67,12 +67,11 @@ bool WriteCapture(const controls::Control* owner) {
     const output::WriteResult result = frmSave::ShowAndWrite();
     if (!result.ok) {
         // The line as standard error would say it, as a sentence.
-        QString sentence = QString::fromLocal8Bit(result.message);
-        if (!sentence.isEmpty()) {
-            sentence[0] = sentence[0].toUpper();
+        std::string sentence = result.message;
+        if (!sentence.empty()) {
+            sentence[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(sentence[0])));
         }
-        controls::ShowMessage(owner, controls::MessageIcon::Critical, kTitle,
-                              (sentence + QLatin1Char('.')).toStdString());
+        controls::ShowMessage(owner, controls::MessageIcon::Critical, kTitle, sentence + ".");
     }
     return result.ok;
 }

@@ -7,7 +7,9 @@
 
 #include "output/bmp_decode.h"
 #include "output/frm_save.h"
+#include "platform/controls/event_pump.h"
 #include "platform/controls/picture_box.h"
+#include "platform/controls/qt/form_window.h"
 #include "program/default_form.h"
 #include "support/form1_fixture.h"
 
@@ -66,7 +68,7 @@ class Save : public testing_support::Form1Test {
 
     void TearDown() override {
         // The save window is deleted once back in the event loop.
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        controls::DoEvents();
         EXPECT_EQ(app::DefaultForm<frmSave>::IfLoaded(), nullptr);
         fs::remove_all(folder_);
         Form1Test::TearDown();
@@ -258,10 +260,11 @@ TEST_F(Save, TheSaveWindowShowsTheCaptureAndARightClickClosesItUnwritten) {
     QTimer::singleShot(0, [&seen] {
         frmSave* form = app::DefaultForm<frmSave>::IfLoaded();
         ASSERT_NE(form, nullptr);
-        seen.shown = form->isVisible();
-        seen.frameless = form->windowFlags().testFlag(Qt::FramelessWindowHint);
-        seen.picture = QSize(form->Picture1->Width(), form->Picture1->Height());
-        seen.picturePos = QPoint(form->Picture1->Left(), form->Picture1->Top());
+        QWidget* window = controls::qt::WindowOf(*form);
+        seen.shown = window->isVisible();
+        seen.frameless = window->windowFlags().testFlag(Qt::FramelessWindowHint);
+        seen.picture = QSize(form->Picture1.Width(), form->Picture1.Height());
+        seen.picturePos = QPoint(form->Picture1.Left(), form->Picture1.Top());
         form->Form_MouseDown(1, 0, 0, 0);  // only the right button closes it
         form->Form_MouseDown(2, 0, 0, 0);
     });

@@ -22,6 +22,10 @@ class Form : public Control {
         FixedDialog,
         // No frame or title: the window is all client area.
         Borderless,
+        // Borderless, above every other window, out of the task bar and
+        // past the window manager: a window that covers the screen for a
+        // moment. Showing it does not give it the keyboard.
+        ScreenCover,
     };
 
     Form(Style style, const char* name);
@@ -43,6 +47,8 @@ class Form : public Control {
     void ShowModal();
     // Brings the form to the front and gives it the keyboard.
     void Activate();
+    // Brings the form to the front, leaving the keyboard where it is.
+    void BringToFront();
     bool Minimized() const;
     // A minimised form comes back to its normal size.
     void Restore();
@@ -68,7 +74,7 @@ class Form : public Control {
     // The form shows for the first time in the middle of the screen.
     void CenterOnScreen();
     // The form fills the screen, from its first showing if it is not shown
-    // yet; a borderless form covers it whole.
+    // yet; a borderless form covers it whole, a screen cover exactly.
     void Maximize();
 
     // Events. QueryUnload answers the close box (or the desktop's close):

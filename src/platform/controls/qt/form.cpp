@@ -34,6 +34,17 @@ std::unique_ptr<Control::Impl> NewWindow(Form& form, Form::Style style) {
             window->setMouseTracking(true);
             return std::make_unique<Control::Impl>(window);
         }
+        case Form::Style::ScreenCover: {
+            // Past the window manager, and never focused: when a focused
+            // window vanishes this fast, a window manager's hand-back of the
+            // focus can come too late for the server, leaving the window
+            // under it looking active but deaf to its keys.
+            auto* window = new qt::FormWindow<QWidget>(form);
+            window->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                                   Qt::X11BypassWindowManagerHint);
+            window->setMouseTracking(true);
+            return std::make_unique<Control::Impl>(window);
+        }
         case Form::Style::Borderless:
             break;
     }
@@ -155,6 +166,12 @@ void Form::Activate() {
     }
 }
 
+void Form::BringToFront() {
+    if (QWidget* window = qt::WindowOf(*this)) {
+        window->raise();
+    }
+}
+
 bool Form::Minimized() const {
     QWidget* window = qt::WindowOf(*this);
     return window && window->isMinimized();
@@ -213,6 +230,10 @@ void Form::CenterOnScreen() {
 
 void Form::Maximize() {
     if (QWidget* window = qt::WindowOf(*this)) {
+        if (window->windowFlags().testFlag(Qt::X11BypassWindowManagerHint)) {
+            // No window manager sizes it.
+            window->setGeometry(window->screen()->geometry());
+        }
         window->setWindowState(window->windowState() | Qt::WindowMaximized);
     }
 }
