@@ -19,8 +19,8 @@ constexpr int kDesignPictureHeight = 2055 / 15;
 output::WriteResult frmSave::lastWrite_;
 
 // The window covers the screen only while the file is written, and never
-// takes the keyboard (see Style::ScreenCover).
-frmSave::frmSave() : Form(Style::ScreenCover, "frmSave") {
+// takes the keyboard (see Style::Overlay).
+frmSave::frmSave() : Form(Style::Overlay, "frmSave") {
     setCaption("frmSave");
     setClientSize(kDesignClientWidth, kDesignClientHeight);
     MouseDown = [this](int button, int shift, float x, float y) {

@@ -23,9 +23,10 @@ class Form : public Control {
         // No frame or title: the window is all client area.
         Borderless,
         // Borderless, above every other window, out of the task bar and
-        // past the window manager: a window that covers the screen for a
-        // moment. Showing it does not give it the keyboard.
-        ScreenCover,
+        // past the window manager on every desktop: a window shown over the
+        // screen for a moment while work is done. It is never given the
+        // keyboard.
+        Overlay,
     };
 
     Form(Style style, const char* name);
@@ -74,7 +75,7 @@ class Form : public Control {
     // The form shows for the first time in the middle of the screen.
     void CenterOnScreen();
     // The form fills the screen, from its first showing if it is not shown
-    // yet; a borderless form covers it whole, a screen cover exactly.
+    // yet; a borderless form covers it whole, an overlay exactly.
     void Maximize();
 
     // Events. QueryUnload answers the close box (or the desktop's close):

@@ -34,7 +34,7 @@ std::unique_ptr<Control::Impl> NewWindow(Form& form, Form::Style style) {
             window->setMouseTracking(true);
             return std::make_unique<Control::Impl>(window);
         }
-        case Form::Style::ScreenCover: {
+        case Form::Style::Overlay: {
             // Past the window manager, and never focused: when a focused
             // window vanishes this fast, a window manager's hand-back of the
             // focus can come too late for the server, leaving the window
