@@ -95,7 +95,11 @@ void frmSelect::Form_Unload() {
 }
 
 void frmSelect::Cancel() {
-    app::DefaultForm<frmSelect>::Unload();
+    // Not a later selection's window, should this one get input after its
+    // unload.
+    if (app::DefaultForm<frmSelect>::IfLoaded() == this) {
+        app::DefaultForm<frmSelect>::Unload();
+    }
 }
 
 bool frmSelect::Form_QueryUnload() {
@@ -138,7 +142,7 @@ void frmSelect::Picture1_MouseDown(int button, int, float x, float y) {
 }
 
 void frmSelect::Press(controls::RectangleShape* band, Point origin, int button, float x, float y) {
-    if (finishing_) {
+    if (finishing_ || !selecting_) {
         return;
     }
     raster::OperationScope operation;
@@ -163,7 +167,7 @@ void frmSelect::Picture1_MouseMove(int button, int, float x, float y) {
 }
 
 void frmSelect::Drag(controls::RectangleShape* band, int button, float x, float y) {
-    if (finishing_ || button != controls::vbLeftButton || band != band_) {
+    if (finishing_ || !selecting_ || button != controls::vbLeftButton || band != band_) {
         return;
     }
     raster::OperationScope operation;
@@ -210,7 +214,10 @@ void frmSelect::ShowBandSize() {
 }
 
 void frmSelect::Picture1_MouseUp(int, int, float, float) {
-    if (finishing_ || finished_) {
+    // Once unloaded, the window may still get the release of a button that
+    // was down when a right press cancelled: it must not capture from the
+    // buffer that the cancel put back.
+    if (finishing_ || finished_ || !selecting_) {
         return;
     }
     capture::CaptureRunning running;

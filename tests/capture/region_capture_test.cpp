@@ -161,6 +161,8 @@ TEST_F(RegionCapture, RightPressEscapeAndClosingKeepThePreviousCapture) {
     byRight.Picture1_MouseDown(1, 0, 10, 10);
     byRight.Picture1_MouseMove(1, 0, 50, 50);
     byRight.Picture1_MouseDown(2, 0, 50, 50);
+    // The left button's release, sent before the window went.
+    byRight.Picture1_MouseUp(1, 0, 50, 50);
     FlushUnloadedWindows();
     ExpectPreviousCaptureKept();
 
