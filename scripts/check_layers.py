@@ -23,28 +23,6 @@ import sys
 
 LAYERS = ["start-up", "cli", "program", "controls", "backends", "raster", "base"]
 
-# Program files that still include Qt headers: their widgets are Qt's own
-# until the controls are toolkit-free. The list only shrinks; a file that no
-# longer includes Qt must leave it, so that it cannot slip back.
-QT_STILL_ALLOWED = {
-    "capture/frm_select.cpp",
-    "capture/frm_select.h",
-    "capture/frozen_scale.cpp",
-    "capture/frozen_scale.h",
-    "capture/monitor_window.cpp",
-    "capture/monitor_window.h",
-    "capture/size_label.cpp",
-    "capture/size_label.h",
-}
-
-# Program files that still reach into the X11 backend (window hints, a
-# monitor's pixels) until the controls carry those; the same rule holds.
-WINDOW_SYSTEM_STILL_ALLOWED = {
-    "capture/frm_select.cpp",
-    "capture/monitor_window.cpp",
-    "capture/frozen_scale.cpp",
-}
-
 LOCAL_INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
 QT_INCLUDE = re.compile(r"^\s*#\s*include\s+<Q")
 WINDOW_SYSTEMS = ("platform/x11/", "platform/wayland/")
@@ -67,18 +45,14 @@ def layer_of(path):
     return "start-up"
 
 
-def check_file(src, path, faults, uses):
-    """Appends to faults what path includes that its layer may not; notes in
-    uses which of the allowances it still needs."""
+def check_file(src, path, faults):
+    """Appends to faults what path includes that its layer may not."""
     here = layer_of(path)
     with open(os.path.join(src, path), encoding="utf-8") as f:
         for number, line in enumerate(f, 1):
             where = "%s:%d: %s (%s)" % (path, number, path, here)
             if QT_INCLUDE.match(line) and here in ("program", "cli"):
-                if path in QT_STILL_ALLOWED:
-                    uses["qt"].add(path)
-                else:
-                    faults.append("%s includes a Qt header: %s" % (where, line.strip()))
+                faults.append("%s includes a Qt header: %s" % (where, line.strip()))
                 continue
             match = LOCAL_INCLUDE.match(line)
             if not match or not os.path.exists(os.path.join(src, match.group(1))):
@@ -87,11 +61,7 @@ def check_file(src, path, faults, uses):
             there = layer_of(target)
             if target.startswith(WINDOW_SYSTEMS) and here not in ("start-up", "backends",
                                                                    "controls"):
-                if path in WINDOW_SYSTEM_STILL_ALLOWED:
-                    uses["window system"].add(path)
-                else:
-                    faults.append("%s includes a window system's header: %s"
-                                  % (where, target))
+                faults.append("%s includes a window system's header: %s" % (where, target))
                 continue
             sibling = {path.split("/")[:2][-1], target.split("/")[:2][-1]} == {"x11", "wayland"}
             if LAYERS.index(there) < LAYERS.index(here) or (
@@ -102,17 +72,11 @@ def check_file(src, path, faults, uses):
 def main():
     src = sys.argv[1]
     faults = []
-    uses = {"qt": set(), "window system": set()}
     for folder, _, files in os.walk(src):
         for name in sorted(files):
             if name.endswith((".cpp", ".h")):
                 check_file(src, os.path.relpath(os.path.join(folder, name), src).replace(os.sep, "/"),
-                           faults, uses)
-    for kind, allowed in (("qt", QT_STILL_ALLOWED),
-                          ("window system", WINDOW_SYSTEM_STILL_ALLOWED)):
-        for path in sorted(allowed - uses[kind]):
-            faults.append("%s no longer needs its %s allowance: take it off the list in %s"
-                          % (path, kind, os.path.basename(__file__)))
+                           faults)
     for fault in faults:
         print(fault, file=sys.stderr)
     if faults:

@@ -1,14 +1,7 @@
 #include "capture/frm_select.h"
 
-#include <QCloseEvent>
-#include <QCursor>
-#include <QGuiApplication>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QScreen>
-#include <QWindow>
-#include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "base/rounding.h"
 #include "capture/capture_buffer.h"
@@ -16,114 +9,74 @@
 #include "capture/frozen_scale.h"
 #include "capture/monitor_window.h"
 #include "capture/region_buffer.h"
-#include "capture/size_label.h"
-#include "platform/backend.h"
+#include "platform/controls/cursor.h"
 #include "platform/controls/event_pump.h"
 #include "platform/controls/message_box.h"
 #include "platform/controls/picture_box.h"
 #include "platform/controls/rectangle_shape.h"
 #include "platform/raster/handle_release.h"
-#include "platform/x11/window_hints.h"
 #include "program/default_form.h"
 #include "program/do_events.h"
 #include "program/screen_size.h"
 #include "program/variables.h"
 #include "ui/main/form1.h"
 
-// The window manager is bypassed: it would fit a full-screen window to one
-// monitor, where the selection must cover all of them. Not where only the
-// window manager's windows get the keyboard (KWin): a borderless window as
-// large as the desktop covers it all there too.
-frmSelect::frmSelect()
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
-    setWindowFlag(Qt::X11BypassWindowManagerHint,
-                  platform::CurrentBackend()->coverKeyboard() !=
-                      platform::Backend::CoverKeyboard::WindowManager);
-    setObjectName("frmSelect");
-    setWindowTitle("Form3");
-    Picture1 = std::make_unique<controls::PictureBox>(host_);
-    Picture1->setName("Picture1");
-    Picture1->Move(0, 0, Picture1->Width(), Picture1->Height());
-    Picture1->setTabStop(true);
-    CropBox = std::make_unique<controls::RectangleShape>(*Picture1);
-    CropBox->setName("CropBox");
-    CropBox->setBorderWidth(2);
-    band_ = CropBox.get();
+frmSelect::frmSelect() : Form(Style::CoverScreen, "frmSelect") {
+    setCaption("Form3");
+    Picture1.setName("Picture1");
+    Picture1.setTabStop(true);
+    CropBox.setName("CropBox");
+    CropBox.setBorderWidth(2);
+    SizeLabel.setName("SizeLabel");
     // The pointer says the screen is waiting for a rectangle.
-    Picture1->setMousePointer(controls::MousePointer::Crosshair);
-    sizeLabel_ = capture::NewSizeLabel(controls::qt::WidgetOf(*Picture1));
-    Picture1->MouseDown = [this](int button, int shift, float x, float y) {
+    Picture1.setMousePointer(controls::MousePointer::Crosshair);
+    Picture1.MouseDown = [this](int button, int shift, float x, float y) {
         Picture1_MouseDown(button, shift, x, y);
     };
-    Picture1->MouseMove = [this](int button, int shift, float x, float y) {
+    Picture1.MouseMove = [this](int button, int shift, float x, float y) {
         Picture1_MouseMove(button, shift, x, y);
     };
-    Picture1->MouseUp = [this](int button, int shift, float x, float y) {
+    Picture1.MouseUp = [this](int button, int shift, float x, float y) {
         Picture1_MouseUp(button, shift, x, y);
     };
+    KeyDown = [this](int keyCode, int shift) { Form_KeyDown(keyCode, shift); };
+    QueryUnload = [this] { return Form_QueryUnload(); };
 }
 
 void frmSelect::Form_Load() {
     selecting_.emplace();
     raster::OperationScope operation;
-    // The window covers the X screen exactly, every monitor of it, so that a
-    // point on the picture is the same point of the screen. The toolkit
-    // places windows in its own units, which a scaled desktop makes larger
-    // than a pixel; the monitor at the screen's origin sets that scale.
-    winId();  // the native window, so that its hints can be set before it maps
+    // The window covers the screen, every monitor of it, so that a point on
+    // the picture is the same point of the screen; or, where the monitors'
+    // scales differ, the first monitor, and each other one has a window of
+    // its own. Together they show the whole frozen screen, pixel for pixel.
     const app::ScreenPixels screen = app::ScreenPixelSize();
-    if (const QRect desktop = capture::WaylandDesktopArea(); !desktop.isEmpty()) {
-        // Over every output of the Wayland desktop at once, as XWayland lays
-        // them out.
-        setGeometry(desktop);
-    } else if (!capture::MonitorsOfMixedScales().empty()) {
-        OpenMonitorWindows();
-    } else {
-        QScreen* origin = QGuiApplication::screenAt(QPoint(0, 0));
-        if (origin) {
-            windowHandle()->setScreen(origin);
-        }
-        const qreal ratio = origin ? origin->devicePixelRatio() : devicePixelRatioF();
-        // The fewest units that the toolkit, rounding to the nearest pixel,
-        // turns into the whole screen: at 1.25, 819 units for 1024 pixels,
-        // where 820 would reach one pixel past it.
-        const auto units = [ratio](float pixels) {
-            return static_cast<int>(std::ceil((base::ToInt32OrZero(pixels) - 0.5) / ratio - 1e-6));
-        };
-        setGeometry(0, 0, units(screen.width), units(screen.height));
+    const std::vector<controls::ScreenArea> areas = controls::AreasCoveringScreen(
+        base::ToInt32OrZero(screen.width), base::ToInt32OrZero(screen.height));
+    CoverScreenArea(areas.front());
+    origin_ = {areas.front().left, areas.front().top};
+    OpenMonitorWindows(areas);
+    for (const std::unique_ptr<capture::MonitorWindow>& window : monitorWindows_) {
+        window->picture.ShowContext(variables::CaptureDC, window->originX, window->originY);
+        window->Show();
+        window->picture.Move(0, 0, window->ScaleWidth(), window->ScaleHeight());
     }
-    platform::KeepOutOfTaskbar(windowHandle());
-    for (capture::MonitorWindow* window : monitorWindows_) {
-        window->picture()->ShowContext(variables::CaptureDC, window->pixelOrigin().x(),
-                                       window->pixelOrigin().y());
-        window->showOverMonitor();
-    }
-    show();
-    // Showing writes the window's state afresh.
-    platform::KeepOutOfTaskbar(windowHandle());
+    Show();
     // The picture covers the form: the form's size in twips over 15 is its
     // size in pixels. It shows the frozen screen where the capture buffer
     // holds it, rather than a copy as large as the screen, unless the frozen
     // screen has more pixels than the window (a portal's screenshot of a
     // scaled Wayland desktop): then the start draws it scaled down.
-    Picture1->Move(Picture1->Left(), Picture1->Top(), width(), height());
-    if (ownMonitor_.screen) {
-        capture::CoverMonitor(this, *Picture1, ownMonitor_);
-    }
-    frozenScale_ = capture::FrozenScreenScale(Picture1->ScaleWidth(), Picture1->ScaleHeight(),
+    Picture1.Move(Picture1.Left(), Picture1.Top(), ScaleWidth(), ScaleHeight());
+    frozenScale_ = capture::FrozenScreenScale(Picture1.ScaleWidth(), Picture1.ScaleHeight(),
                                               base::ToInt32OrZero(screen.width),
                                               base::ToInt32OrZero(screen.height));
     if (frozenScale_.isOne()) {
-        Picture1->ShowContext(variables::CaptureDC, origin_.x(), origin_.y());
+        Picture1.ShowContext(variables::CaptureDC, origin_.x, origin_.y);
     }
-    raise();
     // Escape must reach this window, not the one that was in front.
-    if (platform::CurrentBackend()->coverKeyboard() == platform::Backend::CoverKeyboard::Grab) {
-        grabKeyboard();
-    } else {
-        activateWindow();
-    }
-    Picture1->SetFocus();
+    TakeKeyboard();
+    Picture1.SetFocus();
 }
 
 void frmSelect::Form_Unload() {
@@ -131,66 +84,75 @@ void frmSelect::Form_Unload() {
     if (!finished_) {
         capture::RestoreBufferBeforeSelection();
     }
-    for (capture::MonitorWindow* window : monitorWindows_) {
-        window->hide();
+    for (const std::unique_ptr<capture::MonitorWindow>& window : monitorWindows_) {
+        window->Hide();
     }
     if (Form1* main = Form1::Instance()) {
         main->Show();
     }
-    releaseKeyboard();
+    ReleaseKeyboard();
     selecting_.reset();
 }
 
 void frmSelect::Cancel() {
-    app::DefaultForm<frmSelect>::Unload();
+    // Not a later selection's window, should this one get input after its
+    // unload.
+    if (app::DefaultForm<frmSelect>::IfLoaded() == this) {
+        app::DefaultForm<frmSelect>::Unload();
+    }
 }
 
-void frmSelect::OpenMonitorWindows() {
-    // The first monitor has this window, each other one a window of its own;
-    // together they show the whole frozen screen, each pixel for pixel.
-    const std::vector<capture::Monitor> monitors = capture::MonitorsOfMixedScales();
-    windowHandle()->setScreen(monitors.front().screen);
-    setGeometry(monitors.front().units);
-    ownMonitor_ = monitors.front();
-    origin_ = ownMonitor_.pixels.topLeft();
+bool frmSelect::Form_QueryUnload() {
+    // While the selection is being captured, the window goes when that is
+    // done.
+    if (!finishing_) {
+        Cancel();
+    }
+    return false;
+}
+
+void frmSelect::Form_KeyDown(int keyCode, int) {
+    if (keyCode == controls::vbKeyEscape && !finishing_) {
+        Cancel();
+    }
+}
+
+void frmSelect::OpenMonitorWindows(const std::vector<controls::ScreenArea>& monitors) {
     for (auto monitor = monitors.begin() + 1; monitor != monitors.end(); ++monitor) {
-        auto* window = new capture::MonitorWindow(this, *monitor);
-        controls::RectangleShape* band = window->band();
-        const QPoint origin = window->pixelOrigin();
-        window->picture()->MouseDown = [this, band, origin](int button, int, float x, float y) {
+        auto window = std::make_unique<capture::MonitorWindow>(*this, *monitor);
+        controls::RectangleShape* band = &window->band;
+        const Point origin{window->originX, window->originY};
+        window->picture.MouseDown = [this, band, origin](int button, int, float x, float y) {
             Press(band, origin, button, x, y);
         };
-        window->picture()->MouseMove = [this, band](int button, int, float x, float y) {
+        window->picture.MouseMove = [this, band](int button, int, float x, float y) {
             Drag(band, button, x, y);
         };
-        window->picture()->MouseUp = [this](int button, int shift, float x, float y) {
+        window->picture.MouseUp = [this](int button, int shift, float x, float y) {
             Picture1_MouseUp(button, shift, x, y);
         };
-        connect(window, &capture::MonitorWindow::cancelRequested, this, [this] {
-            if (!finishing_) {
-                Cancel();
-            }
-        });
-        monitorWindows_.push_back(window);
+        window->KeyDown = [this](int keyCode, int shift) { Form_KeyDown(keyCode, shift); };
+        window->QueryUnload = [this] { return Form_QueryUnload(); };
+        monitorWindows_.push_back(std::move(window));
     }
 }
 
 void frmSelect::Picture1_MouseDown(int button, int, float x, float y) {
-    Press(CropBox.get(), origin_, button, x, y);
+    Press(&CropBox, origin_, button, x, y);
 }
 
-void frmSelect::Press(controls::RectangleShape* band, QPoint origin, int button, float x, float y) {
-    if (finishing_) {
+void frmSelect::Press(controls::RectangleShape* band, Point origin, int button, float x, float y) {
+    if (finishing_ || !selecting_) {
         return;
     }
     raster::OperationScope operation;
-    if (button == 2) {
+    if (button == controls::vbRightButton) {
         Cancel();
         return;
     }
     // Any point of the screen fits 16 bits.
-    variables::DragStartX = base::ToInt16(x + static_cast<float>(origin.x())).value_or(0);
-    variables::DragStartY = base::ToInt16(y + static_cast<float>(origin.y())).value_or(0);
+    variables::DragStartX = base::ToInt16(x + static_cast<float>(origin.x)).value_or(0);
+    variables::DragStartY = base::ToInt16(y + static_cast<float>(origin.y)).value_or(0);
     band_ = band;
     bandOrigin_ = origin;
     band->setLeft(x);
@@ -201,11 +163,11 @@ void frmSelect::Press(controls::RectangleShape* band, QPoint origin, int button,
 }
 
 void frmSelect::Picture1_MouseMove(int button, int, float x, float y) {
-    Drag(CropBox.get(), button, x, y);
+    Drag(&CropBox, button, x, y);
 }
 
 void frmSelect::Drag(controls::RectangleShape* band, int button, float x, float y) {
-    if (finishing_ || button != 1 || band != band_) {
+    if (finishing_ || !selecting_ || button != controls::vbLeftButton || band != band_) {
         return;
     }
     raster::OperationScope operation;
@@ -217,9 +179,8 @@ void frmSelect::Drag(controls::RectangleShape* band, int button, float x, float 
     // same screen pixels.
     for (const Pane& pane : Panes()) {
         if (pane.band != band_) {
-            const QPoint shift = bandOrigin_ - pane.origin;
-            pane.band->setLeft(band_->Left() + shift.x());
-            pane.band->setTop(band_->Top() + shift.y());
+            pane.band->setLeft(band_->Left() + (bandOrigin_.x - pane.origin.x));
+            pane.band->setTop(band_->Top() + (bandOrigin_.y - pane.origin.y));
             pane.band->setWidth(band_->Width());
             pane.band->setHeight(band_->Height());
             pane.band->setVisible(true);
@@ -228,32 +189,35 @@ void frmSelect::Drag(controls::RectangleShape* band, int button, float x, float 
     ShowBandSize();
 }
 
-std::vector<frmSelect::Pane> frmSelect::Panes() const {
-    std::vector<Pane> panes{{Picture1.get(), CropBox.get(), sizeLabel_, origin_}};
-    for (capture::MonitorWindow* window : monitorWindows_) {
-        panes.push_back(
-            {window->picture(), window->band(), window->sizeLabel(), window->pixelOrigin()});
+std::vector<frmSelect::Pane> frmSelect::Panes() {
+    std::vector<Pane> panes{{&Picture1, &CropBox, &SizeLabel, origin_}};
+    for (const std::unique_ptr<capture::MonitorWindow>& window : monitorWindows_) {
+        panes.push_back({&window->picture,
+                         &window->band,
+                         &window->sizeLabel,
+                         {window->originX, window->originY}});
     }
     return panes;
 }
 
 void frmSelect::ShowBandSize() {
-    const long width = std::lround(band_->Width() * frozenScale_.x);
-    const long height = std::lround(band_->Height() * frozenScale_.y);
-    const QString text = QStringLiteral("%1 x %2").arg(width).arg(height);
+    const std::string text = std::to_string(std::lround(band_->Width() * frozenScale_.x)) + " x " +
+                             std::to_string(std::lround(band_->Height() * frozenScale_.y));
     // On the window under the pointer.
     for (const Pane& pane : Panes()) {
-        const QWidget* picture = controls::qt::WidgetOf(*pane.picture);
-        if (picture && picture->rect().contains(picture->mapFromGlobal(QCursor::pos()))) {
-            capture::ShowSizeLabel(pane.label, text);
+        if (controls::PointerIsOver(*pane.picture)) {
+            pane.label->ShowBesidePointer(text);
         } else {
-            pane.label->hide();
+            pane.label->setVisible(false);
         }
     }
 }
 
 void frmSelect::Picture1_MouseUp(int, int, float, float) {
-    if (finishing_ || finished_) {
+    // Once unloaded, the window may still get the release of a button that
+    // was down when a right press cancelled: it must not capture from the
+    // buffer that the cancel put back.
+    if (finishing_ || finished_ || !selecting_) {
         return;
     }
     capture::CaptureRunning running;
@@ -263,7 +227,7 @@ void frmSelect::Picture1_MouseUp(int, int, float, float) {
         if (pane.band != band_) {
             pane.band->setVisible(false);
         }
-        pane.label->hide();
+        pane.label->setVisible(false);
     }
     band_->setVisible(false);
     const auto width = base::ToInt16(band_->Width() * frozenScale_.x);
@@ -271,7 +235,7 @@ void frmSelect::Picture1_MouseUp(int, int, float, float) {
     band_->setWidth(1);
     band_->setHeight(1);
     if (!width || !height) {
-        controls::ShowMessage(&host_, controls::MessageIcon::Warning, "Tessarine",
+        controls::ShowMessage(this, controls::MessageIcon::Warning, "Tessarine",
                               "The selected rectangle is too large: a capture can be at most "
                               "32767 pixels wide and 32767 pixels high. Nothing was captured.");
         finishing_ = false;
@@ -297,7 +261,7 @@ void frmSelect::Picture1_MouseUp(int, int, float, float) {
                                    base::ToInt32OrZero(variables::DragStartX * frozenScale_.x),
                                    base::ToInt32OrZero(variables::DragStartY * frozenScale_.y),
                                    *width, *height)) {
-        controls::ShowMessage(&host_, controls::MessageIcon::Warning, "Tessarine",
+        controls::ShowMessage(this, controls::MessageIcon::Warning, "Tessarine",
                               "There is no memory for a " + std::to_string(*width) + " x " +
                                   std::to_string(*height) + " capture. Nothing was captured.");
         finishing_ = false;
@@ -312,24 +276,4 @@ void frmSelect::Picture1_MouseUp(int, int, float, float) {
         main->setVisible(true);
     }
     app::DefaultForm<frmSelect>::Unload();
-}
-
-void frmSelect::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape) {
-        if (!finishing_) {
-            Cancel();
-        }
-        return;
-    }
-    QWidget::keyPressEvent(event);
-}
-
-void frmSelect::closeEvent(QCloseEvent* event) {
-    if (finishing_) {
-        // The selection is being captured; the window goes when that is done.
-        event->ignore();
-        return;
-    }
-    event->accept();
-    Cancel();
 }

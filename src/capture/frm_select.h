@@ -3,8 +3,6 @@
 // whole screen showing the frozen snapshot, on which the user drags the
 // rectangle to capture.
 
-#include <QPoint>
-#include <QWidget>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -12,24 +10,26 @@
 #include "capture/capture_presses.h"
 #include "capture/frozen_scale.h"
 #include "capture/monitor_window.h"
+#include "platform/controls/form.h"
 #include "platform/controls/picture_box.h"
-#include "platform/controls/qt/control_impl.h"
+#include "platform/controls/pointer_label.h"
 #include "platform/controls/rectangle_shape.h"
+#include "platform/controls/screen_area.h"
 
-class QLabel;
-
-class frmSelect : public QWidget {
-    Q_OBJECT
+class frmSelect : public controls::Form {
   public:
     frmSelect();
 
-    // The window as a container of controls.
-    controls::qt::Host host_{this};
-    std::unique_ptr<controls::PictureBox> Picture1;
-    std::unique_ptr<controls::RectangleShape> CropBox;
+    controls::PictureBox Picture1{*this};
+    controls::RectangleShape CropBox{Picture1};
+    // The band's size in device pixels beside the pointer, over the frozen
+    // picture (the capture is cut from the snapshot, not from this window,
+    // so the label never gets into it).
+    controls::PointerLabel SizeLabel{Picture1};
 
     void Form_Load();
     void Form_Unload();
+    void Form_KeyDown(int keyCode, int shift);
     void Picture1_MouseDown(int button, int shift, float x, float y);
     void Picture1_MouseMove(int button, int shift, float x, float y);
     void Picture1_MouseUp(int button, int shift, float x, float y);
@@ -38,23 +38,25 @@ class frmSelect : public QWidget {
     // screenshot of a scaled Wayland desktop.
     capture::FrozenScale frozenScale() const { return frozenScale_; }
 
-  protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
   private:
+    // A point of the screen, in its pixels.
+    struct Point {
+        int x = 0;
+        int y = 0;
+    };
+
     // Unloads the window without capturing; the buffer goes back to what it
     // was before the selection started.
     void Cancel();
-    // The other monitors' windows, where the monitors' scales differ.
-    void OpenMonitorWindows();
+    // The close box, or Escape on any of the selection's windows.
+    bool Form_QueryUnload();
+    // A window for each monitor but the first, where the monitors' scales
+    // differ.
+    void OpenMonitorWindows(const std::vector<controls::ScreenArea>& monitors);
     // A press, drag or release on the picture of a window whose top left
     // is the screen pixel `origin`; band is that window's rubber band.
-    void Press(controls::RectangleShape* band, QPoint origin, int button, float x, float y);
+    void Press(controls::RectangleShape* band, Point origin, int button, float x, float y);
     void Drag(controls::RectangleShape* band, int button, float x, float y);
-    // Shows the band's size in device pixels beside the pointer, over the
-    // frozen picture (the capture is cut from the snapshot, not from this
-    // window, so the label never gets into it).
     void ShowBandSize();
 
     // A window's picture, rubber band and size label, and its top left in
@@ -62,10 +64,10 @@ class frmSelect : public QWidget {
     struct Pane {
         controls::PictureBox* picture;
         controls::RectangleShape* band;
-        QLabel* label;
-        QPoint origin;
+        controls::PointerLabel* label;
+        Point origin;
     };
-    std::vector<Pane> Panes() const;
+    std::vector<Pane> Panes();
 
     // The selection counts as a running capture from its load to its unload:
     // a hot key pressed meanwhile waits for it, rather than taking the
@@ -77,12 +79,10 @@ class frmSelect : public QWidget {
     bool finished_ = false;
     capture::FrozenScale frozenScale_;
     // This window's top left in screen pixels.
-    QPoint origin_;
-    capture::Monitor ownMonitor_;
-    std::vector<capture::MonitorWindow*> monitorWindows_;
+    Point origin_;
+    std::vector<std::unique_ptr<capture::MonitorWindow>> monitorWindows_;
     // The band of the window the drag started on, and that window's top
     // left in screen pixels.
-    controls::RectangleShape* band_ = nullptr;
-    QPoint bandOrigin_;
-    QLabel* sizeLabel_ = nullptr;
+    controls::RectangleShape* band_ = &CropBox;
+    Point bandOrigin_;
 };

@@ -6,8 +6,6 @@
 // pixels: at scale 2 one window pixel covers two by two screenshot pixels,
 // and the window must span every output, not just the one it lands on.
 
-#include <QRect>
-
 namespace capture {
 
 struct FrozenScale {
@@ -19,9 +17,5 @@ struct FrozenScale {
 // Screenshot pixels per selection-window pixel, each way, for a window of
 // the given size over a frozen screen of screenWidth x screenHeight.
 FrozenScale FrozenScreenScale(int windowWidth, int windowHeight, int screenWidth, int screenHeight);
-
-// Where the selection window goes in a Wayland session: the whole desktop
-// as XWayland lays it out. Empty in an X11 session.
-QRect WaylandDesktopArea();
 
 }  // namespace capture

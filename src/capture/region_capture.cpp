@@ -48,13 +48,13 @@ void Form1::mnuselscreen_Click() {
     capture::StoreSelectionSnapshot(snapshot->memory, snapshot->bitmap);
     controls::DoEvents();
 
-    app::DefaultForm<frmSelect>::Get().show();
+    app::DefaultForm<frmSelect>::Get().Show();
     controls::DoEvents();
 
     // The selection may already have ended inside the yield. The picture
     // shows the snapshot in the buffer itself (frmSelect's load).
     if (frmSelect* select = app::DefaultForm<frmSelect>::IfLoaded()) {
-        controls::PictureBox& picture = *select->Picture1;
+        controls::PictureBox& picture = select->Picture1;
         if (const capture::FrozenScale scale = select->frozenScale(); !scale.isOne()) {
             // Device pixels shown on a window measured in logical ones, at
             // the scale a drag maps back with: a point shows the pixels it

@@ -3,11 +3,13 @@
 #include <QKeyEvent>
 #include <QRadioButton>
 #include <QTimer>
+#include <QWidget>
 
 #include "capture/frm_select.h"
 #include "capture/region_buffer.h"
 #include "platform/controls/picture_box.h"
 #include "platform/controls/qt/control_impl.h"
+#include "platform/controls/qt/form_window.h"
 #include "platform/controls/rectangle_shape.h"
 #include "program/default_form.h"
 #include "support/form1_fixture.h"
@@ -26,9 +28,7 @@ class RegionCapture : public testing_support::Form1Test {
     }
 
     // Unloaded windows are deleted once control is back in the event loop.
-    static void FlushUnloadedWindows() {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    static void FlushUnloadedWindows() { QCoreApplication::sendPostedEvents(); }
 
     static frmSelect* Selection() { return app::DefaultForm<frmSelect>::IfLoaded(); }
 
@@ -81,13 +81,13 @@ TEST_F(RegionCapture, TheStartFreezesTheScreenUnderTheSelectionWindow) {
     frmSelect& select = Start();
     EXPECT_FALSE(form_->Visible());
     EXPECT_FALSE(variables::SaveNameKnown);
-    EXPECT_TRUE(select.isVisible());
-    EXPECT_EQ(select.windowTitle(), "Form3");
-    EXPECT_EQ(select.Picture1->Width(), kScreenWidth);
-    EXPECT_EQ(select.Picture1->Height(), kScreenHeight);
+    EXPECT_TRUE(select.Visible());
+    EXPECT_EQ(select.Caption(), "Form3");
+    EXPECT_EQ(select.Picture1.Width(), kScreenWidth);
+    EXPECT_EQ(select.Picture1.Height(), kScreenHeight);
     // What the picture draws is the frozen screen.
     const QImage shown =
-        controls::qt::WidgetOf(*select.Picture1)->grab(QRect(1000, 700, 1, 1)).toImage();
+        controls::qt::WidgetOf(select.Picture1)->grab(QRect(1000, 700, 1, 1)).toImage();
     EXPECT_EQ(shown.pixel(0, 0) & 0xFFFFFFu, FakeScreen::PatternAt(1000, 700));
     // The sizes stay the previous capture's while the user selects.
     EXPECT_EQ(variables::CaptureWidth, kScreenWidth);
@@ -144,10 +144,10 @@ TEST_F(RegionCapture, TheBandRefusesNegativeSizes) {
     select.Picture1_MouseMove(1, 0, 460, 340);
     select.Picture1_MouseMove(1, 0, 390, 350);  // left of the press
     select.Picture1_MouseMove(1, 0, 470, 250);  // above it
-    EXPECT_EQ(select.CropBox->Left(), 400);
-    EXPECT_EQ(select.CropBox->Width(), 70);
-    EXPECT_EQ(select.CropBox->Height(), 50);
-    EXPECT_TRUE(select.CropBox->Visible());
+    EXPECT_EQ(select.CropBox.Left(), 400);
+    EXPECT_EQ(select.CropBox.Width(), 70);
+    EXPECT_EQ(select.CropBox.Height(), 50);
+    EXPECT_TRUE(select.CropBox.Visible());
     select.Picture1_MouseUp(1, 0, 470, 250);
     FlushUnloadedWindows();
     EXPECT_EQ(variables::CaptureWidth, 70);
@@ -161,15 +161,17 @@ TEST_F(RegionCapture, RightPressEscapeAndClosingKeepThePreviousCapture) {
     byRight.Picture1_MouseDown(1, 0, 10, 10);
     byRight.Picture1_MouseMove(1, 0, 50, 50);
     byRight.Picture1_MouseDown(2, 0, 50, 50);
+    // The left button's release, sent before the window went.
+    byRight.Picture1_MouseUp(1, 0, 50, 50);
     FlushUnloadedWindows();
     ExpectPreviousCaptureKept();
 
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QCoreApplication::sendEvent(&Start(), &escape);
+    QCoreApplication::sendEvent(controls::qt::WindowOf(Start()), &escape);
     FlushUnloadedWindows();
     ExpectPreviousCaptureKept();
 
-    Start().close();
+    controls::qt::WindowOf(Start())->close();
     FlushUnloadedWindows();
     ExpectPreviousCaptureKept();
 }
@@ -230,11 +232,12 @@ TEST_F(RegionCapture, InputDuringTheFinishDoesNotCancelIt) {
     select.Picture1_MouseDown(1, 0, 10, 10);
     select.Picture1_MouseMove(1, 0, 30, 40);
     // A right press and an Escape queued while the release is captured.
-    QTimer::singleShot(0, &select, [&select] {
+    QWidget* window = controls::qt::WindowOf(select);
+    QTimer::singleShot(0, window, [&select, window] {
         select.Picture1_MouseDown(2, 0, 30, 40);
         QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-        QCoreApplication::sendEvent(&select, &escape);
-        select.close();
+        QCoreApplication::sendEvent(window, &escape);
+        window->close();
     });
     select.Picture1_MouseUp(1, 0, 30, 40);
     FlushUnloadedWindows();

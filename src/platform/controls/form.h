@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/controls/control.h"
+#include "platform/controls/screen_area.h"
 
 namespace controls {
 
@@ -27,6 +28,10 @@ class Form : public Control {
         // screen for a moment while work is done. It is never given the
         // keyboard.
         Overlay,
+        // No frame or title, over every other window and out of the task
+        // bar, placed by the program alone where the desktop lets it (see
+        // CoverScreenArea).
+        CoverScreen,
     };
 
     Form(Style style, const char* name);
@@ -77,6 +82,13 @@ class Form : public Control {
     // The form fills the screen, from its first showing if it is not shown
     // yet; a borderless form covers it whole, an overlay exactly.
     void Maximize();
+    // A CoverScreen form shows over exactly `area`'s pixels. Called before
+    // Show; once shown, the client area is what must cover them.
+    void CoverScreenArea(const ScreenArea& area);
+    // The form gets every key until ReleaseKeyboard, as the desktop allows
+    // (the key that cancels a form covering the screen must reach it).
+    void TakeKeyboard();
+    void ReleaseKeyboard();
 
     // Events. QueryUnload answers the close box (or the desktop's close):
     // false keeps the form open. Resize follows every change of the client

@@ -14,7 +14,8 @@ namespace {
 // storage is filled so that a form read too early reads no zeros.
 TEST(Form, ItsWindowPassesNoEventsOnBeforeTheFormIsBuilt) {
     using Style = controls::Form::Style;
-    for (Style style : {Style::Sizable, Style::FixedDialog, Style::Borderless}) {
+    for (Style style :
+         {Style::Sizable, Style::FixedDialog, Style::Borderless, Style::CoverScreen}) {
         alignas(controls::Form) unsigned char storage[sizeof(controls::Form)];
         std::memset(storage, 0xA5, sizeof storage);
         auto* form = new (storage) controls::Form(style, "probe");

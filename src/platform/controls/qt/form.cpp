@@ -8,7 +8,9 @@
 #include <QWindow>
 #include <algorithm>
 
+#include "platform/backend.h"
 #include "platform/controls/form.h"
+#include "platform/controls/qt/cover_window.h"
 #include "platform/controls/qt/form_window.h"
 #include "platform/x11/window_hints.h"
 
@@ -47,6 +49,26 @@ std::unique_ptr<Control::Impl> NewWindow(Form& form, Form::Style style) {
         }
         case Form::Style::Borderless:
             break;
+        case Form::Style::CoverScreen: {
+            // The window manager is bypassed: it would fit a full-screen
+            // window to one monitor, where the window must cover all of
+            // them. Not where only the window manager's windows get the
+            // keyboard (KWin): a borderless window as large as the desktop
+            // covers it all there too.
+            auto* window = new qt::FormWindow<QWidget>(form);
+            window->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+            window->setWindowFlag(Qt::X11BypassWindowManagerHint,
+                                  platform::CurrentBackend()->coverKeyboard() !=
+                                      platform::Backend::CoverKeyboard::WindowManager);
+            auto impl = std::make_unique<Control::Impl>(window);
+            // The client area may reach past the window by a fraction of a
+            // unit (see FinishCover).
+            auto* client = new QWidget(window);
+            client->setMouseTracking(true);
+            client->installEventFilter(window);
+            impl->client = client;
+            return impl;
+        }
     }
     auto* window = new qt::FormWindow<QWidget>(form);
     window->setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
@@ -113,6 +135,11 @@ void Form::setClientSize(int width, int height) {
         window->resize(width, height);
         return;
     }
+    if (!qt::MainWindowOf(*this)) {
+        window->resize(width, height);
+        client->setGeometry(0, 0, width, height);
+        return;
+    }
     // A menu bar draws at its own height, not its size hint's: the layout
     // says what the client area gets, and the window makes up the rest.
     if (QMainWindow* main = qt::MainWindowOf(*this); main && main->menuWidget()) {
@@ -130,9 +157,19 @@ void Form::setClientSize(int width, int height) {
 }
 
 void Form::Show() {
-    if (QWidget* window = qt::WindowOf(*this)) {
-        window->show();
+    QWidget* window = qt::WindowOf(*this);
+    if (!window) {
+        return;
     }
+    auto* link = dynamic_cast<qt::FormLink*>(window);
+    if (!link || !link->coverArea() || window->isVisible()) {
+        window->show();
+        return;
+    }
+    window->show();
+    // Showing writes the window's state afresh.
+    platform::KeepOutOfTaskbar(window->windowHandle());
+    qt::FinishCover(window, qt::ClientOf(*this), *link->coverArea());
 }
 
 void Form::Hide() {
@@ -235,6 +272,35 @@ void Form::Maximize() {
             window->setGeometry(window->screen()->geometry());
         }
         window->setWindowState(window->windowState() | Qt::WindowMaximized);
+    }
+}
+
+void Form::CoverScreenArea(const ScreenArea& area) {
+    QWidget* window = qt::WindowOf(*this);
+    auto* link = dynamic_cast<qt::FormLink*>(window);
+    if (!link || !qt::ClientOf(*this)) {
+        return;
+    }
+    link->setCoverArea(area);
+    qt::PrepareCover(window, qt::ClientOf(*this), area);
+}
+
+void Form::TakeKeyboard() {
+    QWidget* window = qt::WindowOf(*this);
+    if (!window) {
+        return;
+    }
+    window->raise();
+    if (platform::CurrentBackend()->coverKeyboard() == platform::Backend::CoverKeyboard::Grab) {
+        window->grabKeyboard();
+    } else {
+        window->activateWindow();
+    }
+}
+
+void Form::ReleaseKeyboard() {
+    if (QWidget* window = qt::WindowOf(*this)) {
+        window->releaseKeyboard();
     }
 }
 

@@ -10,6 +10,7 @@
 #include <QMainWindow>
 #include <QMouseEvent>
 #include <QWindow>
+#include <optional>
 #include <type_traits>
 
 #include "platform/backend.h"
@@ -29,11 +30,15 @@ class FormLink {
     void setKeepPlace(bool keep) { keepPlace_ = keep; }
     // Form::CenterOnScreen was called.
     void setCentreOnScreen() { centreOnScreen_ = true; }
+    // Form::CoverScreenArea was called: where the window goes once shown.
+    void setCoverArea(const ScreenArea& area) { coverArea_ = area; }
+    const std::optional<ScreenArea>& coverArea() const { return coverArea_; }
 
   protected:
     QPointer<QWidget> client_;
     bool keepPlace_ = false;
     bool centreOnScreen_ = false;
+    std::optional<ScreenArea> coverArea_;
 };
 
 // Moves `window`, showing for the first time, to the middle of its
