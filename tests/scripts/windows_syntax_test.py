@@ -1,0 +1,71 @@
+#!/usr/bin/env python3
+"""Fails unless every source of the program's window and capture code
+compiles for Windows (syntax only, with the mingw-w64 cross compiler), so
+that nothing Linux-only creeps into it.
+
+Files that cannot compile there yet are listed below. The list only
+shrinks: a listed file that now compiles fails the test, so that it must
+leave the list and cannot slip back. Files named *_posix.cpp are POSIX by
+nature and stay out.
+
+    windows_syntax_test.py COMPILER SRC_DIR
+"""
+import concurrent.futures
+import os
+import shutil
+import subprocess
+import sys
+
+FOLDERS = ("capture", "ui", "output", "program")
+
+NOT_YET = {
+    # Qt widgets of their own, until they are built from the controls.
+    "capture/frm_select.cpp",
+    "capture/frozen_scale.cpp",
+    "capture/full_screen_capture.cpp",
+    "capture/monitor_window.cpp",
+    "capture/region_capture.cpp",
+    "capture/screen_freeze.cpp",
+    "capture/size_label.cpp",
+    "capture/window_capture.cpp",
+    "output/frm_save.cpp",
+    "output/save.cpp",
+    # libjpeg's headers are not packaged for mingw-w64 on Debian.
+    "output/jpeg_file.cpp",
+}
+
+
+def compiles(compiler, src, path):
+    run = subprocess.run([compiler, "-std=c++20", "-fsyntax-only", "-I" + src,
+                          os.path.join(src, path)], capture_output=True, text=True)
+    return run.returncode == 0, run.stderr
+
+
+def main():
+    compiler, src = sys.argv[1], sys.argv[2]
+    if not shutil.which(compiler):
+        print("%s not found: install Debian's g++-mingw-w64-x86-64-posix "
+              "(test.sh does)" % compiler, file=sys.stderr)
+        return 1
+    paths = sorted(os.path.relpath(os.path.join(folder, name), src).replace(os.sep, "/")
+                   for top in FOLDERS
+                   for folder, _, files in os.walk(os.path.join(src, top))
+                   for name in files
+                   if name.endswith(".cpp") and not name.endswith("_posix.cpp"))
+    faults = ["%s is listed but no longer exists" % p for p in sorted(NOT_YET - set(paths))]
+    with concurrent.futures.ThreadPoolExecutor(os.cpu_count()) as pool:
+        results = pool.map(lambda p: compiles(compiler, src, p), paths)
+        for path, (ok, errors) in zip(paths, results):
+            if ok and path in NOT_YET:
+                faults.append("%s now compiles for Windows: take it off the list in %s"
+                              % (path, os.path.basename(__file__)))
+            elif not ok and path not in NOT_YET:
+                faults.append("%s does not compile for Windows:\n%s" % (path, errors))
+    for fault in faults:
+        print(fault, file=sys.stderr)
+    print("%d files checked" % len(paths))
+    return 1 if faults else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
