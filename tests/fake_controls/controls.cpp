@@ -80,7 +80,6 @@ void Control::setName(const char* name) {
 }
 void SetTabOrder(Control&, Control&) {}
 
-// A control on `container`, with what is set on it from the start.
 std::unique_ptr<Control::Impl> Contained(Control& container, std::string_view caption) {
     auto impl = std::make_unique<Control::Impl>();
     impl->caption = caption;

@@ -24,8 +24,6 @@ std::vector<std::uint8_t> clipboardPng, clipboardBitmap;
 
 namespace controls {
 
-std::unique_ptr<Control::Impl> Contained(Control& container, std::string_view caption);
-
 Menu::Menu(Form& form, std::string_view caption) : Control(Contained(form, caption)) {}
 
 struct MenuItem::Impl {
@@ -183,8 +181,8 @@ void PictureBox::resizeToPixels(int width, int height) {
 }
 void PictureBox::ShowContext(raster::HDC source, int originX, int originY) {
     impl().shown = source;
-    impl().band[0] = originX;
-    impl().band[1] = originY;
+    impl().shownOrigin[0] = originX;
+    impl().shownOrigin[1] = originY;
 }
 void PictureBox::Cls() {
     raster::FillContext(hDC(), impl().backColor);
