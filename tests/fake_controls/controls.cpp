@@ -31,15 +31,10 @@ void RunPosted() {
 
 namespace controls {
 
+Control::Control(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 Control::~Control() {
     if (fake::focus == this) {
         fake::focus = nullptr;
-    }
-    if (impl_->container) {
-        std::erase(impl_->container->impl().children, this);
-    }
-    for (Control* child : impl_->children) {
-        child->impl().container = nullptr;
     }
 }
 int Control::Left() const {
@@ -80,19 +75,17 @@ void Control::setName(const char* name) {
 }
 void SetTabOrder(Control&, Control&) {}
 
-std::unique_ptr<Control::Impl> Contained(Control& container, std::string_view caption) {
+namespace {
+
+// A control with what is set on it from the start.
+std::unique_ptr<Control::Impl> Captioned(std::string_view caption) {
     auto impl = std::make_unique<Control::Impl>();
     impl->caption = caption;
     impl->visible = true;
-    impl->container = &container;
     return impl;
 }
 
-Control::Control(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {
-    if (impl_->container) {
-        impl_->container->impl().children.push_back(this);
-    }
-}
+}  // namespace
 
 Form::Form(Style style, const char* name) : Control(std::make_unique<Impl>()) {
     impl().style = style;
@@ -170,8 +163,7 @@ void Form::Maximize() {
     impl().maximized = true;
 }
 
-Label::Label(Control& container, std::string_view caption)
-    : Control(Contained(container, caption)) {}
+Label::Label(Control&, std::string_view caption) : Control(Captioned(caption)) {}
 std::string Label::Caption() const {
     return impl().caption;
 }
@@ -200,8 +192,7 @@ void Label::setDragMode(DragMode mode) {
     impl().dragMode = mode;
 }
 
-CommandButton::CommandButton(Control& container, std::string_view caption)
-    : Control(Contained(container, caption)) {}
+CommandButton::CommandButton(Control&, std::string_view caption) : Control(Captioned(caption)) {}
 std::string CommandButton::Caption() const {
     return impl().caption;
 }
@@ -212,7 +203,7 @@ void CommandButton::setCancel(bool isCancel) {
     impl().isCancel = isCancel;
 }
 
-ImageBox::ImageBox(Control& container) : Control(Contained(container, "")) {}
+ImageBox::ImageBox(Control&) : Control(Captioned("")) {}
 void ImageBox::setBackColor(std::uint32_t rgb) {
     impl().backColor = rgb;
 }

@@ -15,7 +15,6 @@
 #include "platform/controls/form.h"
 #include "platform/controls/label.h"
 #include "platform/controls/message_box.h"
-#include "platform/raster/gdi.h"
 
 namespace controls {
 
@@ -31,19 +30,6 @@ struct Control::Impl {
     DragMode dragMode = DragMode::Manual;
     bool isDefault = false, isCancel = false;
     std::string picture;  // an image box's, by name only: its size reads 0 x 0
-    bool value = false;   // an option button's
-    // What holds the control, and what it holds.
-    Control* container = nullptr;
-    std::vector<Control*> children;
-    // A picture box's image, and the context it shows instead from a corner.
-    raster::HDC image = 0;
-    raster::HBITMAP bitmap = 0;
-    raster::HDC shown = 0;
-    int shownOrigin[2] = {};
-    int refreshes = 0;
-    // A rectangle shape's place and look.
-    double band[4] = {};
-    int borderWidth = 0;
     // Forms only.
     Form::Style style = Form::Style::Sizable;
     bool programIcon = false, keptOutOfTaskbar = false, centered = false, maximized = false;
@@ -51,9 +37,6 @@ struct Control::Impl {
     // Show, Hide, ShowModal, Activate, Restore, in the order they came.
     std::vector<std::string> calls;
 };
-
-// A control on `container`, with what is set on it from the start.
-std::unique_ptr<Control::Impl> Contained(Control& container, std::string_view caption);
 
 }  // namespace controls
 
