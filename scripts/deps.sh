@@ -9,7 +9,8 @@ TEST_PACKAGES=(googletest libgtest-dev libgmock-dev xvfb openbox fluxbox xdotool
     x11-utils x11-xserver-utils python3 clang libclang-rt-14-dev xclip ccache
     sway xwayland grim pipewire xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk
     dbus-daemon dbus-bin libglib2.0-bin wtype dpkg-dev file desktop-file-utils man-db lintian
-    appstream libxcb-xtest0-dev libxcb-damage0-dev wl-clipboard)
+    appstream libxcb-xtest0-dev libxcb-damage0-dev wl-clipboard
+    g++-mingw-w64-x86-64-posix)
 # The headless GNOME session of the GNOME tests (tests/system/with_gnome.sh).
 TEST_PACKAGES+=(gnome-shell mutter xdg-desktop-portal-gnome gsettings-desktop-schemas
     gnome-settings-daemon libgl1-mesa-dri gnome-screenshot python3-gi gir1.2-glib-2.0)

@@ -4,10 +4,9 @@
 // the previous choice the next time the dialog opens, and the dialog opens
 // on it.
 //
-// The dialog is Qt's own (not the desktop's native one), in save mode,
-// without an overwrite confirmation and without a default suffix: the name
-// comes back exactly as the user typed or picked it. It reads and writes no
-// settings file of Qt's.
+// The dialog is in save mode, without an overwrite confirmation and without
+// a default suffix: the name comes back exactly as the user typed or picked
+// it. It reads and writes no settings file of the toolkit's.
 
 #include <functional>
 #include <optional>
@@ -30,7 +29,7 @@ class CommonDialog {
     // What the save dialog is opened with.
     struct SaveRequest {
         std::string title;
-        std::string nameFilter;  // Qt's form: "Description (*.ext)" entries joined by ";;"
+        std::string nameFilter;  // "Description (*.ext)" entries joined by ";;"
         std::string fileName;    // selected when the dialog opens, unless empty (a path)
         int filterIndex = 1;     // the filter selected when it opens, from 1
     };
@@ -67,9 +66,10 @@ class CommonDialog {
     void setSaveChooser(SaveChooser chooser);
 
     // "Bitmap File (*.bmp)|*.bmp" -> "Bitmap File (*.bmp)".
-    static std::string QtNameFilter(std::string_view filter);
+    static std::string DialogNameFilter(std::string_view filter);
 
   private:
+    // The toolkit's dialog.
     std::optional<SaveChoice> runDialog(const SaveRequest& request) const;
 
     const Control* owner_;

@@ -10,38 +10,6 @@ namespace {
 
 using controls::CommonDialog;
 
-TEST(CommonDialogFilter, BarSeparatedPairsBecomeQtNameFilters) {
-    EXPECT_EQ(CommonDialog::QtNameFilter("Bitmap File (*.bmp)|*.bmp"), "Bitmap File (*.bmp)");
-    EXPECT_EQ(CommonDialog::QtNameFilter("Pictures|*.bmp;*.dib|All Files (*.*)|*.*"),
-              "Pictures (*.bmp *.dib);;All Files (*.*)");
-    EXPECT_EQ(CommonDialog::QtNameFilter(""), "");
-}
-
-TEST(CommonDialogSave, KeepsTheLastChoiceAndEmptiesItOnCancel) {
-    CommonDialog dialog;
-    std::vector<CommonDialog::SaveRequest> requests;
-    std::vector<std::optional<std::string>> answers{"/tmp/a.bmp", std::nullopt, std::nullopt};
-    dialog.setSaveChooser([&](const CommonDialog::SaveRequest& request) {
-        requests.push_back(request);
-        const std::optional<std::string>& answer = answers[requests.size() - 1];
-        return answer ? std::optional<CommonDialog::SaveChoice>(*answer) : std::nullopt;
-    });
-    dialog.DialogTitle = "Save As";
-    dialog.Filter = "Bitmap File (*.bmp)|*.bmp";
-    dialog.ShowSave();
-    EXPECT_EQ(dialog.FileName, "/tmp/a.bmp");
-    dialog.ShowSave();
-    EXPECT_EQ(dialog.FileName, "");
-    ASSERT_EQ(requests.size(), 2u);
-    EXPECT_EQ(requests[0].title, "Save As");
-    EXPECT_EQ(requests[0].nameFilter, "Bitmap File (*.bmp)");
-    EXPECT_EQ(requests[0].fileName, "");
-    EXPECT_EQ(requests[1].fileName, "/tmp/a.bmp");
-
-    dialog.CancelError = true;
-    EXPECT_THROW(dialog.ShowSave(), controls::DialogCancelled);
-}
-
 // The real dialog: Qt's own, in save mode, opening on the previous name,
 // adding no suffix and asking nothing about existing files.
 TEST(CommonDialogSave, RealDialogReturnsTheNameAsTyped) {

@@ -8,24 +8,6 @@
 
 namespace {
 
-TEST(SizeLimit, OuterLimitsLessTheFrameBoundTheWindowsOwnSize) {
-    controls::SizeLimit limit;
-    limit.minwidth = 604;
-    limit.minheight = 448;
-    limit.maxwidth = 1024;
-    limit.maxheight = 768;
-    using Extent = controls::SizeLimit::Extent;
-    EXPECT_EQ(limit.minimumFor({2, 25}), (Extent{602, 423}));
-    EXPECT_EQ(limit.maximumFor({2, 25}), (Extent{1022, 743}));
-    EXPECT_EQ(limit.minimumFor({0, 0}), (Extent{604, 448}));
-    // Unset limits stay unset; a frame larger than a limit does not wrap.
-    controls::SizeLimit unset;
-    EXPECT_EQ(unset.minimumFor({10, 10}), (Extent{0, 0}));
-    EXPECT_EQ(unset.maximumFor({10, 10}), (Extent{QWIDGETSIZE_MAX, QWIDGETSIZE_MAX}));
-    limit.maxheight = 5;
-    EXPECT_EQ(limit.maximumFor({2, 25}).height, 1);
-}
-
 TEST(SizeLimit, SwitchingOnAndOffAppliesAndLiftsTheLimits) {
     QWidget window;
     controls::qt::Host host(&window);

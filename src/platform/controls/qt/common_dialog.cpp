@@ -10,12 +10,12 @@
 namespace controls {
 namespace {
 
-// Qt's own file dialog reads its history, last folder and view from a Qt
-// settings file in the user's configuration folder, and writes them back
-// when it closes. This program reads no settings and keeps no files of its
-// own: the settings files are pointed at a place where no file can ever be
-// made, not even by root. The dialog still opens on the last FileName,
-// which it is given each time.
+// The dialog is Qt's own, not the desktop's native one. It reads its
+// history, last folder and view from a Qt settings file in the user's
+// configuration folder, and writes them back when it closes. This program
+// reads no settings and keeps no files of its own: the settings files are
+// pointed at a place where no file can ever be made, not even by root. The
+// dialog still opens on the last FileName, which it is given each time.
 void KeepNoDialogSettings() {
     static const bool done = [] {
         const QString nowhere = QStringLiteral("/dev/null");
@@ -33,40 +33,6 @@ QString FromUtf8(std::string_view text) {
 }
 
 }  // namespace
-
-CommonDialog::CommonDialog(const Control* owner) : owner_(owner) {}
-
-void CommonDialog::ShowSave() {
-    const SaveRequest request{DialogTitle, QtNameFilter(Filter), FileName, FilterIndex};
-    const std::optional<SaveChoice> chosen = chooser_ ? chooser_(request) : runDialog(request);
-    FileName = chosen ? chosen->fileName : std::string();
-    if (chosen && chosen->filterIndex > 0) {
-        FilterIndex = chosen->filterIndex;
-    }
-    if (FileName.empty() && CancelError) {
-        throw DialogCancelled();
-    }
-}
-
-void CommonDialog::setSaveChooser(SaveChooser chooser) {
-    chooser_ = std::move(chooser);
-}
-
-std::string CommonDialog::QtNameFilter(std::string_view filter) {
-    const QStringList parts = FromUtf8(filter).split(QLatin1Char('|'));
-    QStringList entries;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        const QString description = parts[i].trimmed();
-        QString patterns = parts[i + 1].trimmed();
-        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        // Qt reads the patterns from the description's last parentheses, so
-        // a description that already shows them is complete as it is.
-        const QString shown = QLatin1Char('(') + patterns + QLatin1Char(')');
-        entries.append(description.endsWith(shown) ? description
-                                                   : description + QLatin1Char(' ') + shown);
-    }
-    return entries.join(QStringLiteral(";;")).toStdString();
-}
 
 std::optional<CommonDialog::SaveChoice> CommonDialog::runDialog(const SaveRequest& request) const {
     KeepNoDialogSettings();

@@ -4,21 +4,13 @@
 #include <QPointer>
 #include <QSize>
 #include <QWidget>
-#include <algorithm>
 
-#include "base/rounding.h"
 #include "platform/controls/qt/control_impl.h"
 
 static_assert(controls::SizeLimit::kNoLimit == QWIDGETSIZE_MAX);
 
 namespace controls {
 namespace {
-
-// A limit in whole pixels, or `none` where it is 0 (unset) or unusable.
-int Pixels(float value, int none) {
-    const auto rounded = base::ToInt32(value);
-    return rounded && *rounded > 0 ? *rounded : none;
-}
 
 QSize ToSize(SizeLimit::Extent extent) {
     return {extent.width, extent.height};
@@ -57,18 +49,6 @@ void SizeLimit::setHwnd(Control* window) {
     if (impl_->window) {
         impl_->window->installEventFilter(impl_.get());
     }
-}
-
-SizeLimit::Extent SizeLimit::minimumFor(Extent frame) const {
-    return {std::max(0, Pixels(minwidth, 0) - frame.width),
-            std::max(0, Pixels(minheight, 0) - frame.height)};
-}
-
-SizeLimit::Extent SizeLimit::maximumFor(Extent frame) const {
-    const int width = Pixels(maxwidth, kNoLimit);
-    const int height = Pixels(maxheight, kNoLimit);
-    return {width == kNoLimit ? width : std::max(1, width - frame.width),
-            height == kNoLimit ? height : std::max(1, height - frame.height)};
 }
 
 void SizeLimit::setLimitSize(bool on) {
