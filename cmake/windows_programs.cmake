@@ -16,13 +16,6 @@ set_source_files_properties(${CMAKE_BINARY_DIR}/tessarine.rc PROPERTIES
   OBJECT_DEPENDS "${TESSARINE_ICON};${TESSARINE_MANIFEST}")
 add_library(tessarine_windows_resources OBJECT ${CMAKE_BINARY_DIR}/tessarine.rc)
 
-# Linked once the output layer's Windows files (file replacement, file
-# sink, JPEG) are in.
-if(NOT EXISTS ${CMAKE_SOURCE_DIR}/src/output/file_replace_win32.cpp)
-  message(STATUS "tessarine.exe left out: src/output/file_replace_win32.cpp not there yet")
-  return()
-endif()
-
 # `tessarine.exe`: the command line, a console program, so that cmd and
 # PowerShell wait for it, see its exit status and pipe its output.
 add_executable(tessarine src/app/windows_command.cpp
