@@ -18,7 +18,7 @@ add_library(tessarine_windows_resources OBJECT ${CMAKE_BINARY_DIR}/tessarine.rc)
 
 # `tessarine.exe`: the command line, a console program, so that cmd and
 # PowerShell wait for it, see its exit status and pipe its output.
-add_executable(tessarine src/app/windows_command.cpp
+add_executable(tessarine src/app/command_win32.cpp
   $<TARGET_OBJECTS:tessarine_windows_resources>)
 target_link_libraries(tessarine PRIVATE tessarine_cli tessarine_win32)
 target_link_options(tessarine PRIVATE -municode)
