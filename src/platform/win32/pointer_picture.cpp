@@ -45,9 +45,12 @@ bool DrawOver(::HICON icon, int width, int height, std::uint32_t background,
 std::optional<PointerPicture> CurrentPointerPicture() {
     CURSORINFO cursor{};
     cursor.cbSize = sizeof(cursor);
-    if (!::GetCursorInfo(&cursor) || !(cursor.flags & CURSOR_SHOWING) ||
-        cursor.hCursor == nullptr) {
+    if (!::GetCursorInfo(&cursor)) {
         return std::nullopt;
+    }
+    // A hidden pointer (while typing, on a touch screen) has nothing to draw.
+    if (!(cursor.flags & CURSOR_SHOWING) || cursor.hCursor == nullptr) {
+        return PointerPicture{};
     }
     ICONINFO icon{};
     if (!::GetIconInfo(cursor.hCursor, &icon)) {

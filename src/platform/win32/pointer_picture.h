@@ -7,7 +7,8 @@
 
 namespace platform::win32 {
 
-// Empty while the pointer is hidden or its shape cannot be read.
+// A picture of no pixels while the pointer is hidden; empty when its shape
+// cannot be read.
 std::optional<PointerPicture> CurrentPointerPicture();
 
 }  // namespace platform::win32
