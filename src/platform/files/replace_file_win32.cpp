@@ -2,10 +2,11 @@
 // name (".tessarine-XXXXXX") beside the target, marked for deletion while
 // it is written, so that a save that fails or is killed leaves nothing
 // behind. The complete file then takes the target's name: ReplaceFileW
-// for a file that exists, which keeps its security descriptor, attributes
-// and identity, and MoveFileExW, which never replaces a file, for a new
-// name (its security is its folder's, as for a plain write). A kill in the
-// instant after the file is complete leaves it under its random name.
+// for a file that exists, which keeps its identity (the new file is given
+// its access control list and attributes beforehand), and MoveFileExW,
+// which never replaces a file, for a new name (its security is its
+// folder's, as for a plain write). A kill in the instant after the file is
+// complete leaves it under its random name.
 //
 // A save is refused, leaving the file as it was, where a plain write would
 // be: a read-only file, one that another program holds open against
@@ -14,6 +15,8 @@
 // name (hard links). Paths are UTF-8 here and wide at every call.
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <aclapi.h>
 
 #include <cerrno>
 #include <random>
@@ -89,6 +92,12 @@ std::wstring FullPath(const std::wstring& path) {
         return {};
     }
     full.resize(length);
+    // Past MAX_PATH the calls take a path only in its literal form; the
+    // temporary file's name beside the target counts too.
+    const bool literal = full.rfind(L"\\\\?\\", 0) == 0 || full.rfind(L"\\\\.\\", 0) == 0;
+    if (!literal && full.size() + 18 >= MAX_PATH) {
+        full = full.rfind(L"\\\\", 0) == 0 ? L"\\\\?\\UNC\\" + full.substr(2) : L"\\\\?\\" + full;
+    }
     return full;
 }
 
@@ -228,6 +237,34 @@ bool MarkForDeletion(HANDLE file, bool deleted) {
                                         sizeof disposition);
 }
 
+// Gives the new file the access control list of the one it replaces, as
+// it was (inherited entries and whether it inherits at all). ReplaceFileW
+// keeps it too where the file system does; Wine's does not.
+std::string KeepAccessList(const Target& target, HANDLE file) {
+    PACL list = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    DWORD error =
+        ::GetNamedSecurityInfoW(target.path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                nullptr, nullptr, &list, nullptr, &descriptor);
+    if (error != ERROR_SUCCESS) {
+        return "its access control list cannot be read (" + Win32Reason(error) + ")";
+    }
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ::GetSecurityDescriptorControl(descriptor, &control, &revision);
+    const SECURITY_INFORMATION what =
+        DACL_SECURITY_INFORMATION |
+        ((control & SE_DACL_PROTECTED) ? PROTECTED_DACL_SECURITY_INFORMATION
+                                       : UNPROTECTED_DACL_SECURITY_INFORMATION);
+    error = ::SetSecurityInfo(file, SE_FILE_OBJECT, what, nullptr, nullptr, list, nullptr);
+    ::LocalFree(descriptor);
+    if (error != ERROR_SUCCESS) {
+        return "its access control list cannot be given to the new file (" + Win32Reason(error) +
+               ")";
+    }
+    return {};
+}
+
 std::string CreateFailure(const Target& target, DWORD error) {
     if (target.existing && error == ERROR_ACCESS_DENIED) {
         // The file itself may be written, but only ever being replaced
@@ -249,8 +286,8 @@ std::string WriteComplete(const Target& target, const ContentWriter& writeConten
     DWORD error = ERROR_FILE_EXISTS;
     for (unsigned attempt = 0; attempt < kNameAttempts && error == ERROR_FILE_EXISTS; ++attempt) {
         file.path = InFolder(target.folder, RandomName());
-        file.handle.reset(::CreateFileW(file.path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
-                                        CREATE_NEW, attributes, nullptr));
+        file.handle.reset(::CreateFileW(file.path.c_str(), GENERIC_WRITE | DELETE | WRITE_DAC, 0,
+                                        nullptr, CREATE_NEW, attributes, nullptr));
         error = file.handle ? ERROR_SUCCESS : ::GetLastError();
     }
     if (error != ERROR_SUCCESS) {
@@ -259,8 +296,13 @@ std::string WriteComplete(const Target& target, const ContentWriter& writeConten
     }
     // Where the file system cannot mark it, a killed save leaves the file.
     const bool marked = MarkForDeletion(file.handle.get(), true);
+    // Checked before the picture is written, so that a refusal costs
+    // nothing.
+    std::string reason = target.existing ? KeepAccessList(target, file.handle.get()) : "";
     HandleSink out(file.handle.get());
-    std::string reason = writeContents(out);
+    if (reason.empty()) {
+        reason = writeContents(out);
+    }
     if (reason.empty() && !::FlushFileBuffers(file.handle.get())) {
         reason = LastReason();
     }
