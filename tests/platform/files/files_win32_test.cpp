@@ -44,7 +44,9 @@ bool Save(const fs::path& path, const std::string& text, std::string* message = 
 class FilesWin32 : public ::testing::Test {
   protected:
     void SetUp() override {
-        folder_ = fs::temp_directory_path() / L"tess-files-\u00e9\u00df\u65e5";
+        // One folder per process: CTest runs the tests side by side.
+        folder_ = fs::temp_directory_path() /
+                  (L"tess-files-\u00e9\u00df\u65e5-" + std::to_wstring(::GetCurrentProcessId()));
         fs::remove_all(folder_);
         fs::create_directories(folder_);
     }
