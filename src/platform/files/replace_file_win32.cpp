@@ -19,6 +19,7 @@
 #include <aclapi.h>
 
 #include <cerrno>
+#include <cstring>
 #include <random>
 
 #include "platform/files/file_names.h"
@@ -162,21 +163,20 @@ std::string ProbeWrite(const Target& target) {
     return {};
 }
 
-// Finds the file `path` names, and why it may not be replaced.
-std::string Resolve(const std::wstring& path, Target& target) {
-    if (std::string reason = SetFolder(path, target); !reason.empty()) {
+// Finds the file `path` (`wide`) names, and why it may not be replaced.
+std::string Resolve(const std::string& path, const std::wstring& wide, Target& target) {
+    if (std::string reason = SetFolder(wide, target); !reason.empty()) {
         return reason;
     }
     target.attributes = ::GetFileAttributesW(target.path.c_str());
     if (target.attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = ::GetLastError();
         if (error != ERROR_FILE_NOT_FOUND) {
-            return error == ERROR_PATH_NOT_FOUND ? NoSuchFileReason(Utf8FromWide(target.path))
-                                                 : Win32Reason(error);
+            return error == ERROR_PATH_NOT_FOUND ? NoSuchFileReason(path) : Win32Reason(error);
         }
         const DWORD folder = ::GetFileAttributesW(target.folder.c_str());
         if (folder == INVALID_FILE_ATTRIBUTES || !(folder & FILE_ATTRIBUTE_DIRECTORY)) {
-            return NoSuchFileReason(Utf8FromWide(target.path));
+            return NoSuchFileReason(path);
         }
         return {};
     }
@@ -237,6 +237,25 @@ bool MarkForDeletion(HANDLE file, bool deleted) {
                                         sizeof disposition);
 }
 
+// Whether the new file `file` already has the access control list `list`,
+// inheriting as `control` says.
+bool SameAccessList(HANDLE file, const ACL* list, SECURITY_DESCRIPTOR_CONTROL control) {
+    PACL own = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &own,
+                          nullptr, &descriptor) != ERROR_SUCCESS) {
+        return false;
+    }
+    SECURITY_DESCRIPTOR_CONTROL ownControl = 0;
+    DWORD revision = 0;
+    ::GetSecurityDescriptorControl(descriptor, &ownControl, &revision);
+    const bool same = list && own && list->AclSize == own->AclSize &&
+                      std::memcmp(list, own, list->AclSize) == 0 &&
+                      (control & SE_DACL_PROTECTED) == (ownControl & SE_DACL_PROTECTED);
+    ::LocalFree(descriptor);
+    return same;
+}
+
 // Gives the new file the access control list of the one it replaces, as
 // it was (inherited entries and whether it inherits at all). ReplaceFileW
 // keeps it too where the file system does; Wine's does not.
@@ -252,6 +271,11 @@ std::string KeepAccessList(const Target& target, HANDLE file) {
     SECURITY_DESCRIPTOR_CONTROL control = 0;
     DWORD revision = 0;
     ::GetSecurityDescriptorControl(descriptor, &control, &revision);
+    if (SameAccessList(file, list, control)) {
+        // Setting it anyway would, under Wine, change the file's Unix mode.
+        ::LocalFree(descriptor);
+        return {};
+    }
     const SECURITY_INFORMATION what =
         DACL_SECURITY_INFORMATION |
         ((control & SE_DACL_PROTECTED) ? PROTECTED_DACL_SECURITY_INFORMATION
@@ -286,7 +310,8 @@ std::string WriteComplete(const Target& target, const ContentWriter& writeConten
     DWORD error = ERROR_FILE_EXISTS;
     for (unsigned attempt = 0; attempt < kNameAttempts && error == ERROR_FILE_EXISTS; ++attempt) {
         file.path = InFolder(target.folder, RandomName());
-        file.handle.reset(::CreateFileW(file.path.c_str(), GENERIC_WRITE | DELETE | WRITE_DAC, 0,
+        file.handle.reset(::CreateFileW(file.path.c_str(),
+                                        GENERIC_WRITE | DELETE | READ_CONTROL | WRITE_DAC, 0,
                                         nullptr, CREATE_NEW, attributes, nullptr));
         error = file.handle ? ERROR_SUCCESS : ::GetLastError();
     }
@@ -425,7 +450,7 @@ WriteResult ReplaceFileWith(const std::string& path, const ContentWriter& writeC
     }
     Target target;
     NewFile file;
-    std::string reason = Resolve(*wide, target);
+    std::string reason = Resolve(path, *wide, target);
     if (reason.empty()) {
         reason = WriteComplete(target, writeContents, file);
     }
