@@ -66,7 +66,7 @@ TEST(FileNameTemplate, TimeFieldsAsTheCLibraryWritesThem) {
         ::localtime_r(&at, &when);
         for (const char* field : {"%a %A %b %B %c %C %d %D %e %F %g %G %h %H %I %j %k %l %m",
                                   "%M %p %P %r %R %s %S %T %u %U %V %w %W %x %X %y %Y %z %Z %%",
-                                  "%-d %_H %0e %^a %#b %5j %Ey %Od %Ed %^Ob %10A"}) {
+                                  "%-d %_H %0e %^a %#b %5j %Ey %Od %Ed %^Ob %10A %Q %^q %5q %"}) {
             char expected[256];
             const std::size_t length = std::strftime(expected, sizeof expected, field, &when);
             EXPECT_EQ(output::FormatTimeFields(field, when, ':'), std::string(expected, length))
