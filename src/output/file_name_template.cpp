@@ -36,12 +36,12 @@ std::optional<std::string> FillFileNameTemplate(std::string_view name, const std
     // The sizes first: digits hold no time field.
     ReplaceAll(format, "$w", std::to_string(width));
     ReplaceAll(format, "$h", std::to_string(height));
-    std::optional<std::string> filled =
+    const std::string filled =
         FormatTimeFields(format, when, platform::files::TimeSeparatorInNames());
-    if (!filled || filled->empty() || filled->find('\0') != std::string::npos) {
+    if (filled.empty() || filled.find('\0') != std::string::npos) {
         return std::nullopt;
     }
-    return home + *filled;
+    return home + filled;
 }
 
 }  // namespace output

@@ -24,7 +24,7 @@ bool IsFileNameTemplate(std::string_view name);
 std::string ExpandHome(std::string_view name);
 
 // The template filled in for `when` and a picture of `width` x `height`,
-// or empty when a field is not known. The time's separator is the
+// or empty when that would be no name. The time's separator is the
 // system's (platform::files::TimeSeparatorInNames). Only what the user
 // typed is filled in: the home folder of a leading "~/" goes in as it is.
 std::optional<std::string> FillFileNameTemplate(std::string_view name, const std::tm& when,

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 
 #include "platform/files/file_names.h"
 
@@ -83,12 +84,19 @@ void SetCase(std::string& text, bool upper) {
     }
 }
 
+// To the width asked for, with zeros where the '0' flag asks for them.
+void Pad(std::string& text, const Field& spec) {
+    if (text.size() < spec.width) {
+        text.insert(0, spec.width - text.size(), spec.pad == '0' ? '0' : ' ');
+    }
+}
+
 class Filler {
   public:
     Filler(const std::tm& when, char separator) : when_(when), separator_(separator) {}
 
     // `format`'s fields filled in; the ':' of its times is the separator.
-    std::optional<std::string> fields(std::string_view format) const {
+    std::string fields(std::string_view format) const {
         std::string filled;
         for (std::size_t at = 0; at < format.size(); ++at) {
             if (format[at] != '%') {
@@ -117,19 +125,24 @@ class Filler {
                 modifier = format[at++];
             }
             if (at >= format.size()) {
-                return std::nullopt;
+                filled += format.substr(start);
+                break;
             }
             spec.letter = format[at];
-            if ((modifier == 'E' && kWithE.find(spec.letter) == std::string_view::npos) ||
-                (modifier == 'O' && kWithO.find(spec.letter) == std::string_view::npos)) {
-                std::string asItStands(format.substr(start, at + 1 - start));
-                SetCase(asItStands, spec.upper);
-                filled += spec.upper ? asItStands : format.substr(start, at + 1 - start);
-                continue;
+            const bool modifierFits =
+                (modifier != 'E' || kWithE.find(spec.letter) != std::string_view::npos) &&
+                (modifier != 'O' || kWithO.find(spec.letter) != std::string_view::npos);
+            std::optional<std::string> value;
+            if (modifierFits) {
+                value = field(spec);
             }
-            std::optional<std::string> value = field(spec);
             if (!value) {
-                return std::nullopt;
+                // Not a field: written as it stands, as glibc does.
+                value = std::string(format.substr(start, at + 1 - start));
+                if (spec.upper) {
+                    SetCase(*value, true);
+                }
+                Pad(*value, spec);
             }
             filled += *value;
         }
@@ -154,9 +167,7 @@ class Filler {
         if (spec.upper && spec.letter != 'P') {
             SetCase(*value, true);
         }
-        if (value->size() < spec.width) {
-            value->insert(0, spec.width - value->size(), spec.pad == '0' ? '0' : ' ');
-        }
+        Pad(*value, spec);
         return value;
     }
 
@@ -269,8 +280,7 @@ class Filler {
 
 }  // namespace
 
-std::optional<std::string> FormatTimeFields(std::string_view format, const std::tm& when,
-                                            char timeSeparator) {
+std::string FormatTimeFields(std::string_view format, const std::tm& when, char timeSeparator) {
     // What the user typed keeps its ':'; only the times' own change.
     std::string filled;
     const Filler filler(when, timeSeparator);
@@ -287,13 +297,10 @@ std::optional<std::string> FormatTimeFields(std::string_view format, const std::
             ++end;
         }
         if (end >= format.size()) {
-            return std::nullopt;
+            filled += format.substr(at);
+            return filled;
         }
-        const std::optional<std::string> value = filler.fields(format.substr(at, end + 1 - at));
-        if (!value) {
-            return std::nullopt;
-        }
-        filled += *value;
+        filled += filler.fields(format.substr(at, end + 1 - at));
         start = end + 1;
     }
     return filled + std::string(format.substr(start));

@@ -7,16 +7,14 @@
 // modifiers. Nothing here needs Qt.
 
 #include <ctime>
-#include <optional>
 #include <string>
 #include <string_view>
 
 namespace output {
 
-// `format` with its fields filled in for `when`, or empty when it holds a
-// field that is not known (or a '%' at its end). `timeSeparator` goes
-// between hours, minutes and seconds (%T, %R, %r, %X, %c).
-std::optional<std::string> FormatTimeFields(std::string_view format, const std::tm& when,
-                                            char timeSeparator);
+// `format` with its fields filled in for `when`; what is no field is
+// written as it stands, as glibc writes it. `timeSeparator` goes between
+// hours, minutes and seconds (%T, %R, %r, %X, %c).
+std::string FormatTimeFields(std::string_view format, const std::tm& when, char timeSeparator);
 
 }  // namespace output

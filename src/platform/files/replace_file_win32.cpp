@@ -2,10 +2,11 @@
 // name (".tessarine-XXXXXX") beside the target, marked for deletion while
 // it is written, so that a save that fails or is killed leaves nothing
 // behind. The complete file then takes the target's name: ReplaceFileW
-// for a file that exists, which keeps its security descriptor, attributes
-// and identity, and MoveFileExW, which never replaces a file, for a new
-// name (its security is its folder's, as for a plain write). A kill in the
-// instant after the file is complete leaves it under its random name.
+// for a file that exists, which keeps its identity (the new file is given
+// its access control list and attributes beforehand), and MoveFileExW,
+// which never replaces a file, for a new name (its security is its
+// folder's, as for a plain write). A kill in the instant after the file is
+// complete leaves it under its random name.
 //
 // A save is refused, leaving the file as it was, where a plain write would
 // be: a read-only file, one that another program holds open against
@@ -14,8 +15,11 @@
 // name (hard links). Paths are UTF-8 here and wide at every call.
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <aclapi.h>
 
 #include <cerrno>
+#include <cstring>
 #include <random>
 
 #include "platform/files/file_names.h"
@@ -89,6 +93,12 @@ std::wstring FullPath(const std::wstring& path) {
         return {};
     }
     full.resize(length);
+    // Past MAX_PATH the calls take a path only in its literal form; the
+    // temporary file's name beside the target counts too.
+    const bool literal = full.rfind(L"\\\\?\\", 0) == 0 || full.rfind(L"\\\\.\\", 0) == 0;
+    if (!literal && full.size() + 18 >= MAX_PATH) {
+        full = full.rfind(L"\\\\", 0) == 0 ? L"\\\\?\\UNC\\" + full.substr(2) : L"\\\\?\\" + full;
+    }
     return full;
 }
 
@@ -153,21 +163,20 @@ std::string ProbeWrite(const Target& target) {
     return {};
 }
 
-// Finds the file `path` names, and why it may not be replaced.
-std::string Resolve(const std::wstring& path, Target& target) {
-    if (std::string reason = SetFolder(path, target); !reason.empty()) {
+// Finds the file `path` (`wide`) names, and why it may not be replaced.
+std::string Resolve(const std::string& path, const std::wstring& wide, Target& target) {
+    if (std::string reason = SetFolder(wide, target); !reason.empty()) {
         return reason;
     }
     target.attributes = ::GetFileAttributesW(target.path.c_str());
     if (target.attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = ::GetLastError();
         if (error != ERROR_FILE_NOT_FOUND) {
-            return error == ERROR_PATH_NOT_FOUND ? NoSuchFileReason(Utf8FromWide(target.path))
-                                                 : Win32Reason(error);
+            return error == ERROR_PATH_NOT_FOUND ? NoSuchFileReason(path) : Win32Reason(error);
         }
         const DWORD folder = ::GetFileAttributesW(target.folder.c_str());
         if (folder == INVALID_FILE_ATTRIBUTES || !(folder & FILE_ATTRIBUTE_DIRECTORY)) {
-            return NoSuchFileReason(Utf8FromWide(target.path));
+            return NoSuchFileReason(path);
         }
         return {};
     }
@@ -228,6 +237,58 @@ bool MarkForDeletion(HANDLE file, bool deleted) {
                                         sizeof disposition);
 }
 
+// Whether the new file `file` already has the access control list `list`,
+// inheriting as `control` says.
+bool SameAccessList(HANDLE file, const ACL* list, SECURITY_DESCRIPTOR_CONTROL control) {
+    PACL own = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &own,
+                          nullptr, &descriptor) != ERROR_SUCCESS) {
+        return false;
+    }
+    SECURITY_DESCRIPTOR_CONTROL ownControl = 0;
+    DWORD revision = 0;
+    ::GetSecurityDescriptorControl(descriptor, &ownControl, &revision);
+    const bool same = list && own && list->AclSize == own->AclSize &&
+                      std::memcmp(list, own, list->AclSize) == 0 &&
+                      (control & SE_DACL_PROTECTED) == (ownControl & SE_DACL_PROTECTED);
+    ::LocalFree(descriptor);
+    return same;
+}
+
+// Gives the new file the access control list of the one it replaces, as
+// it was (inherited entries and whether it inherits at all). ReplaceFileW
+// keeps it too where the file system does; Wine's does not.
+std::string KeepAccessList(const Target& target, HANDLE file) {
+    PACL list = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    DWORD error =
+        ::GetNamedSecurityInfoW(target.path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                nullptr, nullptr, &list, nullptr, &descriptor);
+    if (error != ERROR_SUCCESS) {
+        return "its access control list cannot be read (" + Win32Reason(error) + ")";
+    }
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ::GetSecurityDescriptorControl(descriptor, &control, &revision);
+    if (SameAccessList(file, list, control)) {
+        // Setting it anyway would, under Wine, change the file's Unix mode.
+        ::LocalFree(descriptor);
+        return {};
+    }
+    const SECURITY_INFORMATION what =
+        DACL_SECURITY_INFORMATION |
+        ((control & SE_DACL_PROTECTED) ? PROTECTED_DACL_SECURITY_INFORMATION
+                                       : UNPROTECTED_DACL_SECURITY_INFORMATION);
+    error = ::SetSecurityInfo(file, SE_FILE_OBJECT, what, nullptr, nullptr, list, nullptr);
+    ::LocalFree(descriptor);
+    if (error != ERROR_SUCCESS) {
+        return "its access control list cannot be given to the new file (" + Win32Reason(error) +
+               ")";
+    }
+    return {};
+}
+
 std::string CreateFailure(const Target& target, DWORD error) {
     if (target.existing && error == ERROR_ACCESS_DENIED) {
         // The file itself may be written, but only ever being replaced
@@ -249,8 +310,9 @@ std::string WriteComplete(const Target& target, const ContentWriter& writeConten
     DWORD error = ERROR_FILE_EXISTS;
     for (unsigned attempt = 0; attempt < kNameAttempts && error == ERROR_FILE_EXISTS; ++attempt) {
         file.path = InFolder(target.folder, RandomName());
-        file.handle.reset(::CreateFileW(file.path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
-                                        CREATE_NEW, attributes, nullptr));
+        file.handle.reset(::CreateFileW(file.path.c_str(),
+                                        GENERIC_WRITE | DELETE | READ_CONTROL | WRITE_DAC, 0,
+                                        nullptr, CREATE_NEW, attributes, nullptr));
         error = file.handle ? ERROR_SUCCESS : ::GetLastError();
     }
     if (error != ERROR_SUCCESS) {
@@ -259,8 +321,13 @@ std::string WriteComplete(const Target& target, const ContentWriter& writeConten
     }
     // Where the file system cannot mark it, a killed save leaves the file.
     const bool marked = MarkForDeletion(file.handle.get(), true);
+    // Checked before the picture is written, so that a refusal costs
+    // nothing.
+    std::string reason = target.existing ? KeepAccessList(target, file.handle.get()) : "";
     HandleSink out(file.handle.get());
-    std::string reason = writeContents(out);
+    if (reason.empty()) {
+        reason = writeContents(out);
+    }
     if (reason.empty() && !::FlushFileBuffers(file.handle.get())) {
         reason = LastReason();
     }
@@ -383,7 +450,7 @@ WriteResult ReplaceFileWith(const std::string& path, const ContentWriter& writeC
     }
     Target target;
     NewFile file;
-    std::string reason = Resolve(*wide, target);
+    std::string reason = Resolve(path, *wide, target);
     if (reason.empty()) {
         reason = WriteComplete(target, writeContents, file);
     }

@@ -2,8 +2,11 @@
 // letters beyond ASCII, files replaced whole with their attributes, the
 // refusals a plain write would meet, JPEG through WIC.
 #include <gtest/gtest.h>
-#include <wincodec.h>
 #include <windows.h>
+// After windows.h, which they need.
+#include <aclapi.h>
+#include <sddl.h>
+#include <wincodec.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -41,7 +44,9 @@ bool Save(const fs::path& path, const std::string& text, std::string* message = 
 class FilesWin32 : public ::testing::Test {
   protected:
     void SetUp() override {
-        folder_ = fs::temp_directory_path() / L"tess-files-\u00e9\u00df\u65e5";
+        // One folder per process: CTest runs the tests side by side.
+        folder_ = fs::temp_directory_path() /
+                  (L"tess-files-\u00e9\u00df\u65e5-" + std::to_wstring(::GetCurrentProcessId()));
         fs::remove_all(folder_);
         fs::create_directories(folder_);
     }
@@ -58,13 +63,40 @@ class FilesWin32 : public ::testing::Test {
     fs::path folder_;
 };
 
+// The access control list of `file`, as text.
+std::wstring AccessList(const fs::path& file) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    wchar_t* text = nullptr;
+    if (::GetNamedSecurityInfoW(file.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                nullptr, nullptr, nullptr, &descriptor) == ERROR_SUCCESS) {
+        ::ConvertSecurityDescriptorToStringSecurityDescriptorW(
+            descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr);
+    }
+    const std::wstring list = text ? text : L"";
+    ::LocalFree(text);
+    ::LocalFree(descriptor);
+    return list;
+}
+
 TEST_F(FilesWin32, ReplacesWholeKeepingAttributesUnderAWideName) {
     const fs::path file = folder_ / L"Gr\u00f6\u00dfe \u5199\u771f.png";
     ASSERT_TRUE(Save(file, "old"));
     ASSERT_TRUE(::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    // Everyone may write it, which a new file in the folder would not let.
+    EXPLICIT_ACCESSW everyone{};
+    ::BuildExplicitAccessWithNameW(&everyone, const_cast<wchar_t*>(L"Everyone"), GENERIC_ALL,
+                                   SET_ACCESS, NO_INHERITANCE);
+    PACL list = nullptr;
+    ASSERT_EQ(::SetEntriesInAclW(1, &everyone, nullptr, &list), 0u);
+    ASSERT_EQ(::SetNamedSecurityInfoW(const_cast<wchar_t*>(file.c_str()), SE_FILE_OBJECT,
+                                      DACL_SECURITY_INFORMATION, nullptr, nullptr, list, nullptr),
+              0u);
+    ::LocalFree(list);
+    const std::wstring before = AccessList(file);
     ASSERT_TRUE(Save(file, "new contents"));
     EXPECT_EQ(Read(file), "new contents");
     EXPECT_TRUE(::GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(AccessList(file), before);
     EXPECT_EQ(FileCount(), 1u);
 
     // A writer that fails leaves the old file whole.
@@ -75,6 +107,15 @@ TEST_F(FilesWin32, ReplacesWholeKeepingAttributesUnderAWideName) {
     EXPECT_FALSE(failed.ok);
     EXPECT_EQ(Read(file), "new contents");
     EXPECT_EQ(FileCount(), 1u);
+
+    // Past MAX_PATH, as deep folders make it.
+    const fs::path deep = folder_ / std::wstring(120, L'd') / std::wstring(120, L'e');
+    ASSERT_TRUE(::CreateDirectoryW((L"\\\\?\\" + deep.parent_path().wstring()).c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW((L"\\\\?\\" + deep.wstring()).c_str(), nullptr));
+    EXPECT_TRUE(Save(deep / "long.png", "x"));
+    EXPECT_TRUE(::DeleteFileW((L"\\\\?\\" + (deep / "long.png").wstring()).c_str()));
+    ::RemoveDirectoryW((L"\\\\?\\" + deep.wstring()).c_str());
+    ::RemoveDirectoryW((L"\\\\?\\" + deep.parent_path().wstring()).c_str());
 }
 
 TEST_F(FilesWin32, RefusesWhatAPlainWriteMayNotDo) {
