@@ -16,7 +16,9 @@ std::size_t PageSize() {
 }
 
 // Windows gives large pages only to accounts holding a privilege a user's
-// rarely does; the block is aligned all the same, as callers expect.
+// rarely does; the block is aligned all the same. (Only when other threads
+// take the address eight times running does it start on Windows' own
+// 64 KiB boundary instead; nothing depends on more.)
 void* MapPages(std::size_t bytes) {
     if (bytes == 0) {
         bytes = 1;
