@@ -18,12 +18,12 @@
 #include "capture/foreground_window.h"
 #include "capture/screen_grab.h"
 #include "capture/window_in_front.h"
-#include "output/fd_sink.h"
 #include "output/file_name_template.h"
 #include "output/picture_file.h"
 #include "output/picture_stream.h"
 #include "output/png_file.h"
 #include "platform/desktop_notice.h"
+#include "platform/files/fd_sink.h"
 #include "platform/raster/raster.h"
 #include "platform/text/printable.h"
 
@@ -297,9 +297,12 @@ std::string CaptureToFile(const CaptureRequest& request) {
         }
     }
     if (request.standardOutput) {
-        // A reader that has gone is a failure said in one line, not a signal.
+        // A reader that has gone is a failure said in one line, not a
+        // signal. (Windows has none: the write fails.)
+#ifdef SIGPIPE
         ::signal(SIGPIPE, SIG_IGN);
-        output::FdSink standardOutput(STDOUT_FILENO);
+#endif
+        platform::files::FdSink standardOutput(STDOUT_FILENO);
         const output::WriteResult written =
             screenPng.empty()
                 ? output::WritePictureToStream(standardOutput, rows, request.format,

@@ -1,4 +1,5 @@
 #include "output/file_name_template.h"
+#include "output/time_fields.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -50,6 +51,28 @@ TEST(FileNameTemplate, HomeFolderIsNotFilledIn) {
     const auto filled = output::FillFileNameTemplate("~/x_%Y_$w.png", when, 5, 6);
     ::setenv("HOME", home.c_str(), 1);
     EXPECT_EQ(filled, "/home/u/h%m$w/x_2026_5.png");
+}
+
+}  // namespace
+
+namespace {
+
+// Our own filling in gives what glibc's strftime gives, which the names
+// were made with before, across year ends (the ISO weeks) and the fields'
+// flags and modifiers.
+TEST(FileNameTemplate, TimeFieldsAsTheCLibraryWritesThem) {
+    for (std::time_t at = 946'000'000; at < 1'900'000'000; at += 86'400 * 17 + 3'671) {
+        std::tm when{};
+        ::localtime_r(&at, &when);
+        for (const char* field : {"%a %A %b %B %c %C %d %D %e %F %g %G %h %H %I %j %k %l %m",
+                                  "%M %p %P %r %R %s %S %T %u %U %V %w %W %x %X %y %Y %z %Z %%",
+                                  "%-d %_H %0e %^a %#b %5j %Ey %Od %Ed %^Ob %10A %Q %^q %5q %"}) {
+            char expected[256];
+            const std::size_t length = std::strftime(expected, sizeof expected, field, &when);
+            EXPECT_EQ(output::FormatTimeFields(field, when, ':'), std::string(expected, length))
+                << field << " at " << at;
+        }
+    }
 }
 
 }  // namespace
