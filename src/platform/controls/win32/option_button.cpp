@@ -1,0 +1,60 @@
+#include "platform/controls/option_button.h"
+
+#include "platform/controls/win32/control_impl.h"
+
+namespace controls {
+namespace {
+
+struct OptionImpl : Control::Impl {
+    explicit OptionImpl(OptionButton& button) : button(button) { tabStop = true; }
+
+    // Turns this button on and the others on its container off.
+    void choose() {
+        for (HWND sibling = GetWindow(GetParent(hwnd), GW_CHILD); sibling;
+             sibling = GetWindow(sibling, GW_HWNDNEXT)) {
+            if (sibling != hwnd && dynamic_cast<OptionImpl*>(win32::ImplOf(sibling))) {
+                SendMessageW(sibling, BM_SETCHECK, BST_UNCHECKED, 0);
+            }
+        }
+        SendMessageW(hwnd, BM_SETCHECK, BST_CHECKED, 0);
+    }
+
+    bool onNotify(UINT message, WPARAM wParam, LPARAM, LRESULT& result) override {
+        if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
+            choose();
+            if (button.Click) {
+                button.Click();
+            }
+            result = 0;
+            return true;
+        }
+        return false;
+    }
+
+    OptionButton& button;
+};
+
+}  // namespace
+
+OptionButton::OptionButton(Control& container, std::string_view caption)
+    : Control(std::make_unique<OptionImpl>(*this)) {
+    win32::CreateControlWindow(impl(), container, L"BUTTON", win32::Wide(caption),
+                               WS_VISIBLE | WS_TABSTOP | BS_RADIOBUTTON);
+}
+
+bool OptionButton::Value() const {
+    return impl().hwnd && SendMessageW(impl().hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void OptionButton::setValue(bool on) {
+    if (!impl().hwnd) {
+        return;
+    }
+    if (on) {
+        static_cast<OptionImpl&>(impl()).choose();
+    } else {
+        SendMessageW(impl().hwnd, BM_SETCHECK, BST_UNCHECKED, 0);
+    }
+}
+
+}  // namespace controls
