@@ -32,7 +32,15 @@ class DragOutline {
             nullptr);
         SetLayeredWindowAttributes(window_, kSeeThrough, 0, LWA_COLORKEY);
     }
-    ~DragOutline() { DestroyWindow(window_); }
+    ~DragOutline() {
+        RECT place;
+        GetWindowRect(window_, &place);
+        DestroyWindow(window_);
+        // Not every window system repaints what a see-through window
+        // covered when it goes (Wine without a compositor does not).
+        RedrawWindow(GetDesktopWindow(), &place, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    }
     DragOutline(const DragOutline&) = delete;
     DragOutline& operator=(const DragOutline&) = delete;
 
