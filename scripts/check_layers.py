@@ -6,14 +6,17 @@ The layers, from the top down (README.md, "How it fits together"):
   cli           cli/, the command-line front end
   program       ui/, capture/, output/, and the state they share in program/
   controls      platform/controls/
-  backends      platform/ itself, platform/x11/, platform/wayland/
-                (siblings: neither includes the other)
+  backends      platform/ itself, platform/x11/, platform/wayland/,
+                platform/win32/ (siblings: none includes another)
   raster        platform/raster/, platform/text/
   base          base/
 
 A file includes headers of its own layer and the layers beneath it only.
 Besides, the command line and the program include no Qt header, and only
-start-up and platform/ include the X11 or Wayland backend's headers.
+start-up and platform/ include the X11, Wayland or Windows backend's
+headers. Win32's own headers (<windows.h>, ...) go only in platform/, in
+start-up and in a file for Windows alone (name_win32.cpp), as POSIX ones go
+in name_posix.cpp.
 
     check_layers.py SRC_DIR [STAMP]
 """
@@ -51,7 +54,10 @@ WINDOW_SYSTEM_STILL_ALLOWED = {
 
 LOCAL_INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
 QT_INCLUDE = re.compile(r"^\s*#\s*include\s+<Q")
-WINDOW_SYSTEMS = ("platform/x11/", "platform/wayland/")
+WINDOW_SYSTEMS = ("platform/x11/", "platform/wayland/", "platform/win32/")
+WIN32_INCLUDE = re.compile(
+    r"^\s*#\s*include\s+<(windows|winbase|winuser|wingdi|winnt|windef|dwmapi|shellapi|shlobj|"
+    r"shobjidl|objbase|ole2|wincodec|commdlg|commctrl|shellscalingapi|winver)\.h>", re.IGNORECASE)
 
 
 def layer_of(path):
@@ -84,6 +90,10 @@ def check_file(src, path, faults, uses):
                 else:
                     faults.append("%s includes a Qt header: %s" % (where, line.strip()))
                 continue
+            if (WIN32_INCLUDE.match(line) and here not in ("start-up", "backends")
+                    and not path.endswith("_win32.cpp")):
+                faults.append("%s includes a Win32 header: %s" % (where, line.strip()))
+                continue
             match = LOCAL_INCLUDE.match(line)
             if not match or not os.path.exists(os.path.join(src, match.group(1))):
                 continue
@@ -97,7 +107,8 @@ def check_file(src, path, faults, uses):
                     faults.append("%s includes a window system's header: %s"
                                   % (where, target))
                 continue
-            sibling = {path.split("/")[:2][-1], target.split("/")[:2][-1]} == {"x11", "wayland"}
+            backends = {path.split("/")[:2][-1], target.split("/")[:2][-1]}
+            sibling = len(backends) == 2 and backends <= {"x11", "wayland", "win32"}
             if LAYERS.index(there) < LAYERS.index(here) or (
                     here == there == "backends" and sibling):
                 faults.append("%s includes %s (%s)" % (where, target, there))

@@ -297,8 +297,11 @@ std::string CaptureToFile(const CaptureRequest& request) {
         }
     }
     if (request.standardOutput) {
-        // A reader that has gone is a failure said in one line, not a signal.
+        // A reader that has gone is a failure said in one line, not a
+        // signal. (Windows has none: the write fails.)
+#ifdef SIGPIPE
         ::signal(SIGPIPE, SIG_IGN);
+#endif
         output::FdSink standardOutput(STDOUT_FILENO);
         const output::WriteResult written =
             screenPng.empty()

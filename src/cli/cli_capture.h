@@ -25,8 +25,11 @@ inline constexpr int kExitUsage = 2;    // the command line cannot be used
 // For each program's start: a file too large for RLIMIT_FSIZE then fails
 // its write with EFBIG, which the save reports, instead of the signal
 // ending the program.
+// Systems without the signal (Windows) fail such a write anyway.
 inline void IgnoreFileSizeSignal() {
+#ifdef SIGXFSZ
     ::signal(SIGXFSZ, SIG_IGN);
+#endif
 }
 
 // Runs a capture from the command line and returns the exit status, or

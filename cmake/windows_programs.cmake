@@ -1,0 +1,32 @@
+# The Windows programs (included from CMakeLists.txt when WIN32).
+
+# Their resources: the version record, the icon (made from the PNG icons at
+# build time) and the manifest.
+enable_language(RC)
+set(TESSARINE_ICON ${CMAKE_BINARY_DIR}/tessarine.ico)
+set(TESSARINE_MANIFEST ${CMAKE_SOURCE_DIR}/resources/windows/tessarine.manifest)
+add_custom_command(OUTPUT ${TESSARINE_ICON}
+  COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/scripts/make_ico.py ${TESSARINE_ICON}
+    ${CMAKE_SOURCE_DIR}/resources/icons/tessarine-16.png
+    ${CMAKE_SOURCE_DIR}/resources/icons/tessarine-32.png
+  DEPENDS ${CMAKE_SOURCE_DIR}/scripts/make_ico.py ${CMAKE_SOURCE_DIR}/resources/icons/tessarine-16.png
+    ${CMAKE_SOURCE_DIR}/resources/icons/tessarine-32.png VERBATIM)
+configure_file(resources/windows/tessarine.rc.in tessarine.rc @ONLY)
+set_source_files_properties(${CMAKE_BINARY_DIR}/tessarine.rc PROPERTIES
+  OBJECT_DEPENDS "${TESSARINE_ICON};${TESSARINE_MANIFEST}")
+add_library(tessarine_windows_resources OBJECT ${CMAKE_BINARY_DIR}/tessarine.rc)
+
+# Linked once the output layer's Windows files (file replacement, file
+# sink, JPEG) are in.
+if(NOT EXISTS ${CMAKE_SOURCE_DIR}/src/output/file_replace_win32.cpp)
+  message(STATUS "tessarine.exe left out: src/output/file_replace_win32.cpp not there yet")
+  return()
+endif()
+
+# `tessarine.exe`: the command line, a console program, so that cmd and
+# PowerShell wait for it, see its exit status and pipe its output.
+add_executable(tessarine src/app/windows_command.cpp
+  $<TARGET_OBJECTS:tessarine_windows_resources>)
+target_link_libraries(tessarine PRIVATE tessarine_cli tessarine_win32)
+target_link_options(tessarine PRIVATE -municode)
+target_compile_definitions(tessarine PRIVATE ${TESSARINE_VERSION_DEFINITIONS})
