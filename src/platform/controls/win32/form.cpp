@@ -260,11 +260,11 @@ bool FormImpl::preTranslate(MSG& message) {
             if (focus && IsChild(hwnd, focus) && GetClassNameW(focus, type, 16) &&
                 lstrcmpiW(type, L"Button") == 0 &&
                 (GetWindowLongW(focus, GWL_STYLE) & BS_TYPEMASK) <= BS_DEFPUSHBUTTON) {
-                SendMessageW(focus, BM_CLICK, 0, 0);
+                Press(focus);
                 return true;
             }
             if (defaultButton && IsWindowEnabled(defaultButton) && IsWindowVisible(defaultButton)) {
-                SendMessageW(defaultButton, BM_CLICK, 0, 0);
+                Press(defaultButton);
                 return true;
             }
             return false;
@@ -272,7 +272,7 @@ bool FormImpl::preTranslate(MSG& message) {
         case VK_ESCAPE:
             if (plain && GetKeyState(VK_SHIFT) >= 0 && cancelButton &&
                 IsWindowEnabled(cancelButton)) {
-                SendMessageW(cancelButton, BM_CLICK, 0, 0);
+                Press(cancelButton);
                 return true;
             }
             break;
@@ -316,6 +316,11 @@ void FormImpl::moveFocus(bool forward) {
     SetFocus(stops[next]);
     // Keyboard use shows where the focus is.
     SendMessageW(hwnd, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+}
+
+void Press(HWND button) {
+    SendMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button));
 }
 
 FormImpl* FormOf(HWND window) {

@@ -65,6 +65,9 @@ struct FormImpl : Control::Impl {
 // Makes a form's top-level window.
 HWND CreateFormWindow(Control::Impl& impl, DWORD style, DWORD exStyle);
 
+// Presses a button as a click would (whether or not its window is active).
+void Press(HWND button);
+
 // The form a window belongs to (its top-level window's); null for others.
 FormImpl* FormOf(HWND window);
 
