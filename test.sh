@@ -8,6 +8,8 @@
 #   TESSARINE_SKIP_SANITIZED=1  leaves out the sanitizer run
 #   TESSARINE_SKIP_FUZZ=1       leaves out the fuzzer
 #   TESSARINE_FUZZ_SECONDS=N    fuzzes for N seconds (60)
+#   TESSARINE_SKIP_WINDOWS=1    leaves out the Windows build and its tests
+#                               under Wine
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/deps.sh
@@ -71,5 +73,18 @@ if [ -z "${TESSARINE_SKIP_FUZZ:-}" ]; then
     tests/fuzz/run_fuzz.sh build-fuzz "${TESSARINE_FUZZ_SECONDS:-60}"
 fi
 
+fuzz_done=$SECONDS
+
+if [ -z "${TESSARINE_SKIP_WINDOWS:-}" ]; then
+    stage "Windows build, its unit and system tests under Wine, the installer"
+    ensure_packages "${WINDOWS_PACKAGES[@]}" "${WINDOWS_TEST_PACKAGES[@]}"
+    TESSARINE_WINDOWS_CMAKE_FLAGS="-DTESSARINE_TESTS=ON -DTESSARINE_WERROR=ON" \
+        scripts/build_windows.sh build-windows
+    cmake --build build-windows -j"$jobs"
+    tests/windows/with_wine.sh build-windows \
+        sh -c "cd build-windows && ctest --output-on-failure -j$jobs --timeout 600"
+fi
+
 echo "== all passed: normal $((normal_done - started)) s, sanitizers" \
-    "$((sanitized_done - normal_done)) s, fuzzer $((SECONDS - sanitized_done)) s"
+    "$((sanitized_done - normal_done)) s, fuzzer $((fuzz_done - sanitized_done)) s," \
+    "Windows $((SECONDS - fuzz_done)) s"

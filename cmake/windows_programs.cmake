@@ -16,13 +16,6 @@ set_source_files_properties(${CMAKE_BINARY_DIR}/tessarine.rc PROPERTIES
   OBJECT_DEPENDS "${TESSARINE_ICON};${TESSARINE_MANIFEST}")
 add_library(tessarine_windows_resources OBJECT ${CMAKE_BINARY_DIR}/tessarine.rc)
 
-# Linked once the output layer's Windows files (file replacement, file
-# sink, JPEG) are in.
-if(NOT EXISTS ${CMAKE_SOURCE_DIR}/src/output/file_replace_win32.cpp)
-  message(STATUS "tessarine.exe left out: src/output/file_replace_win32.cpp not there yet")
-  return()
-endif()
-
 # `tessarine.exe`: the command line, a console program, so that cmd and
 # PowerShell wait for it, see its exit status and pipe its output.
 add_executable(tessarine src/app/windows_command.cpp
@@ -30,3 +23,30 @@ add_executable(tessarine src/app/windows_command.cpp
 target_link_libraries(tessarine PRIVATE tessarine_cli tessarine_win32)
 target_link_options(tessarine PRIVATE -municode)
 target_compile_definitions(tessarine PRIVATE ${TESSARINE_VERSION_DEFINITIONS})
+
+# The installer (NSIS): `cmake --build build-windows --target installer`
+# makes tessarine-setup.exe of the stripped programs.
+find_program(MAKENSIS makensis)
+if(MAKENSIS)
+  set(INSTALLER_FILES ${CMAKE_BINARY_DIR}/installer-files)
+  set(INSTALLER_PROGRAMS tessarine)
+  set(INSTALLER_DEFINES)
+  if(TARGET tessarine-window)
+    list(APPEND INSTALLER_PROGRAMS tessarine-window)
+    list(APPEND INSTALLER_DEFINES -DWINDOW_PROGRAM)
+  endif()
+  set(INSTALLER_STRIPS)
+  foreach(program ${INSTALLER_PROGRAMS})
+    list(APPEND INSTALLER_STRIPS COMMAND ${CMAKE_STRIP} -o ${INSTALLER_FILES}/${program}.exe
+      $<TARGET_FILE:${program}>)
+  endforeach()
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/tessarine-setup.exe
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${INSTALLER_FILES}
+    ${INSTALLER_STRIPS}
+    COMMAND ${MAKENSIS} -V2 -DVERSION=${PROJECT_VERSION} -DFILES=${INSTALLER_FILES}
+      -DICON=${TESSARINE_ICON} -DOUTFILE=${CMAKE_BINARY_DIR}/tessarine-setup.exe
+      ${INSTALLER_DEFINES} ${CMAKE_SOURCE_DIR}/resources/windows/tessarine.nsi
+    DEPENDS ${INSTALLER_PROGRAMS} ${TESSARINE_ICON} ${CMAKE_SOURCE_DIR}/resources/windows/tessarine.nsi
+    VERBATIM)
+  add_custom_target(installer DEPENDS ${CMAKE_BINARY_DIR}/tessarine-setup.exe)
+endif()

@@ -17,6 +17,11 @@ TEST_PACKAGES+=(gnome-shell mutter xdg-desktop-portal-gnome gsettings-desktop-sc
 TEST_PACKAGES+=(kwin-wayland xdg-desktop-portal-kde qtwayland5 plasma-workspace
     qml-module-qtquick-controls2 qml-module-qtquick-layouts qml-module-org-kde-kirigami2
     qml-module-qtquick2 qml-module-qtquick-window2 python3-dbus)
+# The Windows build (scripts/build_windows.sh): the cross compiler, zlib
+# for it and NSIS; its tests run under Wine on a private Xvfb, with
+# GoogleTest built from Debian's sources.
+WINDOWS_PACKAGES=(cmake python3 g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev nsis)
+WINDOWS_TEST_PACKAGES=(wine wine64 xvfb googletest imagemagick xdotool x11-utils)
 
 ensure_packages() {
     local missing=()

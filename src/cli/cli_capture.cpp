@@ -18,12 +18,12 @@
 #include "capture/foreground_window.h"
 #include "capture/screen_grab.h"
 #include "capture/window_in_front.h"
-#include "output/fd_sink.h"
 #include "output/file_name_template.h"
 #include "output/picture_file.h"
 #include "output/picture_stream.h"
 #include "output/png_file.h"
 #include "platform/desktop_notice.h"
+#include "platform/files/fd_sink.h"
 #include "platform/raster/raster.h"
 #include "platform/text/printable.h"
 
@@ -302,7 +302,7 @@ std::string CaptureToFile(const CaptureRequest& request) {
 #ifdef SIGPIPE
         ::signal(SIGPIPE, SIG_IGN);
 #endif
-        output::FdSink standardOutput(STDOUT_FILENO);
+        platform::files::FdSink standardOutput(STDOUT_FILENO);
         const output::WriteResult written =
             screenPng.empty()
                 ? output::WritePictureToStream(standardOutput, rows, request.format,

@@ -1,116 +1,42 @@
 #include "output/jpeg_file.h"
 
-#include <jpeglib.h>
-
-#include <bit>
-#include <csetjmp>
-#include <cstdlib>
-
 #include "output/file_replace.h"
+#include "platform/files/jpeg_encoder.h"
 
 namespace output {
 namespace {
 
-// libjpeg reports errors through error_exit, which must not return: it
-// longjmps back to the encoder. Nothing with a destructor lives in the
-// frame that calls setjmp.
-struct JpegErrors {
-    jpeg_error_mgr manager{};
-    std::jmp_buf back{};
-    char message[JMSG_LENGTH_MAX] = {};
-};
-
-void OnError(j_common_ptr info) {
-    auto* errors = reinterpret_cast<JpegErrors*>(info->err);
-    (*info->err->format_message)(info, errors->message);
-    std::longjmp(errors->back, 1);
-}
-
-void OnMessage(j_common_ptr, int) {}
-
-// The 0x00RRGGBB pixels lie in memory as blue, green, red, unused on a
-// little-endian machine, which libjpeg-turbo reads without a copy.
-constexpr J_COLOR_SPACE kPixelLayout =
-    std::endian::native == std::endian::little ? JCS_EXT_BGRX : JCS_EXT_XRGB;
-
-// Returns false with errors.message set. `*out` and `*size` are libjpeg's
-// buffer, which the caller frees whatever the outcome.
-bool EncodeWith(jpeg_compress_struct& info, JpegErrors& errors, const PixelRows& image, int quality,
-                unsigned char** out, unsigned long* size) {
-    if (setjmp(errors.back)) {
-        return false;
-    }
-    jpeg_create_compress(&info);
-    jpeg_mem_dest(&info, out, size);
-    info.image_width = static_cast<JDIMENSION>(image.width);
-    info.image_height = static_cast<JDIMENSION>(image.height);
-    info.input_components = 4;
-    info.in_color_space = kPixelLayout;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, quality, TRUE);
-    // 96 dots per inch, as the bitmaps say.
-    info.density_unit = 1;
-    info.X_density = 96;
-    info.Y_density = 96;
-    jpeg_start_compress(&info, TRUE);
-    while (info.next_scanline < info.image_height) {
-        // libjpeg only reads the rows, through a pointer that is not const.
-        auto* row = reinterpret_cast<JSAMPROW>(
-            const_cast<std::uint32_t*>(image.pixels + image.stride * info.next_scanline));
-        jpeg_write_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_compress(&info);
-    return true;
-}
-
-// libjpeg's buffer of the encoded file, which it allocates with malloc().
-struct JpegBuffer {
-    JpegBuffer() = default;
-    JpegBuffer(const JpegBuffer&) = delete;
-    JpegBuffer& operator=(const JpegBuffer&) = delete;
-    ~JpegBuffer() { std::free(data); }
-
-    unsigned char* data = nullptr;
-    unsigned long size = 0;
-};
+using platform::files::EncodedJpeg;
+using platform::files::kJpegMaxDimension;
 
 // The whole file in `out`, or why it cannot be made.
-std::string Encode(const PixelRows& image, int quality, JpegBuffer& out) {
+std::string Encode(const PixelRows& image, int quality, EncodedJpeg& out) {
     if (image.width <= 0 || image.height <= 0 || image.pixels == nullptr ||
-        image.width > JPEG_MAX_DIMENSION || image.height > JPEG_MAX_DIMENSION) {
+        image.width > kJpegMaxDimension || image.height > kJpegMaxDimension) {
         return "the picture is empty or too large for JPEG";
     }
     if (quality < 1 || quality > 100) {
         return "the JPEG quality must be from 1 to 100";
     }
-    jpeg_compress_struct info{};
-    JpegErrors errors;
-    info.err = jpeg_std_error(&errors.manager);
-    errors.manager.error_exit = OnError;
-    errors.manager.emit_message = OnMessage;
-    const bool ok = EncodeWith(info, errors, image, quality, &out.data, &out.size);
-    jpeg_destroy_compress(&info);
-    if (ok && out.data != nullptr && out.size > 0) {
-        return {};
-    }
-    return errors.message[0] ? errors.message : "the JPEG library failed";
+    return platform::files::EncodeJpeg({image.pixels, image.width, image.height, image.stride},
+                                       quality, out);
 }
 
 }  // namespace
 
 std::string WriteJpeg(const PixelRows& image, int quality, ByteSink& out) {
-    JpegBuffer encoded;
+    EncodedJpeg encoded;
     const std::string reason = Encode(image, quality, encoded);
-    return reason.empty() ? out.write(encoded.data, encoded.size) : reason;
+    return reason.empty() ? out.write(encoded.bytes.get(), encoded.size) : reason;
 }
 
 WriteResult WriteJpegFile(const std::string& path, const PixelRows& image, int quality,
                           NameRule rule) {
-    JpegBuffer encoded;
+    EncodedJpeg encoded;
     if (const std::string reason = Encode(image, quality, encoded); !reason.empty()) {
         return {false, FailureMessage(path, reason)};
     }
-    return ReplaceFileContents(path, encoded.data, encoded.size, rule);
+    return ReplaceFileContents(path, encoded.bytes.get(), encoded.size, rule);
 }
 
 }  // namespace output

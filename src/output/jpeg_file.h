@@ -1,12 +1,13 @@
 #pragma once
-// Writing pictures as JPEG files (baseline, 4:2:0, no metadata) with
-// libjpeg-turbo, which takes the pixels as they lie in memory. The file
-// replaces its target whole, as the other kinds do. Nothing here needs Qt.
+// Writing pictures as JPEG files (baseline, 4:2:0, no metadata) with the
+// system's encoder (platform/files/jpeg_encoder.h), which takes the pixels
+// as they lie in memory. The file replaces its target whole, as the other
+// kinds do. Nothing here needs Qt.
 
 #include <string>
 
 #include "output/bitmap_file.h"
-#include "output/byte_sink.h"
+#include "output/file_replace.h"
 
 namespace output {
 

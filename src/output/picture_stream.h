@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "output/bitmap_file.h"
-#include "output/byte_sink.h"
+#include "output/file_replace.h"
 #include "output/picture_format.h"
 
 namespace output {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "output/bitmap_file.h"
-#include "output/byte_sink.h"
+#include "output/file_replace.h"
 #include "output/png_bands.h"
 
 namespace output {

@@ -45,6 +45,35 @@ def exact_capture(name, expected, cwd, *args):
     return outcome["differ"]
 
 
+def check_installer():
+    """Installs silently, then uninstalls silently: the program, the
+    Start-menu entry and the uninstall entry come and go."""
+    installer = os.environ.get("INSTALLER", "")
+    if not os.path.exists(installer):
+        not_run("the installer was not built (makensis missing)")
+        return
+    drive = os.path.join(os.environ["WINEPREFIX"], "drive_c")
+    folder = os.path.join(drive, "Program Files", "Tessarine")
+    key = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tessarine"
+    result = wine(installer, "/S")
+    check(result.returncode == 0, "the installer: exit %d" % result.returncode)
+    check(os.path.exists(os.path.join(folder, "tessarine.exe"))
+          and wine("reg", "query", key).returncode == 0,
+          "after /S: %r" % (os.listdir(folder) if os.path.isdir(folder) else "no folder"))
+    installed = wine(os.path.join(folder, "tessarine.exe"), "--version")
+    check(installed.returncode == 0 and installed.stdout.startswith("Tessarine 1.00"),
+          "the installed program: %r" % installed.stdout)
+    # The uninstaller runs from a copy in the temporary folder and returns
+    # at once: its work is awaited.
+    wine(os.path.join(folder, "uninstall.exe"), "/S")
+    check(wait_for(lambda: not os.path.exists(folder), timeout=30),
+          "after uninstalling, the folder holds %r" % (os.listdir(folder) if os.path.isdir(folder) else None))
+    check(wine("reg", "query", key).returncode != 0, "the uninstall entry is still there")
+    shortcuts = [os.path.join(root, f) for root, _, files in os.walk(drive)
+                 for f in files if f.lower() == "tessarine.lnk"]
+    check(not shortcuts, "shortcuts left behind: %r" % shortcuts)
+
+
 def main():
     if not os.environ.get("DISPLAY") or not os.environ.get("WINEPREFIX"):
         not_run("no X display or Wine prefix (test.sh's Windows stage sets them)")
@@ -119,6 +148,7 @@ def main():
                      "OriginalFilename=Tessarine.exe"],
           "the version record reads %r" % record)
     pattern.stop()
+    check_installer()
     finish()
 
 

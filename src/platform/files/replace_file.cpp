@@ -1,8 +1,8 @@
-#include "output/file_replace.h"
+#include "platform/files/replace_file.h"
 
 #include "platform/text/printable.h"
 
-namespace output {
+namespace platform::files {
 
 WriteResult ReplaceFileContents(const std::string& path, const std::uint8_t* data, std::size_t size,
                                 NameRule rule) {
@@ -23,4 +23,4 @@ std::string Quoted(const std::string& text) {
     return quoted;
 }
 
-}  // namespace output
+}  // namespace platform::files

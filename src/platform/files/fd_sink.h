@@ -2,9 +2,9 @@
 // A byte sink that writes to an open file descriptor: the file a save
 // makes, or standard output.
 
-#include "output/byte_sink.h"
+#include "platform/files/byte_sink.h"
 
-namespace output {
+namespace platform::files {
 
 class FdSink : public ByteSink {
   public:
@@ -18,4 +18,4 @@ class FdSink : public ByteSink {
     int fd_;
 };
 
-}  // namespace output
+}  // namespace platform::files

@@ -1,4 +1,4 @@
-#include "output/fd_sink.h"
+#include "platform/files/fd_sink.h"
 
 #include <poll.h>
 #include <unistd.h>
@@ -8,7 +8,7 @@
 #include <cstring>
 #include <limits>
 
-namespace output {
+namespace platform::files {
 
 std::string FdSink::write(const std::uint8_t* data, std::size_t size) {
     while (size > 0) {
@@ -37,4 +37,4 @@ std::string FdSink::write(const std::uint8_t* data, std::size_t size) {
     return {};
 }
 
-}  // namespace output
+}  // namespace platform::files

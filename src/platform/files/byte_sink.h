@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-namespace output {
+namespace platform::files {
 
 class ByteSink {
   public:
@@ -18,4 +18,4 @@ class ByteSink {
     virtual std::string write(const std::uint8_t* data, std::size_t size) = 0;
 };
 
-}  // namespace output
+}  // namespace platform::files

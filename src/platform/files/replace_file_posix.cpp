@@ -51,11 +51,11 @@
 #include <vector>
 
 #include "base/unique_fd.h"
-#include "output/fd_sink.h"
-#include "output/file_name_template.h"
-#include "output/file_replace.h"
+#include "platform/files/fd_sink.h"
+#include "platform/files/free_name.h"
+#include "platform/files/replace_file.h"
 
-namespace output {
+namespace platform::files {
 namespace {
 
 using base::UniqueFd;
@@ -718,4 +718,4 @@ std::string NoSuchFileReason(const std::string& path) {
     return SystemReason(ENOENT);
 }
 
-}  // namespace output
+}  // namespace platform::files
