@@ -36,10 +36,26 @@ bool Offer(UINT format, const std::uint8_t* bytes, std::size_t size) {
     return false;
 }
 
+// The clipboard's owner while it holds our picture: opened without an
+// owner, the clipboard takes no data.
+HWND ClipboardOwner() {
+    static HWND owner = [] {
+        WNDCLASSEXW type{};
+        type.cbSize = sizeof(type);
+        type.lpfnWndProc = DefWindowProcW;
+        type.hInstance = win32::Instance();
+        type.lpszClassName = L"TessarineClipboard";
+        RegisterClassExW(&type);
+        return CreateWindowExW(0, type.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                               win32::Instance(), nullptr);
+    }();
+    return owner;
+}
+
 // Another program may have the clipboard open for a moment.
 bool OpenClipboardSoon() {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
-    while (!OpenClipboard(nullptr)) {
+    while (!OpenClipboard(ClipboardOwner())) {
         if (std::chrono::steady_clock::now() >= deadline) {
             return false;
         }
