@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <map>
 
 #include "platform/controls/win32/form_impl.h"
 
@@ -195,28 +196,23 @@ HWND CreateFormWindow(Control::Impl& impl, DWORD style, DWORD exStyle) {
 }
 
 HFONT DefaultFont(int dpi) {
-    static int fontDpi = 0;
-    static HFONT font = nullptr;
-    if (font && fontDpi == dpi) {
-        return font;
+    // One font per resolution, kept while the program runs: forms on
+    // monitors of different resolutions each use their own.
+    static std::map<int, HFONT> fonts;
+    if (const auto found = fonts.find(dpi); found != fonts.end()) {
+        return found->second;
     }
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
     LOGFONTW face{};
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
+    if (SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0,
+                                   static_cast<UINT>(dpi))) {
         face = metrics.lfMessageFont;
     } else {
         GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(face), &face);
+        face.lfHeight = MulDiv(face.lfHeight, dpi, 96);
     }
-    // The metrics are the primary monitor's; the form's may differ.
-    HDC screen = GetDC(nullptr);
-    const int systemDpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    face.lfHeight = MulDiv(face.lfHeight, dpi, systemDpi > 0 ? systemDpi : 96);
-    // Fonts of other resolutions stay made: a form keeps using its own.
-    font = CreateFontIndirectW(&face);
-    fontDpi = dpi;
-    return font;
+    return fonts[dpi] = CreateFontIndirectW(&face);
 }
 
 int ButtonCodes(WPARAM keys) {
@@ -366,6 +362,9 @@ void Control::Move(int left, int top, int width, int height) {
     RECT place{impl_->toPixels(left), impl_->toPixels(top), impl_->toPixels(left + width),
                impl_->toPixels(top + height)};
     if (IsTopLevel(window)) {
+        if (auto* form = dynamic_cast<win32::FormImpl*>(impl_.get())) {
+            form->placed = true;
+        }
         // A window's place is its client area's, as forms are laid out.
         AdjustWindowRectEx(&place, static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)),
                            GetMenu(window) != nullptr,

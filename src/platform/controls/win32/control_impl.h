@@ -41,6 +41,9 @@ struct Control::Impl {
     virtual bool onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     // Notifications the control's window sent its parent.
     virtual bool onNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // The form moved to a monitor of another resolution: sizes in pixels
+    // that the control keeps (fonts) are made again.
+    virtual void dpiChanged() {}
 
     // Pixels per inch of the form's monitor, and a length in the controls'
     // units (pixels at 96 dpi) in pixels and back.
@@ -61,6 +64,9 @@ struct Control::Impl {
     std::string name;
     // Whether Tab stops on it.
     bool tabStop = false;
+    // Whether its place is in the screen's pixels rather than the form's
+    // units (the crop band's, on its picture box).
+    bool inDevicePixels = false;
 
   private:
     COLORREF backColor_ = GetSysColor(COLOR_BTNFACE);

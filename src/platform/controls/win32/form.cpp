@@ -92,6 +92,16 @@ void CentreOnMonitor(HWND window) {
     SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void CentreOnOwner(HWND window, HWND owner) {
+    RECT place;
+    RECT over;
+    GetWindowRect(window, &place);
+    GetWindowRect(owner, &over);
+    const int left = over.left + ((over.right - over.left) - (place.right - place.left)) / 2;
+    const int top = over.top + ((over.bottom - over.top) - (place.bottom - place.top)) / 2;
+    SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void CoverMonitor(HWND window) {
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
@@ -99,6 +109,28 @@ void CoverMonitor(HWND window) {
         const RECT& all = monitor.rcMonitor;
         SetWindowPos(window, HWND_TOP, all.left, all.top, all.right - all.left,
                      all.bottom - all.top, SWP_NOACTIVATE);
+    }
+}
+
+// A control and those on it, moved to the form's new resolution.
+void Rescale(HWND control, int before, int after) {
+    Control::Impl* impl = ImplOf(control);
+    if (impl && impl->inDevicePixels) {
+        return;
+    }
+    RECT place;
+    GetWindowRect(control, &place);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&place), 2);
+    const auto scaled = [before, after](LONG pixels) { return MulDiv(pixels, after, before); };
+    SetWindowPos(control, nullptr, scaled(place.left), scaled(place.top),
+                 scaled(place.right - place.left), scaled(place.bottom - place.top),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultFont(after)), TRUE);
+    if (impl) {
+        impl->dpiChanged();
+    }
+    for (HWND child = GetWindow(control, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        Rescale(child, before, after);
     }
 }
 
@@ -158,7 +190,13 @@ bool FormImpl::onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
             return true;
         }
         case WM_DPICHANGED: {
+            const int before = dpiValue;
             dpiValue = HIWORD(wParam);
+            // The controls keep their places and fonts in the form's units.
+            for (HWND child = GetWindow(hwnd, GW_CHILD); child;
+                 child = GetWindow(child, GW_HWNDNEXT)) {
+                Rescale(child, before, dpiValue);
+            }
             const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
             SetWindowPos(hwnd, nullptr, suggested->left, suggested->top,
                          suggested->right - suggested->left, suggested->bottom - suggested->top,
@@ -427,8 +465,12 @@ void Form::Show() {
     }
     if (!form.shownBefore) {
         form.shownBefore = true;
-        if (form.centreOnFirstShow) {
+        HWND owner = GetWindow(form.hwnd, GW_OWNER);
+        if (form.centreOnFirstShow && !form.placed) {
             win32::CentreOnMonitor(form.hwnd);
+        } else if (!form.placed && owner && IsWindowVisible(owner)) {
+            // An owned window comes up over the middle of its owner.
+            win32::CentreOnOwner(form.hwnd, owner);
         }
         if (form.maximizeOnFirstShow) {
             if (form.style == Style::Borderless) {

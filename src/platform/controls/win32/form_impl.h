@@ -40,6 +40,8 @@ struct FormImpl : Control::Impl {
     bool centreOnFirstShow = false;
     bool maximizeOnFirstShow = false;
     bool shownBefore = false;
+    // Placed by the program (Move) before its first showing.
+    bool placed = false;
     bool pressed = false;
     bool minimized = false;
     HWND defaultButton = nullptr;

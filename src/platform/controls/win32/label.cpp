@@ -1,6 +1,7 @@
 #include "platform/controls/label.h"
 
 #include <cmath>
+#include <optional>
 
 #include "platform/controls/win32/control_impl.h"
 
@@ -83,6 +84,8 @@ struct LabelImpl : Control::Impl {
     }
 
     bool onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void dpiChanged() override { makeFont(); }
+    void makeFont();
     void paint();
     bool takesMouse() const {
         return label.MouseDown || label.MouseMove || label.MouseUp || label.Click ||
@@ -93,11 +96,13 @@ struct LabelImpl : Control::Impl {
 
     Label& label;
     std::wstring caption;
+    std::optional<Font> face;
     HFONT font = nullptr;
     COLORREF foreColor = GetSysColor(COLOR_WINDOWTEXT);
     Alignment alignment = Alignment::Left;
     VerticalAlignment vertical = VerticalAlignment::Top;
     bool wordWrap = false;
+    // In the form's units.
     RECT margins{};
     DragMode dragMode = DragMode::Manual;
     bool pressed = false;
@@ -209,8 +214,8 @@ void LabelImpl::paint() {
     const Control::Impl* container = win32::ImplOf(GetParent(hwnd));
     HBRUSH background = container ? container->backBrush() : GetSysColorBrush(COLOR_BTNFACE);
     FillRect(dc, &area, background);
-    RECT text{area.left + margins.left, area.top + margins.top, area.right - margins.right,
-              area.bottom - margins.bottom};
+    RECT text{area.left + toPixels(margins.left), area.top + toPixels(margins.top),
+              area.right - toPixels(margins.right), area.bottom - toPixels(margins.bottom)};
     HGDIOBJ oldFont = SelectObject(dc, font ? font : win32::DefaultFont(dpi()));
     SetTextColor(dc, foreColor);
     SetBkMode(dc, TRANSPARENT);
@@ -294,6 +299,22 @@ void LabelImpl::dropAt(POINT screen) {
                            static_cast<float>(target->toUnits(at.y)));
 }
 
+void LabelImpl::makeFont() {
+    if (font) {
+        DeleteObject(font);
+        font = nullptr;
+    }
+    if (!face) {
+        return;
+    }
+    // Points at 96 pixels per inch, as the form's units count them.
+    const int pixels = toPixels(static_cast<int>(std::lround(face->points * 96.0 / 72.0)));
+    font =
+        CreateFontW(-pixels, 0, 0, 0, face->bold ? FW_BOLD : FW_NORMAL, face->italic, FALSE, FALSE,
+                    DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                    DEFAULT_PITCH | FF_SWISS, win32::Wide(face->family).c_str());
+}
+
 LabelImpl& ImplOfLabel(const Label& label) {
     return static_cast<LabelImpl&>(label.impl());
 }
@@ -331,15 +352,8 @@ void Label::setForeColor(std::uint32_t rgb) {
 
 void Label::setFont(const Font& font) {
     LabelImpl& impl = ImplOfLabel(*this);
-    if (impl.font) {
-        DeleteObject(impl.font);
-    }
-    // Points at 96 pixels per inch, as the form's units count them.
-    const int pixels = impl.toPixels(static_cast<int>(std::lround(font.points * 96.0 / 72.0)));
-    impl.font =
-        CreateFontW(-pixels, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic, FALSE, FALSE,
-                    DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                    DEFAULT_PITCH | FF_SWISS, win32::Wide(font.family).c_str());
+    impl.face = font;
+    impl.makeFont();
     Redraw(impl);
 }
 
@@ -369,8 +383,7 @@ void Label::BringToFront() {
 
 void Label::setTextMargins(int left, int top, int right, int bottom) {
     LabelImpl& impl = ImplOfLabel(*this);
-    impl.margins = {impl.toPixels(left), impl.toPixels(top), impl.toPixels(right),
-                    impl.toPixels(bottom)};
+    impl.margins = {left, top, right, bottom};
     Redraw(impl);
 }
 

@@ -17,6 +17,12 @@ struct PopupImpl : Control::Impl {
     }
 
     bool onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void dpiChanged() override {
+        if (font) {
+            DeleteObject(font);
+            font = nullptr;
+        }
+    }
     void paint();
     bool inside(LPARAM lParam) const {
         RECT area;

@@ -12,6 +12,8 @@ namespace {
 // The shape's window is its outline alone (a window region), drawn just
 // inside the rectangle's edge; the mouse passes through it.
 struct ShapeImpl : Control::Impl {
+    ShapeImpl() { inDevicePixels = true; }
+
     bool onMessage(UINT message, WPARAM, LPARAM, LRESULT& result) override {
         switch (message) {
             case WM_NCHITTEST:

@@ -13,6 +13,7 @@
 #include "platform/controls/menu.h"
 #include "platform/controls/option_button.h"
 #include "platform/controls/picture_box.h"
+#include "platform/controls/size_limit.h"
 #include "platform/controls/win32/control_impl.h"
 #include "platform/raster/raster.h"
 
@@ -68,6 +69,24 @@ TEST(Win32Controls, ClientSizeIsTheDesignSizeWithAMenuBarOrWithout) {
     dialog.setClientSize(249, 58);
     EXPECT_EQ(dialog.ScaleWidth(), 249);
     EXPECT_EQ(dialog.ScaleHeight(), 58);
+}
+
+TEST(Win32Controls, SizeLimitsAreOuterSizesAndSwitchingOnNeverGrowsTheWindow) {
+    Form form(Form::Style::Sizable, "form");
+    form.setClientSize(604, 398);
+    RECT outer;
+    GetWindowRect(form.impl().hwnd, &outer);
+    controls::SizeLimit limit;
+    limit.setHwnd(&form);
+    limit.minwidth = 300;
+    limit.minheight = 2000;
+    limit.maxwidth = 800;
+    limit.setLimitSize(true);
+    MINMAXINFO info{};
+    SendMessageW(form.impl().hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.ptMinTrackSize.x, 300);
+    EXPECT_EQ(info.ptMinTrackSize.y, outer.bottom - outer.top);
+    EXPECT_EQ(info.ptMaxTrackSize.x, 800);
 }
 
 TEST(Win32Controls, PictureBoxShowsItsPixelsAndAContextFromAnOrigin) {
