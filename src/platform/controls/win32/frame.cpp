@@ -5,7 +5,8 @@
 namespace controls {
 namespace {
 
-// A group box that holds the controls built on it.
+// A group box that holds the controls built on it. It draws beneath them
+// (no clipping of its children), as they draw see-through.
 struct FrameImpl : Control::Impl {
     explicit FrameImpl(Frame& frame) : frame(frame) {}
 
@@ -42,7 +43,7 @@ struct FrameImpl : Control::Impl {
 Frame::Frame(Control& container, std::string_view caption)
     : Control(std::make_unique<FrameImpl>(*this)) {
     win32::CreateControlWindow(impl(), container, L"BUTTON", win32::Wide(caption),
-                               WS_VISIBLE | BS_GROUPBOX | WS_CLIPCHILDREN);
+                               WS_VISIBLE | BS_GROUPBOX);
 }
 
 }  // namespace controls

@@ -20,6 +20,13 @@ struct OptionImpl : Control::Impl {
     }
 
     bool onNotify(UINT message, WPARAM wParam, LPARAM, LRESULT& result) override {
+        if (message == WM_CTLCOLORSTATIC || message == WM_CTLCOLORBTN) {
+            // Drawn see-through, over its container's own drawing (a
+            // frame's edge it overlaps stays in sight).
+            SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+            result = reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+            return true;
+        }
         if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
             choose();
             if (button.Click) {
