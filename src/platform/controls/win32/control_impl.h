@@ -64,6 +64,9 @@ struct Control::Impl {
     std::string name;
     // Whether Tab stops on it.
     bool tabStop = false;
+    // An option button: Tab stops only at the group's chosen one, and the
+    // arrow keys choose among them.
+    bool optionButton = false;
     // Whether its place is in the screen's pixels rather than the form's
     // units (the crop band's, on its picture box).
     bool inDevicePixels = false;

@@ -307,6 +307,28 @@ bool FormImpl::preTranslate(MSG& message) {
             }
             return false;
         }
+        case VK_LEFT:
+        case VK_UP:
+        case VK_RIGHT:
+        case VK_DOWN: {
+            // The arrows choose the next option button of the group.
+            HWND focus = GetFocus();
+            const Control::Impl* focused = ImplOf(focus);
+            if (!plain || !focused || !focused->optionButton) {
+                return false;
+            }
+            const std::vector<HWND> group = optionGroup(focus);
+            const auto at = std::find(group.begin(), group.end(), focus);
+            if (group.size() < 2 || at == group.end()) {
+                return true;
+            }
+            const std::size_t index = static_cast<std::size_t>(at - group.begin());
+            const bool forward = message.wParam == VK_RIGHT || message.wParam == VK_DOWN;
+            HWND next = group[(index + (forward ? 1 : group.size() - 1)) % group.size()];
+            SetFocus(next);
+            Press(next);
+            return true;
+        }
         case VK_ESCAPE:
             if (plain && GetKeyState(VK_SHIFT) >= 0 && cancelButton &&
                 IsWindowEnabled(cancelButton)) {
@@ -335,9 +357,21 @@ void FormImpl::moveFocus(bool forward) {
     std::vector<HWND> stops;
     for (HWND control : tabOrder) {
         const Control::Impl* impl = ImplOf(control);
-        if (impl && impl->tabStop && IsWindowVisible(control) && IsWindowEnabled(control)) {
-            stops.push_back(control);
+        if (!impl || !impl->tabStop || !IsWindowVisible(control) || !IsWindowEnabled(control)) {
+            continue;
         }
+        // Of a group of option buttons, Tab stops at the chosen one (at the
+        // first while none is).
+        if (impl->optionButton) {
+            const std::vector<HWND> group = optionGroup(control);
+            const auto chosen = std::find_if(group.begin(), group.end(), [](HWND button) {
+                return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
+            });
+            if (control != (chosen != group.end() ? *chosen : group.front())) {
+                continue;
+            }
+        }
+        stops.push_back(control);
     }
     if (stops.empty()) {
         return;
@@ -359,6 +393,18 @@ void FormImpl::moveFocus(bool forward) {
 void Press(HWND button) {
     SendMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
                  reinterpret_cast<LPARAM>(button));
+}
+
+std::vector<HWND> FormImpl::optionGroup(HWND button) const {
+    std::vector<HWND> group;
+    for (HWND control : tabOrder) {
+        const Control::Impl* impl = ImplOf(control);
+        if (impl && impl->optionButton && GetParent(control) == GetParent(button) &&
+            IsWindowVisible(control) && IsWindowEnabled(control)) {
+            group.push_back(control);
+        }
+    }
+    return group;
 }
 
 FormImpl* FormOf(HWND window) {

@@ -61,6 +61,8 @@ struct FormImpl : Control::Impl {
     HACCEL accelerators_ = nullptr;
     std::vector<ACCEL> accelTable_;
     void moveFocus(bool forward);
+    // The option buttons that share `button`'s container, in Tab order.
+    std::vector<HWND> optionGroup(HWND button) const;
     void mouse(UINT message, WPARAM wParam, LPARAM lParam);
 };
 

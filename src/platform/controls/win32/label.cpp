@@ -219,7 +219,9 @@ void LabelImpl::paint() {
     HGDIOBJ oldFont = SelectObject(dc, font ? font : win32::DefaultFont(dpi()));
     SetTextColor(dc, foreColor);
     SetBkMode(dc, TRANSPARENT);
-    UINT format = DT_NOPREFIX | (wordWrap ? DT_WORDBREAK : DT_SINGLELINE);
+    // Line breaks in the caption break lines, wrapped or not.
+    const bool oneLine = !wordWrap && caption.find(L'\n') == std::wstring::npos;
+    UINT format = DT_NOPREFIX | (wordWrap ? DT_WORDBREAK : 0) | (oneLine ? DT_SINGLELINE : 0);
     format |= alignment == Alignment::Center  ? DT_CENTER
               : alignment == Alignment::Right ? DT_RIGHT
                                               : DT_LEFT;

@@ -6,7 +6,10 @@ namespace controls {
 namespace {
 
 struct OptionImpl : Control::Impl {
-    explicit OptionImpl(OptionButton& button) : button(button) { tabStop = true; }
+    explicit OptionImpl(OptionButton& button) : button(button) {
+        tabStop = true;
+        optionButton = true;
+    }
 
     // Turns this button on and the others on its container off.
     void choose() {
@@ -17,6 +20,29 @@ struct OptionImpl : Control::Impl {
             }
         }
         SendMessageW(hwnd, BM_SETCHECK, BST_CHECKED, 0);
+    }
+
+    // Drawn see-through, the button leaves what it drew before (a focus
+    // rectangle) unless its container draws beneath it again.
+    bool onMessage(UINT message, WPARAM, LPARAM, LRESULT&) override {
+        switch (message) {
+            case WM_SETFOCUS:
+            case WM_KILLFOCUS:
+            case BM_SETCHECK:
+            case BM_SETSTATE:
+            case WM_ENABLE:
+            case WM_UPDATEUISTATE: {
+                RECT place;
+                GetWindowRect(hwnd, &place);
+                HWND container = GetParent(hwnd);
+                MapWindowPoints(nullptr, container, reinterpret_cast<POINT*>(&place), 2);
+                RedrawWindow(container, &place, nullptr,
+                             RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+                return false;
+            }
+            default:
+                return false;
+        }
     }
 
     bool onNotify(UINT message, WPARAM wParam, LPARAM, LRESULT& result) override {
