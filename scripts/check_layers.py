@@ -14,10 +14,8 @@ The layers, from the top down (README.md, "How it fits together"):
 A file includes headers of its own layer and the layers beneath it only.
 Besides, the command line and the program include no Qt header, and only
 start-up and platform/ include the X11, Wayland or Windows backend's
-headers. Win32's own headers (<windows.h>, ...) go only in platform/'s
-backends, in the Win32 controls (platform/controls/win32/), in start-up and
-in a file for Windows alone (name_win32.cpp), as POSIX ones go in
-name_posix.cpp.
+headers. Win32's own headers (<windows.h>, ...) go only in platform/ and
+in start-up.
 
     check_layers.py SRC_DIR [STAMP]
 """
@@ -91,9 +89,8 @@ def check_file(src, path, faults, uses):
                 else:
                     faults.append("%s includes a Qt header: %s" % (where, line.strip()))
                 continue
-            if (WIN32_INCLUDE.match(line) and here not in ("start-up", "backends")
-                    and not path.endswith("_win32.cpp")
-                    and not path.startswith("platform/controls/win32/")):
+            if WIN32_INCLUDE.match(line) and not (here == "start-up" or
+                                                   path.startswith("platform/")):
                 faults.append("%s includes a Win32 header: %s" % (where, line.strip()))
                 continue
             match = LOCAL_INCLUDE.match(line)

@@ -11,18 +11,25 @@
 #include <io.h>
 
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/cli_capture.h"
 #include "platform/text/printable.h"
+#include "platform/win32/clipboard_picture.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_backend.h"
 
 namespace {
 
 std::optional<int> CaptureHere(const app::CaptureRequest& request) {
+    // The clipboard keeps the picture after this program ends.
+    app::SetClipboardServer(
+        [](const std::function<std::vector<std::uint8_t>()>& makePng, std::string& error) {
+            return platform::win32::PutPngOnClipboard(makePng(), error);
+        });
     return app::RunCaptureWithBackend(request, platform::OpenWin32Backend());
 }
 

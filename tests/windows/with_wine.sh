@@ -6,13 +6,15 @@
 # (wineserver -k, in this prefix only) and the display afterwards.
 #
 #   with_wine.sh BUILD_DIR COMMAND [ARGS...]
+#
+# TESS_WINE_SCREEN sets the screen, WxHxDEPTH (default 1280x800x24).
 set -euo pipefail
 build=$(readlink -f "$1")
 shift
 export WINEPREFIX="$build/wine" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 rm -rf "$WINEPREFIX"
 displayfd=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$displayfd" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 "${TESS_WINE_SCREEN:-1280x800x24}" -nolisten tcp 3>"$displayfd" 2>/dev/null &
 xvfb=$!
 cleanup() {
     wineserver -k 2>/dev/null || true

@@ -55,9 +55,9 @@ int wmain(int argc, wchar_t** argv) {
         std::swprintf(block, 64, L"\\StringFileInfo\\%04x%04x\\", translations[i].language,
                       translations[i].codePage);
         std::printf("Translation=%04x %u\n", translations[i].language, translations[i].codePage);
-        for (const wchar_t* name : {L"ProductName", L"FileVersion", L"ProductVersion",
-                                    L"InternalName", L"OriginalFilename", L"CompanyName",
-                                    L"FileDescription", L"LegalCopyright"}) {
+        for (const wchar_t* name :
+             {L"ProductName", L"FileVersion", L"ProductVersion", L"InternalName",
+              L"OriginalFilename", L"CompanyName", L"FileDescription", L"LegalCopyright"}) {
             wchar_t* value = nullptr;
             if (::VerQueryValueW(record.data(), (std::wstring(block) + name).c_str(),
                                  reinterpret_cast<void**>(&value), &length)) {
