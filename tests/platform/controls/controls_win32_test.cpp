@@ -11,6 +11,7 @@
 #include "platform/controls/form.h"
 #include "platform/controls/frame.h"
 #include "platform/controls/menu.h"
+#include "platform/controls/message_box.h"
 #include "platform/controls/option_button.h"
 #include "platform/controls/picture_box.h"
 #include "platform/controls/size_limit.h"
@@ -217,6 +218,35 @@ TEST(Win32Controls, ClipboardHoldsTheBitmapAndThePng) {
     EXPECT_TRUE(std::equal(bitmap.begin() + 14, bitmap.end(), dib.begin()));
     ASSERT_GE(stored.size(), png.size());
     EXPECT_TRUE(std::equal(png.begin(), png.end(), stored.begin()));
+}
+
+TEST(Win32Controls, MessageBoxCopiesItselfWithCtrlC) {
+    // Once the box shows: Ctrl+C, then Enter to close it.
+    SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR timer, DWORD) {
+        HWND box = FindWindowW(nullptr, L"Copied title");
+        if (!box) {
+            return;
+        }
+        KillTimer(nullptr, timer);
+        BYTE state[256] = {};
+        state[VK_CONTROL] = 0x80;
+        SetKeyboardState(state);
+        SendMessageW(GetDlgItem(box, IDOK), WM_SETFOCUS, 0, 0);
+        PostMessageW(GetDlgItem(box, IDOK), WM_KEYDOWN, 'C', 1);
+        PostMessageW(box, WM_CLOSE, 0, 0);
+    });
+    controls::ShowMessage(nullptr, controls::MessageIcon::Warning, "Copied title", "Text");
+    BYTE none[256] = {};
+    SetKeyboardState(none);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    HGLOBAL data = GetClipboardData(CF_UNICODETEXT);
+    const std::wstring text = data ? static_cast<const wchar_t*>(GlobalLock(data)) : L"";
+    if (data) {
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    const std::wstring line = L"---------------------------\r\n";
+    EXPECT_EQ(text, line + L"Copied title\r\n" + line + L"Text\r\n" + line + L"OK   \r\n" + line);
 }
 
 }  // namespace
