@@ -1,6 +1,6 @@
 #include "platform/controls/vb_hot_key.h"
 
-#include "platform/wayland/hot_key_bus.h"
+#include "platform/controls/hot_key_handover.h"
 
 namespace controls {
 namespace {
@@ -59,7 +59,7 @@ void VBHotKey::setHotKeyActive(bool active) {
     // Listening first: a desktop binding made by the claim below may run
     // the command at once.
     if (!commandListener_) {
-        commandListener_ = platform::ListenForHotKeyCommand(keys, press);
+        commandListener_ = ListenForHandedOverPresses(keys, press);
     }
     platform::ClaimOutcome outcome = platform::CurrentBackend()->claimKeys(keys, press);
     lastClaim_ = outcome.result;

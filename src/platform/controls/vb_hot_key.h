@@ -11,10 +11,6 @@
 
 #include "platform/backend.h"
 
-namespace platform {
-class HotKeyListener;
-}
-
 namespace controls {
 
 class VBHotKey {
@@ -65,7 +61,7 @@ class VBHotKey {
     std::string lastClaimNote_;
     // Presses handed over by `tessarine --hot-key`, whatever became of the
     // claim: a desktop's own key binding may run that command.
-    std::unique_ptr<platform::HotKeyListener> commandListener_;
+    std::shared_ptr<void> commandListener_;
     // Presses come from the event loop, perhaps after the key is gone.
     std::shared_ptr<VBHotKey*> self_;
 };

@@ -16,6 +16,10 @@ void PostToEventLoop(std::function<void()> job) {
     }
 }
 
+int RunEventLoop() {
+    return QCoreApplication::exec();
+}
+
 void QuitEventLoop(int code) {
     QCoreApplication::exit(code);
 }
