@@ -4,10 +4,7 @@ what the control classes do whatever the toolkit, compiles for Windows
 (syntax only, with the mingw-w64 cross compiler), so that nothing
 Linux-only creeps into it.
 
-Files that cannot compile there yet are listed below. The list only
-shrinks: a listed file that now compiles fails the test, so that it must
-leave the list and cannot slip back. Files named *_posix.cpp are POSIX by
-nature and stay out.
+Files named *_posix.cpp are POSIX by nature and stay out.
 
 A file whose preprocessed text passed before (as remembered in CACHE_FILE)
 is not checked again: preprocessing takes a tenth of the time of a syntax
@@ -26,11 +23,6 @@ import sys
 FOLDERS = ("capture", "ui", "output", "program")
 # Without their subfolders: the toolkit's side of the controls is its own.
 SHALLOW_FOLDERS = ("platform/controls",)
-
-NOT_YET = {
-    # libjpeg's headers are not packaged for mingw-w64 on Debian.
-    "output/jpeg_file.cpp",
-}
 
 
 def compiles(compiler, src, path, passed):
@@ -67,14 +59,11 @@ def main():
             known = json.load(f)
         if known.get("compiler") == version:
             passed = set(known["passed"])
-    faults = ["%s is listed but no longer exists" % p for p in sorted(NOT_YET - set(paths))]
+    faults = []
     with concurrent.futures.ThreadPoolExecutor(os.cpu_count()) as pool:
         results = list(pool.map(lambda p: compiles(compiler, src, p, passed), paths))
     for path, (ok, errors, _) in zip(paths, results):
-        if ok and path in NOT_YET:
-            faults.append("%s now compiles for Windows: take it off the list in %s"
-                          % (path, os.path.basename(__file__)))
-        elif not ok and path not in NOT_YET:
+        if not ok:
             faults.append("%s does not compile for Windows:\n%s" % (path, errors))
     if cache:
         with open(cache, "w", encoding="utf-8") as f:
