@@ -13,7 +13,10 @@ std::string KeyName(std::int32_t vkey) {
         return std::string(1, static_cast<char>(vkey));
     }
     if (vkey >= 0x70 && vkey <= 0x87) {
-        return "F" + std::to_string(vkey - 0x70 + 1);
+        // Appended, not `"F" + ...`: GCC 12 warns falsely on that (-Wrestrict).
+        std::string name = "F";
+        name += std::to_string(vkey - 0x70 + 1);
+        return name;
     }
     return "key " + std::to_string(vkey);
 }

@@ -15,13 +15,28 @@ DWORD StyleBits(Form::Style style) {
         case Form::Style::FixedDialog:
             return WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
         case Form::Style::Borderless:
+        case Form::Style::Overlay:
+        case Form::Style::CoverScreen:
             break;
     }
     return WS_POPUP | WS_CLIPCHILDREN;
 }
 
 DWORD ExStyleBits(Form::Style style) {
-    return style == Form::Style::FixedDialog ? WS_EX_DLGMODALFRAME : 0;
+    switch (style) {
+        case Form::Style::FixedDialog:
+            return WS_EX_DLGMODALFRAME;
+        case Form::Style::Overlay:
+            // Over every window for a moment, out of the task bar, never
+            // given the keyboard.
+            return WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
+        case Form::Style::CoverScreen:
+            return WS_EX_TOPMOST | WS_EX_TOOLWINDOW;
+        case Form::Style::Sizable:
+        case Form::Style::Borderless:
+            break;
+    }
+    return 0;
 }
 
 int WindowDpi(HWND window) {
