@@ -13,9 +13,13 @@ std::string KeyName(std::int32_t vkey) {
         return std::string(1, static_cast<char>(vkey));
     }
     if (vkey >= 0x70 && vkey <= 0x87) {
-        return "F" + std::to_string(vkey - 0x70 + 1);
+        // Appended rather than "F" + ...: GCC 12 warns falsely (-Wrestrict)
+        // about the inlined insert at -O2.
+        std::string name = "F";
+        return name.append(std::to_string(vkey - 0x70 + 1));
     }
-    return "key " + std::to_string(vkey);
+    std::string name = "key ";
+    return name.append(std::to_string(vkey));
 }
 
 }  // namespace

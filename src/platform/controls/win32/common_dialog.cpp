@@ -1,5 +1,6 @@
 #include "platform/controls/common_dialog.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/controls/win32/control_impl.h"
@@ -46,40 +47,6 @@ std::wstring DialogFilter(std::string_view filter) {
 }
 
 }  // namespace
-
-CommonDialog::CommonDialog(const Control* owner) : owner_(owner) {}
-
-void CommonDialog::ShowSave() {
-    const SaveRequest request{DialogTitle, QtNameFilter(Filter), FileName, FilterIndex};
-    const std::optional<SaveChoice> chosen = chooser_ ? chooser_(request) : runDialog(request);
-    FileName = chosen ? chosen->fileName : std::string();
-    if (chosen && chosen->filterIndex > 0) {
-        FilterIndex = chosen->filterIndex;
-    }
-    if (FileName.empty() && CancelError) {
-        throw DialogCancelled();
-    }
-}
-
-void CommonDialog::setSaveChooser(SaveChooser chooser) {
-    chooser_ = std::move(chooser);
-}
-
-std::string CommonDialog::QtNameFilter(std::string_view filter) {
-    const std::vector<std::string_view> parts = Split(filter, '|');
-    std::string entries;
-    for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
-        const std::string description(Trimmed(parts[i]));
-        std::string patterns(Trimmed(parts[i + 1]));
-        std::replace(patterns.begin(), patterns.end(), ';', ' ');
-        const std::string shown = "(" + patterns + ")";
-        if (!entries.empty()) {
-            entries += ";;";
-        }
-        entries += description.ends_with(shown) ? description : description + " " + shown;
-    }
-    return entries;
-}
 
 std::optional<CommonDialog::SaveChoice> CommonDialog::runDialog(const SaveRequest& request) const {
     const std::wstring filter = DialogFilter(Filter);
