@@ -24,6 +24,14 @@ target_link_libraries(tessarine PRIVATE tessarine_cli tessarine_win32)
 target_link_options(tessarine PRIVATE -municode)
 target_compile_definitions(tessarine PRIVATE ${TESSARINE_VERSION_DEFINITIONS})
 
+# `tessarine-window.exe`: the window program, a GUI program (no console
+# window opens with it).
+add_executable(tessarine-window WIN32 src/app/window_main_win32.cpp src/app/release_everything.cpp
+  $<TARGET_OBJECTS:tessarine_windows_resources>)
+target_link_libraries(tessarine-window PRIVATE tessarine_program tessarine_win32 ole32)
+target_link_options(tessarine-window PRIVATE -municode)
+target_compile_definitions(tessarine-window PRIVATE ${TESSARINE_VERSION_DEFINITIONS})
+
 # The installer (NSIS): `cmake --build build-windows --target installer`
 # makes tessarine-setup.exe of the stripped programs.
 find_program(MAKENSIS makensis)

@@ -15,35 +15,21 @@
 #include "app/hot_key_cli.h"
 #include "app/interface_font.h"
 #include "app/lost_display.h"
+#include "app/release_everything.h"
 #include "app/termination.h"
 #include "app/toolkit_start.h"
 #include "app/x11_cli_capture.h"
 #include "cli/cli_capture.h"
 #include "platform/backend.h"
 #include "platform/open_backend.h"
-#include "platform/raster/handle_release.h"
 #include "platform/session_kind.h"
 #include "platform/wayland/session_bus.h"
 #include "platform/x11/display_name.h"
 #include "platform/x11/screen_visual.h"
-#include "program/variables.h"
 #include "ui/main/form1.h"
 
 namespace app {
 namespace {
-
-// Releases what the capture buffer and the main window still hold.
-void ReleaseEverything(Form1* form) {
-    raster::DeleteDC(variables::CaptureDC);
-    raster::DeleteObject(variables::CaptureBitmap);
-    raster::DeleteDC(variables::SelectionScreenDC);
-    if (form) {
-        raster::DeleteDC(form->ScreenDC);
-        form->ScreenDC = 0;
-    }
-    variables::Reset();
-    raster::ReleaseRetired();
-}
 
 // The kind of session, detected on first use and kept for the run.
 platform::SessionKind Session() {

@@ -1,5 +1,6 @@
 #include "platform/controls/common_dialog.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/controls/win32/control_impl.h"

@@ -27,8 +27,7 @@ DWORD ExStyleBits(Form::Style style) {
         case Form::Style::FixedDialog:
             return WS_EX_DLGMODALFRAME;
         case Form::Style::Overlay:
-            // Over every window for a moment, out of the task bar, never
-            // given the keyboard.
+            // Never activated: the keyboard stays where it is.
             return WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
         case Form::Style::CoverScreen:
             return WS_EX_TOPMOST | WS_EX_TOOLWINDOW;
@@ -37,6 +36,13 @@ DWORD ExStyleBits(Form::Style style) {
             break;
     }
     return 0;
+}
+
+// Whether the form has no frame, so that filling the screen means covering
+// the monitor rather than the desktop's maximised state.
+bool Frameless(Form::Style style) {
+    return style == Form::Style::Borderless || style == Form::Style::Overlay ||
+           style == Form::Style::CoverScreen;
 }
 
 int WindowDpi(HWND window) {
@@ -534,7 +540,7 @@ void Form::Show() {
             win32::CentreOnOwner(form.hwnd, owner);
         }
         if (form.maximizeOnFirstShow) {
-            if (form.style == Style::Borderless) {
+            if (win32::Frameless(form.style)) {
                 win32::CoverMonitor(form.hwnd);
             } else {
                 ShowWindow(form.hwnd, SW_SHOWMAXIMIZED);
@@ -542,7 +548,7 @@ void Form::Show() {
             }
         }
     }
-    ShowWindow(form.hwnd, SW_SHOW);
+    ShowWindow(form.hwnd, form.style == Style::Overlay ? SW_SHOWNOACTIVATE : SW_SHOW);
 }
 
 void Form::Hide() {
@@ -603,6 +609,14 @@ void Form::Activate() {
     }
 }
 
+void Form::BringToFront() {
+    if (HWND window = impl().hwnd) {
+        const bool topmost = (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+        SetWindowPos(window, topmost ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+}
+
 bool Form::Minimized() const {
     return impl().hwnd && IsIconic(impl().hwnd);
 }
@@ -656,11 +670,42 @@ void Form::Maximize() {
     }
     if (!form.shownBefore) {
         form.maximizeOnFirstShow = true;
-    } else if (form.style == Style::Borderless) {
+    } else if (win32::Frameless(form.style)) {
         win32::CoverMonitor(form.hwnd);
     } else {
         ShowWindow(form.hwnd, SW_MAXIMIZE);
     }
+}
+
+void Form::CoverScreenArea(const ScreenArea& area) {
+    win32::FormImpl& form = FormImplOf(*this);
+    if (!form.hwnd) {
+        return;
+    }
+    // The area is in the screen picture's pixels, which start at the
+    // virtual screen's top left (negative where a monitor lies left of or
+    // above the main one). Windows are placed in device pixels.
+    form.placed = true;
+    SetWindowPos(form.hwnd, HWND_TOPMOST, GetSystemMetrics(SM_XVIRTUALSCREEN) + area.left,
+                 GetSystemMetrics(SM_YVIRTUALSCREEN) + area.top, area.width, area.height,
+                 SWP_NOACTIVATE);
+}
+
+void Form::TakeKeyboard() {
+    // Keys go to the active window: the form becomes it, over the window
+    // that was in front.
+    if (HWND window = impl().hwnd) {
+        SetForegroundWindow(window);
+        SetActiveWindow(window);
+        if (!GetFocus() || GetAncestor(GetFocus(), GA_ROOT) != window) {
+            ::SetFocus(window);
+        }
+    }
+}
+
+void Form::ReleaseKeyboard() {
+    // Nothing is held: the keyboard follows the active window, which the
+    // hidden form no longer is.
 }
 
 }  // namespace controls
