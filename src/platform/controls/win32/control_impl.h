@@ -78,6 +78,32 @@ struct Control::Impl {
 
 namespace win32 {
 
+// A control drawn over a picture in the screen's pixels, which the mouse
+// passes through to the picture and which paints itself whole (the crop
+// band, the label beside the pointer).
+struct PassThroughImpl : Control::Impl {
+    PassThroughImpl() { inDevicePixels = true; }
+
+    bool onMessage(UINT message, WPARAM, LPARAM, LRESULT& result) override {
+        switch (message) {
+            case WM_NCHITTEST:
+                result = HTTRANSPARENT;
+                return true;
+            case WM_ERASEBKGND:
+                result = 1;
+                return true;
+            case WM_PAINT:
+                paint();
+                result = 0;
+                return true;
+            default:
+                return false;
+        }
+    }
+
+    virtual void paint() = 0;
+};
+
 // UTF-8 inside, UTF-16 at the system's boundary.
 std::wstring Wide(std::string_view text);
 std::string Utf8(std::wstring_view text);

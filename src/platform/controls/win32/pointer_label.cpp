@@ -9,33 +9,14 @@ namespace {
 
 // White text on a dark box; the mouse passes through it. Windows draws no
 // translucent child window on every version, so the box is solid.
-struct PointerLabelImpl : Control::Impl {
-    PointerLabelImpl() { inDevicePixels = true; }
-
+struct PointerLabelImpl : win32::PassThroughImpl {
     ~PointerLabelImpl() override {
         if (font) {
             DeleteObject(font);
         }
     }
 
-    bool onMessage(UINT message, WPARAM, LPARAM, LRESULT& result) override {
-        switch (message) {
-            case WM_NCHITTEST:
-                result = HTTRANSPARENT;
-                return true;
-            case WM_ERASEBKGND:
-                result = 1;
-                return true;
-            case WM_PAINT:
-                paint();
-                result = 0;
-                return true;
-            default:
-                return false;
-        }
-    }
-
-    void paint() {
+    void paint() override {
         PAINTSTRUCT paintInfo;
         HDC dc = BeginPaint(hwnd, &paintInfo);
         RECT area;

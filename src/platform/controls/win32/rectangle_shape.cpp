@@ -11,29 +11,10 @@ namespace {
 
 // The shape's window is its outline alone (a window region), drawn just
 // inside the rectangle's edge; the mouse passes through it.
-struct ShapeImpl : Control::Impl {
-    ShapeImpl() { inDevicePixels = true; }
-
-    bool onMessage(UINT message, WPARAM, LPARAM, LRESULT& result) override {
-        switch (message) {
-            case WM_NCHITTEST:
-                result = HTTRANSPARENT;
-                return true;
-            case WM_ERASEBKGND:
-                result = 1;
-                return true;
-            case WM_PAINT:
-                paint();
-                result = 0;
-                return true;
-            default:
-                return false;
-        }
-    }
-
+struct ShapeImpl : win32::PassThroughImpl {
     // Over a busy picture a solid line could vanish, so it is drawn as a
     // dark line with a light inner line when it is two pixels wide.
-    void paint() {
+    void paint() override {
         PAINTSTRUCT paintInfo;
         HDC dc = BeginPaint(hwnd, &paintInfo);
         RECT area;
