@@ -17,9 +17,10 @@
 #include <vector>
 
 #include "cli/cli_capture.h"
+#include "platform/files/utf16.h"
 #include "platform/text/printable.h"
 #include "platform/win32/clipboard_picture.h"
-#include "platform/win32/wide_text.h"
+#include "platform/win32/system_message.h"
 #include "platform/win32/win32_backend.h"
 
 namespace {
@@ -86,7 +87,7 @@ int StartWindowProgram() {
     PROCESS_INFORMATION process{};
     if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                           nullptr, &startup, &process)) {
-        return app::ReportCaptureFailure("cannot start " + platform::win32::Utf8FromWide(program) +
+        return app::ReportCaptureFailure("cannot start " + platform::files::Utf8FromWide(program) +
                                          ": " + platform::win32::SystemMessage(::GetLastError()));
     }
     ::CloseHandle(process.hThread);
@@ -109,7 +110,7 @@ int wmain(int argc, wchar_t** wideArgv) {
     std::vector<std::string> utf8(static_cast<std::size_t>(argc));
     std::vector<char*> argv;
     for (int i = 0; i < argc; ++i) {
-        utf8[static_cast<std::size_t>(i)] = platform::win32::Utf8FromWide(wideArgv[i]);
+        utf8[static_cast<std::size_t>(i)] = platform::files::Utf8FromWide(wideArgv[i]);
     }
     for (std::string& argument : utf8) {
         argv.push_back(argument.data());

@@ -25,6 +25,20 @@ std::optional<std::wstring> WideFromUtf8(std::string_view text) {
     return converted;
 }
 
+std::wstring WideFromUtf8Replacing(std::string_view text) {
+    if (text.empty() || text.size() > INT_MAX) {
+        return {};
+    }
+    const int length = static_cast<int>(text.size());
+    const int wide = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
+    if (wide <= 0) {
+        return {};
+    }
+    std::wstring converted(static_cast<std::size_t>(wide), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), length, converted.data(), wide);
+    return converted;
+}
+
 std::string Utf8FromWide(std::wstring_view text) {
     if (text.empty() || text.size() > INT_MAX) {
         return {};

@@ -8,7 +8,7 @@
 #include <thread>
 #include <utility>
 
-#include "platform/win32/wide_text.h"
+#include "platform/win32/system_message.h"
 
 // Outside namespace platform, whose HWND is another type.
 static const ::HWND kMessageOnlyParent = HWND_MESSAGE;

@@ -4,10 +4,11 @@
 
 #include <dwmapi.h>
 
+#include "platform/files/utf16.h"
 #include "platform/win32/gdi_screen.h"
 #include "platform/win32/hot_keys.h"
 #include "platform/win32/pointer_picture.h"
-#include "platform/win32/wide_text.h"
+#include "platform/win32/system_message.h"
 
 namespace platform {
 namespace {
@@ -38,7 +39,7 @@ BOOL CALLBACK AddMonitor(HMONITOR monitor, ::HDC, LPRECT, LPARAM list) {
             name.remove_prefix(4);
         }
         reinterpret_cast<std::vector<MonitorArea>*>(list)->push_back(
-            {win32::Utf8FromWide(name), FromScreenOrigin(info.rcMonitor)});
+            {files::Utf8FromWide(name), FromScreenOrigin(info.rcMonitor)});
     }
     return TRUE;
 }

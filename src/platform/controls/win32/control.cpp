@@ -2,6 +2,7 @@
 #include <map>
 
 #include "platform/controls/win32/form_impl.h"
+#include "platform/files/utf16.h"
 
 namespace controls {
 namespace win32 {
@@ -125,26 +126,11 @@ HINSTANCE Instance() {
 }
 
 std::wstring Wide(std::string_view text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int size = static_cast<int>(text.size());
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(std::max(0, length)), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), length);
-    return wide;
+    return platform::files::WideFromUtf8Replacing(text);
 }
 
 std::string Utf8(std::wstring_view text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int size = static_cast<int>(text.size());
-    const int length =
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<std::size_t>(std::max(0, length)), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), size, narrow.data(), length, nullptr, nullptr);
-    return narrow;
+    return platform::files::Utf8FromWide(text);
 }
 
 std::string WindowText(HWND window) {
