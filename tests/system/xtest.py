@@ -409,7 +409,9 @@ class App(Process):
             env = dict(env or os.environ, QT_SCREEN_SCALE_FACTORS=";".join(
                 "TESS-%d=%g" % (i, f) for i, f in enumerate(SCALE_FACTORS)))
         super().__init__([TESSARINE, *extra_args], env=env)
-        found = wait_for(lambda: find_windows("^Tessarine$"), timeout=20)
+        self.events = None
+        # A deadline for a loaded machine: a silent session bus alone takes 5 s.
+        found = wait_for(lambda: find_windows("^Tessarine$"), timeout=30)
         if not found:
             self.stop()
             raise RuntimeError("main window did not appear: " +
@@ -422,7 +424,8 @@ class App(Process):
 
     def stop(self):
         super().stop()
-        self.events.stop()
+        if self.events:
+            self.events.stop()
 
     def activate(self):
         """Brings the main window to the front and waits until it has the
