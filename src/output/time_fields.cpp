@@ -85,9 +85,9 @@ void SetCase(std::string& text, bool upper) {
 }
 
 // To the width asked for, with zeros where the '0' flag asks for them.
-void Pad(std::string& text, const Field& spec) {
-    if (text.size() < spec.width) {
-        text.insert(0, spec.width - text.size(), spec.pad == '0' ? '0' : ' ');
+void Pad(std::string& text, const Field& written) {
+    if (text.size() < written.width) {
+        text.insert(0, written.width - text.size(), written.pad == '0' ? '0' : ' ');
     }
 }
 
@@ -104,21 +104,22 @@ class Filler {
                 continue;
             }
             const std::size_t start = at++;
-            Field spec;
+            Field written;
             for (; at < format.size(); ++at) {
                 const char flag = format[at];
                 if (flag == '^') {
-                    spec.upper = true;
+                    written.upper = true;
                 } else if (flag == '#') {
-                    spec.swapCase = true;
+                    written.swapCase = true;
                 } else if (flag == '-' || flag == '_' || flag == '0') {
-                    spec.pad = flag;
+                    written.pad = flag;
                 } else {
                     break;
                 }
             }
             for (; at < format.size() && format[at] >= '0' && format[at] <= '9'; ++at) {
-                spec.width = std::min<std::size_t>(spec.width * 10 + (format[at] - '0'), 1024);
+                written.width =
+                    std::min<std::size_t>(written.width * 10 + (format[at] - '0'), 1024);
             }
             char modifier = '\0';
             if (at < format.size() && (format[at] == 'E' || format[at] == 'O')) {
@@ -128,21 +129,21 @@ class Filler {
                 filled += format.substr(start);
                 break;
             }
-            spec.letter = format[at];
+            written.letter = format[at];
             const bool modifierFits =
-                (modifier != 'E' || kWithE.find(spec.letter) != std::string_view::npos) &&
-                (modifier != 'O' || kWithO.find(spec.letter) != std::string_view::npos);
+                (modifier != 'E' || kWithE.find(written.letter) != std::string_view::npos) &&
+                (modifier != 'O' || kWithO.find(written.letter) != std::string_view::npos);
             std::optional<std::string> value;
             if (modifierFits) {
-                value = field(spec);
+                value = field(written);
             }
             if (!value) {
                 // Not a field: written as it stands, as glibc does.
                 value = std::string(format.substr(start, at + 1 - start));
-                if (spec.upper) {
+                if (written.upper) {
                     SetCase(*value, true);
                 }
-                Pad(*value, spec);
+                Pad(*value, written);
             }
             filled += *value;
         }
@@ -151,38 +152,38 @@ class Filler {
 
   private:
     // One field filled in, with its flags; empty when it is not known.
-    std::optional<std::string> field(const Field& spec) const {
-        std::optional<std::string> value = plain(spec);
+    std::optional<std::string> field(const Field& written) const {
+        std::optional<std::string> value = plain(written);
         if (!value) {
             return std::nullopt;
         }
-        if (spec.swapCase) {
+        if (written.swapCase) {
             // Names in upper case, "AM" and the zone's name in lower.
-            if (std::string_view("aAbBh").find(spec.letter) != std::string_view::npos) {
+            if (std::string_view("aAbBh").find(written.letter) != std::string_view::npos) {
                 SetCase(*value, true);
-            } else if (spec.letter == 'p' || spec.letter == 'Z') {
+            } else if (written.letter == 'p' || written.letter == 'Z') {
                 SetCase(*value, false);
             }
         }
-        if (spec.upper && spec.letter != 'P') {
+        if (written.upper && written.letter != 'P') {
             SetCase(*value, true);
         }
-        Pad(*value, spec);
+        Pad(*value, written);
         return value;
     }
 
-    std::optional<std::string> plain(const Field& spec) const {
+    std::optional<std::string> plain(const Field& written) const {
         const std::tm& t = when_;
         const long long year = t.tm_year + 1900LL;
         const int hour12 = t.tm_hour % 12 == 0 ? 12 : t.tm_hour % 12;
-        const auto number = [&spec](long long value, std::size_t width, char ownFill = '0') {
-            const char fill = spec.pad == '-'   ? '\0'
-                              : spec.pad == '_' ? ' '
-                              : spec.pad == '0' ? '0'
-                                                : ownFill;
-            return Number(value, std::max(spec.width, width), fill);
+        const auto number = [&written](long long value, std::size_t width, char ownFill = '0') {
+            const char fill = written.pad == '-'   ? '\0'
+                              : written.pad == '_' ? ' '
+                              : written.pad == '0' ? '0'
+                                                   : ownFill;
+            return Number(value, std::max(written.width, width), fill);
         };
-        switch (spec.letter) {
+        switch (written.letter) {
             case 'a':
                 return Name(kDays, 7, t.tm_wday, true);
             case 'A':
@@ -260,7 +261,7 @@ class Filler {
                 return number(year, 1);
             case 'z': {
                 const std::string offset = platform::files::TimeZoneOffset(t);
-                if (spec.pad == '\0' || offset.size() != 5) {
+                if (written.pad == '\0' || offset.size() != 5) {
                     return offset;
                 }
                 return offset.substr(0, 1) + number(std::stoll(offset.substr(1)), 4);
